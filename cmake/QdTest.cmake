@@ -1,0 +1,15 @@
+# qd_add_test(NAME SOURCES src... LIBS lib... [WIDGETS])
+# One test program per behaviour group; CTest runs each program once. Widget
+# tests run on the offscreen platform. Sanitizer options come from the
+# environment that the test command sets (scripts/test.sh).
+find_package(GTest REQUIRED)
+function(qd_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Qt6::Test)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QD_SOURCE_DIR=${PROJECT_SOURCE_DIR};QD_BINARY_DIR=${PROJECT_BINARY_DIR}"
+    TIMEOUT 600)
+endfunction()

@@ -1,0 +1,43 @@
+#!/bin/bash
+# Installs what the tests need, builds the test configuration (AddressSanitizer
+# and UndefinedBehaviorSanitizer), starts a Firebird server on 127.0.0.1 for the
+# multi-seat tests, runs every test with CTest and stops the server again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+SRC=$PWD
+sh scripts/install-deps.sh scripts/deps-build.txt scripts/deps-test.txt
+
+BUILD=${QD_TEST_BUILD:-build-test}
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" \
+      -DQD_SANITIZE=ON -DQD_WERROR=ON >/dev/null
+cmake --build "$BUILD"
+
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO=sudo
+# The embedded engine's lock folder, private to this run.
+export FIREBIRD_LOCK=$(mktemp -d /tmp/qd-fblock.XXXXXX)
+SERVER_PID=""
+cleanup() {
+  if [ -n "$SERVER_PID" ]; then $SUDO kill "$SERVER_PID" 2>/dev/null || true; wait "$SERVER_PID" 2>/dev/null || true; fi
+  rm -rf "$FIREBIRD_LOCK"
+}
+trap cleanup EXIT
+
+# The Firebird server for the multi-seat tests. Debian's package does not start
+# it here; the SYSDBA password is set to a known value for the run.
+export QD_FB_SERVER=127.0.0.1 QD_FB_USER=SYSDBA QD_FB_PASSWORD=qdtest
+if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
+  echo "ALTER USER SYSDBA PASSWORD '$QD_FB_PASSWORD';" | \
+    $SUDO env FIREBIRD_LOCK="$FIREBIRD_LOCK" isql-fb -q -user SYSDBA /var/lib/firebird/3.0/system/security3.fdb
+  $SUDO /usr/sbin/firebird >/tmp/qd-firebird-server.log 2>&1 &
+  SERVER_PID=$!
+  for _ in $(seq 1 50); do
+    (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null && break
+    sleep 0.2
+  done
+fi
+export CI=${CI:-}
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0"
+export LSAN_OPTIONS="suppressions=$SRC/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$SRC/tests/ubsan.supp"
+ctest --test-dir "$BUILD" --output-on-failure -j2
