@@ -6,7 +6,7 @@ find_package(GTest REQUIRED)
 function(qd_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Qt6::Test)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} qd_testmain)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES

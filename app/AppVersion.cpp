@@ -1,0 +1,6 @@
+#include "AppVersion.h"
+
+QString VersionPrograma()
+{
+    return QStringLiteral(QD_VERSION);
+}
