@@ -1,0 +1,58 @@
+/* The accounting product's database, as far as this program reads it: the
+   register and catalogue tables (same as the program's), the financial years
+   and periods of each community, the owners' balances per period and the
+   debtors procedure. */
+
+CREATE TABLE EMP_EJERCICIOS (
+  COMUNIDAD       INTEGER NOT NULL,
+  EJERCICIO       INTEGER NOT NULL,
+  MES_INICIO      INTEGER DEFAULT 1,
+  MES_CIERRE      INTEGER DEFAULT 12,
+  PRESIDENTE      VARCHAR(40) DEFAULT '',
+  TEL_PRESIDENTE  VARCHAR(15) DEFAULT '',
+  CONSTRAINT PK_EMP_EJERCICIOS PRIMARY KEY (COMUNIDAD, EJERCICIO)
+);
+
+/* Periods of a financial year: "00" is the opening, "01" to "12" the months. */
+CREATE TABLE EMP_PERIODOS (
+  COMUNIDAD       INTEGER NOT NULL,
+  EJERCICIO       INTEGER NOT NULL,
+  PERIODO         VARCHAR(2) NOT NULL,
+  TITULO          VARCHAR(20) DEFAULT '',
+  CONSTRAINT PK_EMP_PERIODOS PRIMARY KEY (COMUNIDAD, EJERCICIO, PERIODO)
+);
+
+/* What each owner was charged (DEBE) and paid (HABER) in each period. */
+CREATE TABLE EMP_SALDOS_PROPIETARIOS (
+  COMUNIDAD       INTEGER NOT NULL,
+  EJERCICIO       INTEGER NOT NULL,
+  PERIODO         VARCHAR(2) NOT NULL,
+  PROPIETARIO     INTEGER NOT NULL,
+  DEBE            DOUBLE PRECISION DEFAULT 0,
+  HABER           DOUBLE PRECISION DEFAULT 0,
+  CONSTRAINT PK_EMP_SALDOS_PROPIETARIOS PRIMARY KEY (COMUNIDAD, EJERCICIO, PERIODO, PROPIETARIO)
+);
+CREATE INDEX IX_EMP_SALDOS_PROPI ON EMP_SALDOS_PROPIETARIOS (COMUNIDAD, EJERCICIO, PROPIETARIO);
+
+SET TERM ^ ;
+
+/* Balance of every owner of a community (owner 0 aside) up to and including
+   a period of a financial year: charges minus payments, in euros. Owners
+   without movements have balance 0. */
+CREATE PROCEDURE LISTADO_DEUDORES (COMUNIDAD INTEGER, EJERCICIO INTEGER, PERIODO VARCHAR(2))
+RETURNS (CODIGO INTEGER, NOMBRE VARCHAR(40), SALDOE DOUBLE PRECISION)
+AS
+BEGIN
+  FOR SELECT P.CODIGO, P.NOMBRE,
+             COALESCE((SELECT SUM(S.DEBE - S.HABER) FROM EMP_SALDOS_PROPIETARIOS S
+                       WHERE S.COMUNIDAD = P.COMUNIDAD AND S.EJERCICIO = :EJERCICIO
+                         AND S.PROPIETARIO = P.CODIGO AND S.PERIODO <= :PERIODO), 0)
+      FROM EMP_PROPIETARIO P
+      WHERE P.COMUNIDAD = :COMUNIDAD AND P.CODIGO <> 0
+      ORDER BY P.CODIGO
+      INTO :CODIGO, :NOMBRE, :SALDOE
+  DO
+    SUSPEND;
+END^
+
+SET TERM ; ^
