@@ -1,0 +1,40 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The few places where the operating system shows through the common
+// utilities: starting and watching processes, the process list and the
+// system's name. One implementation per platform (PlatformLinux.cpp).
+namespace plataforma {
+
+// Starts `programa` (looked up on PATH when it names no directory) with its
+// arguments, as a child that may outlive this process. `silencioso` sends its
+// standard input and output to /dev/null. Returns the process id, or nullopt
+// with `error` set when it cannot be started.
+std::optional<qint64> Lanza(const QString& programa, const QStringList& argumentos,
+                            bool silencioso, QString* error = nullptr);
+
+// nullopt while the child runs; once it has ended its exit status (128 + the
+// signal number when a signal ended it, -1 when it is not a child of ours).
+std::optional<int> Termino(qint64 pid);
+
+// A child not waited for any longer: its end is collected later, so it leaves
+// no defunct entry behind.
+void Abandona(qint64 pid);
+
+// True when a live process's executable (/proc/PID/exe) has the file name
+// `nombre`, or, when that does not match or cannot be read, its command name
+// (/proc/PID/comm, cut to 15 characters by the kernel) equals `nombre` cut the
+// same way; letter case ignored.
+bool HayProceso(const QString& nombre);
+
+// PRETTY_NAME of an os-release text ("Linux" when it has none).
+QString NombreDeOsRelease(const QByteArray& contenido);
+
+// The system's name from /etc/os-release (or /usr/lib/os-release).
+QString NombreSistema();
+
+} // namespace plataforma
