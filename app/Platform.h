@@ -26,9 +26,11 @@ std::optional<int> Termino(qint64 pid);
 void Abandona(qint64 pid);
 
 // True when a live process's executable (/proc/PID/exe) has the file name
-// `nombre`, or, when that does not match or cannot be read, its command name
-// (/proc/PID/comm, cut to 15 characters by the kernel) equals `nombre` cut the
-// same way; letter case ignored.
+// `nombre`, or, when that does not match or cannot be read (another user's
+// process, a script run by its interpreter), its command name (/proc/PID/comm)
+// equals `nombre` cut to the 15 bytes the kernel keeps, confirmed for a longer
+// name by the file name of the first or second word of its command line.
+// Letter case ignored.
 bool HayProceso(const QString& nombre);
 
 // PRETTY_NAME of an os-release text ("Linux" when it has none).

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -116,6 +117,20 @@ QString NombreEjecutable(const std::string& dirProceso)
     return QFileInfo(ruta).fileName();
 }
 
+bool ArgumentoConNombre(const std::string& dirProceso, const QString& nombre)
+{
+    const std::string cmdline = LeeFichero(dirProceso + "/cmdline");
+    size_t inicio = 0;
+    for (int i = 0; i < 2 && inicio < cmdline.size(); ++i) {
+        const size_t fin = std::min(cmdline.find('\0', inicio), cmdline.size());
+        const QString argumento = QString::fromLocal8Bit(cmdline.data() + inicio, static_cast<qsizetype>(fin - inicio));
+        if (QFileInfo(argumento).fileName().compare(nombre, Qt::CaseInsensitive) == 0)
+            return true;
+        inicio = fin + 1;
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<qint64> Lanza(const QString& programa, const QStringList& argumentos,
@@ -195,7 +210,11 @@ bool HayProceso(const QString& nombre)
         if (NombreEjecutable(dir).compare(buscado, Qt::CaseInsensitive) == 0)
             return true;
         const QString comm = QString::fromLocal8Bit(LeeFichero(dir + "/comm")).trimmed();
-        if (comm.compare(buscadoCorto, Qt::CaseInsensitive) == 0)
+        if (comm.compare(buscadoCorto, Qt::CaseInsensitive) != 0)
+            continue;
+        // A cut name only hints; the command line tells: the program (argv[0])
+        // or the script an interpreter runs (argv[1]).
+        if (buscadoCorto.size() == buscado.size() || ArgumentoConNombre(dir, buscado))
             return true;
     }
     return false;

@@ -14,7 +14,12 @@ EConvertError::EConvertError(const QString& message)
 
 void EstableceFormatosProceso()
 {
-    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+    // Qt 6.4 misplaces the thousands separator of Spanish for numbers of
+    // seven digits or more ("1234.567"): Qt's own conversions write none, and
+    // grouped numbers go through FormatoNumero.
+    QLocale espanol(QLocale::Spanish, QLocale::Spain);
+    espanol.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale::setDefault(espanol);
 }
 
 // ---------------------------------------------------------------- numbers --
@@ -209,9 +214,12 @@ double TextoANumero(const QString& texto)
     const QString fraccion = m.captured(3);
     if (!m.hasMatch() || (entera.isEmpty() && fraccion.isEmpty()))
         throw EConvertError(QStringLiteral("'%1' no es un número válido").arg(texto));
-    std::string c = (m.captured(1) + (entera.isEmpty() ? QStringLiteral("0") : entera) + u'.' +
-                     fraccion + (m.captured(4).isEmpty() ? QString() : u'e' + m.captured(4)))
-                        .toStdString();
+    QString numero = m.captured(1) + (entera.isEmpty() ? QStringLiteral("0") : entera);
+    if (!fraccion.isEmpty())
+        numero += u'.' + fraccion;
+    if (m.hasCaptured(4))
+        numero += u'e' + m.captured(4);
+    const std::string c = numero.toStdString();
     double valor = 0;
     const char* inicio = c.data();
     if (*inicio == '+')

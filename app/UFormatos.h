@@ -37,9 +37,10 @@ inline constexpr char MascaraMoneda[] = "###,###,###,##0.00";
 inline constexpr char MascaraCoeficiente[] = "#0.00000%";
 inline constexpr char MascaraCoeficienteEdicion[] = "#0.00000";
 
-// Makes Qt's own locale-aware widgets and conversions (QLocale()) use the
-// program's separators too: Spanish of Spain, "," for decimals and "." for
-// thousands. Called once at start-up.
+// Makes Qt's own locale-aware widgets and conversions (QLocale()) follow the
+// program: Spanish of Spain, "," for decimals, Spanish day and month names, no
+// thousands separators (grouped numbers come from FormatoNumero). Called once
+// at start-up.
 void EstableceFormatosProceso();
 
 // A number through a format mask:
