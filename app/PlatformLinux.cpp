@@ -134,7 +134,7 @@ bool ArgumentoConNombre(const std::string& dirProceso, const QString& nombre)
 } // namespace
 
 std::optional<qint64> Lanza(const QString& programa, const QStringList& argumentos,
-                            bool silencioso, QString* error)
+                            bool silencioso)
 {
     RecogeAbandonados();
     std::vector<std::string> textos;
@@ -164,16 +164,16 @@ std::optional<qint64> Lanza(const QString& programa, const QStringList& argument
 
     pid_t pid = 0;
     const int r = ::posix_spawnp(&pid, argv[0], acciones.get(), atributos.get(), argv.data(), environ);
-    if (r != 0) {
-        if (error)
-            *error = QString::fromLocal8Bit(std::strerror(r));
+    if (r != 0)
         return std::nullopt;
-    }
     return pid;
 }
 
 std::optional<int> Termino(qint64 pid)
 {
+    // 0 and negative ids would wait for any child, not for this one.
+    if (pid <= 0)
+        return -1;
     int estado = 0;
     const pid_t r = ::waitpid(static_cast<pid_t>(pid), &estado, WNOHANG);
     if (r == 0)
@@ -187,7 +187,8 @@ std::optional<int> Termino(qint64 pid)
 
 void Abandona(qint64 pid)
 {
-    Abandonados().push_back(static_cast<pid_t>(pid));
+    if (pid > 0)
+        Abandonados().push_back(static_cast<pid_t>(pid));
     RecogeAbandonados();
 }
 

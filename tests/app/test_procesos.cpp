@@ -120,6 +120,11 @@ TEST_F(Procesos, AnEndedProcessNotYetCollectedDoesNotCount)
         ::usleep(10000);
     ASSERT_EQ(EstadoDe(h), 'Z');
     EXPECT_FALSE(ProcesoActivo(nombre));
+    // a handle that names no process waits for nothing, and collects no
+    // other child in passing
+    EsperaPrograma(0);
+    EsperaPrograma(-1);
+    EXPECT_EQ(EstadoDe(h), 'Z');
     EsperaPrograma(h); // collects it
     EXPECT_EQ(EstadoDe(h), '-');
 }
