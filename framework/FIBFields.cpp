@@ -2,12 +2,7 @@
 #include "FIBDataSet.h"
 #include "FIBError.h"
 #include "FIBInternal.h"
-
-namespace {
-DisplayFormatter g_formatter = nullptr;
-}
-
-void SetDisplayFormatter(DisplayFormatter f) { g_formatter = f; }
+#include "UFormatos.h"
 
 TField::~TField() = default;
 
@@ -130,11 +125,17 @@ void TField::SetText(const QString& text)
 
 QString TField::FormatDisplay(const TFIBValue& v) const { return v.AsString(); }
 
+// Display formats follow the program's own separators, whatever the machine's locale.
 static QString Formatted(const QString& format, const TFIBValue& v)
 {
-    if (format.isEmpty() || v.IsNull() || !g_formatter)
+    if (format.isEmpty() || v.IsNull())
         return v.AsString();
-    return g_formatter(format, v);
+    switch (v.kind) {
+    case TFIBValue::Kind::Integer: return FormatoNumero(static_cast<double>(v.i), format);
+    case TFIBValue::Kind::Float: return FormatoNumero(v.d, format);
+    case TFIBValue::Kind::DateTime: return FormatoFechaHora(v.dt, format);
+    default: return v.AsString();
+    }
 }
 
 TFIBValue TStringField::Normalize(const TFIBValue& v) const

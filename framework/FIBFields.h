@@ -78,12 +78,6 @@ private:
     int index_ = -1;
 };
 
-// Display formats ("#0.00000%", "###,###,###,##0.00", "dd/mm/yyyy") are
-// applied by a formatter that the application installs, so the data layer
-// follows the program's own separators.
-using DisplayFormatter = QString (*)(const QString& format, const TFIBValue& value);
-void SetDisplayFormatter(DisplayFormatter f);
-
 class TStringField : public TField {
 public:
     explicit TStringField(const QString& name = QString()) : TField(name) {}
@@ -112,7 +106,7 @@ class TFloatField : public TField {
 public:
     explicit TFloatField(const QString& name = QString()) : TField(name) {}
     bool Accepts(TFieldType t) const override;
-    QString DisplayFormat; // e.g. "#0.00000%"
+    QString DisplayFormat; // e.g. "#0.00000%" (UFormatos)
     QString EditFormat;
     QString FormatDisplay(const TFIBValue& v) const override;
 };

@@ -1,5 +1,6 @@
 #include "FIBTypes.h"
 #include "FIBError.h"
+#include "UFormatos.h"
 
 #include <QRegularExpression>
 
@@ -80,12 +81,7 @@ QVariant TFIBValue::AsVariant() const
     return QVariant();
 }
 
-QString FloatToText(double v)
-{
-    QString s = QString::number(v, 'g', 15);
-    s.replace(QLatin1Char('.'), QLatin1Char(','));
-    return s;
-}
+QString FloatToText(double v) { return NumeroATexto(v); }
 
 double TextToFloat(const QString& s)
 {

@@ -49,8 +49,9 @@ struct TFIBValue {
     QVariant AsVariant() const;
 };
 
-// Conversions between values and text with the program's separators:
-// decimal "," in numbers, dates "dd/mm/yyyy".
+// Conversions between values and text in the data layer: numbers are written
+// with the program's decimal "," (UFormatos) and read with "," or "." (values
+// given by code); dates are written "dd/mm/yyyy" and read also in ISO form.
 QString FloatToText(double v);
 double TextToFloat(const QString& s); // accepts "," or "." as decimal separator; throws EFIBError
 qint64 TextToInteger(const QString& s); // throws EFIBError
