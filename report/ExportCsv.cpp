@@ -5,7 +5,6 @@
 #include <QFile>
 
 #include <cmath>
-#include <map>
 
 namespace qdr {
 
@@ -51,52 +50,60 @@ void exportCsv(const Document& doc, const QString& fileName)
 
 QString documentText(const Document& doc)
 {
-    // A character cell of the grid: 10 characters per inch, 6 lines per inch.
+    // 10 characters per inch across. Down the page, lines of text keep their
+    // order and a gap of more than a line becomes one blank line.
     constexpr double kCellW = 2.54;
     constexpr double kCellH = 25.4 / 6.0;
     TextMeasurer measurer;
     QString out;
+    struct Piece {
+        double y;
+        int col;
+        QString text;
+    };
     for (std::size_t p = 0; p < doc.pages.size(); ++p) {
-        std::map<int, QString> grid;
-        auto put = [&](int row, int col, const QString& s) {
-            QString& line = grid[row];
-            if (line.size() < col + s.size())
-                line = line.leftJustified(col + static_cast<int>(s.size()), QLatin1Char(' '));
-            line.replace(col, static_cast<int>(s.size()), s);
-        };
+        std::vector<Piece> pieces;
         for (const Primitive& it : doc.pages[p].items) {
             if (it.kind != PrimitiveKind::Text || it.style < 0)
                 continue;
             const TextStyle& st = doc.styles[static_cast<std::size_t>(it.style)];
+            const double lh = measurer.lineHeight(st);
             const auto lines = measurer.breakLines(it.text, st, it.rect.width());
-            const int maxChars = std::max(1, static_cast<int>(std::floor(it.rect.width() / kCellW)));
+            const int maxChars = std::max(1, static_cast<int>(std::floor((it.rect.width() - 2 * kTextPadX) / kCellW)));
             const int col = std::max(0, static_cast<int>(std::lround((it.rect.left() + kTextPadX) / kCellW)));
-            const int row0 = std::max(0, static_cast<int>(std::lround((it.rect.top() + kTextPadY) / kCellH)));
             for (std::size_t i = 0; i < lines.size(); ++i) {
                 QString s = it.text.mid(lines[i].start, lines[i].length);
                 s.remove(QLatin1Char('\n'));
                 s = s.trimmed();
-                if (s.size() > maxChars && st.hAlign != HAlign::Left)
-                    s = s.left(maxChars);
                 int c = col;
                 if (st.hAlign == HAlign::Right)
                     c = std::max(0, col + maxChars - static_cast<int>(s.size()));
                 else if (st.hAlign == HAlign::Center)
                     c = std::max(0, col + (maxChars - static_cast<int>(s.size())) / 2);
-                put(row0 + static_cast<int>(i), c, s);
+                pieces.push_back({it.rect.top() + kTextPadY + static_cast<double>(i) * lh, c, s});
             }
         }
+        std::stable_sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.y < b.y; });
         if (p > 0)
             out += QLatin1Char('\f');
-        int next = 0;
-        for (const auto& [row, text] : grid) {
-            for (; next < row; ++next)
-                out += QLatin1Char('\n');
-            QString t = text;
-            while (t.endsWith(QLatin1Char(' ')))
-                t.chop(1);
-            out += t + QLatin1Char('\n');
-            next = row + 1;
+        QStringList rows;
+        double rowY = 0.0;
+        for (const Piece& piece : pieces) {
+            if (rows.isEmpty() || piece.y - rowY > 0.5) {
+                if (!rows.isEmpty() && piece.y - rowY >= 1.5 * kCellH)
+                    rows << QString();
+                rows << QString();
+                rowY = piece.y;
+            }
+            QString& line = rows.last();
+            if (line.size() < piece.col + piece.text.size())
+                line = line.leftJustified(piece.col + static_cast<int>(piece.text.size()), QLatin1Char(' '));
+            line.replace(piece.col, static_cast<int>(piece.text.size()), piece.text);
+        }
+        for (QString& r : rows) {
+            while (r.endsWith(QLatin1Char(' ')))
+                r.chop(1);
+            out += r + QLatin1Char('\n');
         }
     }
     return out;

@@ -1,6 +1,7 @@
 #include "ReportDocument.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qdr {
 
@@ -74,6 +75,7 @@ std::vector<QStringList> dataRows(const Document& doc)
     struct Cell {
         double y;
         double x;
+        double width;
         QString text;
     };
     std::vector<Cell> cells;
@@ -100,7 +102,17 @@ std::vector<QStringList> dataRows(const Document& doc)
                 flush();
                 current = it.bandInstance;
             }
-            cells.push_back({it.rect.top(), it.rect.left(), it.text});
+            if (it.continued) {
+                // The rest of a split text joins the cell it continues.
+                auto same = std::find_if(cells.rbegin(), cells.rend(), [&](const Cell& c) {
+                    return std::abs(c.x - it.rect.left()) < 1e-6 && std::abs(c.width - it.rect.width()) < 1e-6;
+                });
+                if (same != cells.rend()) {
+                    same->text += QLatin1Char('\n') + it.text;
+                    continue;
+                }
+            }
+            cells.push_back({it.rect.top(), it.rect.left(), it.rect.width(), it.text});
         }
     }
     flush();

@@ -32,6 +32,9 @@ struct Primitive {
     bool repeated = false;
     // Text that held [Pages] before the count was known (resolved already).
     bool pagesMarker = false;
+    // The rest of a text split across pages: it continues the text of the same
+    // object in the same band instance on an earlier page.
+    bool continued = false;
     int bandInstance = 0;
     // Text, rectangle and image: the box. Line: from topLeft() to bottomRight().
     QRectF rect;

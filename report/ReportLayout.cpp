@@ -149,6 +149,7 @@ struct Item {
     QString text;
     int style = -1;
     bool pagesMarker = false;
+    bool continued = false;
     std::vector<TextLine> lines;
     double lineHeight = 0.0;
     bool splittable = false;
@@ -752,9 +753,12 @@ private:
         return out;
     }
 
-    void emitOutput(const BandOutput& out, double x0, double y0, bool repeated)
+    // Puts a band's items on the current page. The parts of a band split across
+    // pages share one band instance.
+    int emitOutput(const BandOutput& out, double x0, double y0, bool repeated, int instance = 0)
     {
-        ++instance_;
+        if (instance == 0)
+            instance = ++instance_;
         Page& page = doc_.pages.back();
         for (const Item& it : out.items) {
             const QRectF box = it.box.translated(x0, y0);
@@ -763,7 +767,7 @@ private:
                 p.kind = kind;
                 p.band = out.kind;
                 p.repeated = repeated;
-                p.bandInstance = instance_;
+                p.bandInstance = instance;
                 return p;
             };
             if (qAlpha(it.fill) != 0) {
@@ -778,13 +782,14 @@ private:
                 p.text = it.text;
                 p.style = it.style;
                 p.pagesMarker = it.pagesMarker;
+                p.continued = it.continued;
                 page.items.push_back(std::move(p));
             }
             for (const Primitive& c : it.content) {
                 Primitive p = c;
                 p.band = out.kind;
                 p.repeated = repeated;
-                p.bandInstance = instance_;
+                p.bandInstance = instance;
                 p.rect.translate(box.topLeft());
                 page.items.push_back(std::move(p));
             }
@@ -807,6 +812,7 @@ private:
                     line(box.topRight(), box.bottomRight());
             }
         }
+        return instance;
     }
 
     // Splits a band at `cut` (band coordinates): the first part fits above it,
@@ -862,12 +868,17 @@ private:
                     Item tail = it;
                     tail.lines.assign(it.lines.begin() + fit, it.lines.end());
                     tail.text = linesText(it, fit, static_cast<int>(it.lines.size()));
+                    // The tail's lines index its own text and start at its top.
                     const double base = tail.lines.front().y;
-                    for (TextLine& l : tail.lines)
+                    const int startBase = tail.lines.front().start;
+                    for (TextLine& l : tail.lines) {
                         l.y -= base;
+                        l.start -= startBase;
+                    }
                     const double h = static_cast<double>(tail.lines.size()) * it.lineHeight + 2 * kTextPadY;
                     tail.box = QRectF(it.box.left(), 0.0, it.box.width(), h);
                     tail.splittable = tail.lines.size() > 1;
+                    tail.continued = true;
                     restHeight = std::max(restHeight, h);
                     rest->items.push_back(std::move(tail));
                 }
@@ -932,13 +943,14 @@ private:
     void place(BandOutput out)
     {
         endColumns();
+        int instance = 0; // the parts of a split band share one instance
         for (int guard = 0;; ++guard) {
             const double room = bottom_ - y_;
             if (guard > 10000 || (placedOnPage_ == 0 && room <= kEps))
                 throw EReportError(QStringLiteral("La banda «%1» no cabe en la página")
                                        .arg(bandLabel(*bands_[static_cast<std::size_t>(currentBand_)].band)));
             if (out.height <= room + kEps) {
-                emitOutput(out, report_.page.marginLeft, y_, false);
+                emitOutput(out, report_.page.marginLeft, y_, false, instance);
                 y_ += out.height;
                 ++placedOnPage_;
                 return;
@@ -955,7 +967,7 @@ private:
                 newPage();
                 continue;
             }
-            emitOutput(first, report_.page.marginLeft, y_, false);
+            instance = emitOutput(first, report_.page.marginLeft, y_, false, instance);
             y_ += first.height;
             ++placedOnPage_;
             if (rest.items.empty())

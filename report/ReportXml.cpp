@@ -278,11 +278,13 @@ private:
 
 class Reader {
 public:
-    Reader(const QByteArray& xml, const QString& source) : r_(xml), source_(source) {}
+    Reader(const QByteArray& xml, const QString& source) : r_(xml), source_(source), empty_(xml.trimmed().isEmpty()) {}
 
     Report read()
     {
         Report rep;
+        if (empty_)
+            fail(QStringLiteral("está vacío"));
         if (!r_.readNextStartElement())
             fail(r_.hasError() ? r_.errorString() : QStringLiteral("está vacío"));
         if (r_.name() != kRoot)
@@ -523,6 +525,7 @@ private:
 
     QXmlStreamReader r_;
     QString source_;
+    bool empty_;
 };
 
 } // namespace
