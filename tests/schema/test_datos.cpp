@@ -6,7 +6,9 @@
 #include "FIBDatabase.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 
 using namespace qdschema;
@@ -252,4 +254,25 @@ TEST(Creacion, EveryScriptIsCompiledIntoTheProgram)
         EXPECT_TRUE(ScriptSQL(QString::fromLatin1(s)).contains(QStringLiteral("CREATE TABLE")) ||
                     ScriptSQL(QString::fromLatin1(s)).contains(QStringLiteral("INSERT INTO"))) << s;
     EXPECT_THROW(ScriptSQL(QStringLiteral("no-existe")), EFIBError);
+}
+
+// The supplied listings' report formats go into FICHERO when the program
+// carries them; otherwise the column stays empty.
+class FormatosSuministrados : public TBaseTest {};
+
+TEST_F(FormatosSuministrados, EachCompiledInFormatIsStoredWithItsListing)
+{
+    const QDir dir(QStringLiteral(":/schema/formatos"));
+    QHash<int, QByteArray> formatos;
+    for (const QString& nombre : dir.entryList(QDir::Files)) {
+        QFile f(dir.filePath(nombre));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        formatos.insert(QRegularExpression(QStringLiteral("(\\d+)")).match(nombre).captured(1).toInt(), f.readAll());
+    }
+    for (const QVariantList& l : Filas(QStringLiteral("SELECT CODIGO, FICHERO FROM SYS_LISTADOS WHERE CODIGO>=9000"))) {
+        if (formatos.contains(l[0].toInt()))
+            EXPECT_EQ(l[1].toByteArray(), formatos.value(l[0].toInt())) << l[0].toInt();
+        else
+            EXPECT_FALSE(l[1].isValid()) << l[0].toInt();
+    }
 }
