@@ -446,18 +446,21 @@ THandleProceso EjecutaPrograma(const QString& comando, const QString& parametros
     return *pid;
 }
 
-void EsperaPrograma(THandleProceso proceso, const QString& nombre)
+int EsperaPrograma(THandleProceso proceso, const QString& nombre)
 {
     if (nombre.isEmpty()) {
-        while (!plataforma::Termino(proceso))
+        std::optional<int> estado;
+        while (!(estado = plataforma::Termino(proceso)))
             EsperaPintando(50);
-        return;
+        return *estado;
     }
     EsperaPintando(5000);
     while (ProcesoActivo(nombre))
         EsperaPintando(250);
-    if (!plataforma::Termino(proceso))
+    const std::optional<int> estado = plataforma::Termino(proceso);
+    if (!estado)
         plataforma::Abandona(proceso);
+    return estado.value_or(-1);
 }
 
 bool ProcesoActivo(const QString& nombre)

@@ -167,8 +167,9 @@ THandleProceso EjecutaPrograma(const QString& comando, const QString& parametros
 // Without a name: waits until the started program ends. With a name: waits 5
 // seconds, then until no process of that executable name runs (for programs
 // that hand their work to an instance already running). The windows stay
-// painted; user input waits until this returns.
-void EsperaPrograma(THandleProceso proceso, const QString& nombre = {});
+// painted; user input waits until this returns. Returns the program's exit
+// status (-1 when it is not known).
+int EsperaPrograma(THandleProceso proceso, const QString& nombre = {});
 
 // True when a running process's executable file name equals `nombre`, letter
 // case ignored (a program started from a script counts by the script's name).

@@ -1,11 +1,24 @@
-#include <QApplication>
-#include "AppVersion.h"
+#include "UAplicacion.h"
+#include "UDMMain.h"
+#include "UFInicio.h"
+
+#include <memory>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("QuorumDesk"));
-    QApplication::setApplicationVersion(VersionPrograma());
-    // The start-up sequence (splash, database, main window) grows here.
+    TAplicacion app(argc, argv);
+    auto splash = std::make_unique<TFInicio>();
+    splash->Muestra();
+    Entorno = TREntorno{};
+    auto dataModule = std::make_unique<TDMMain>();
+    DMMain = dataModule.get();
+    bool abierta = false;
+    SinErrores([&] { abierta = DMMain->DataModuleCreate(); });
+    splash.reset();
+    if (!abierta)
+        return 0;
+    // The main window takes over here once it exists; until then start-up
+    // ends once the database is open and the environment is set.
+    DMMain = nullptr;
     return 0;
 }

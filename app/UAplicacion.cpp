@@ -1,0 +1,42 @@
+#include "UAplicacion.h"
+#include "FIBError.h"
+#include "WaitCursor.h"
+
+#include <QMessageBox>
+
+namespace {
+void CursorEspera(bool ocupado)
+{
+    if (ocupado)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+} // namespace
+
+TAplicacion::TAplicacion(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("QuorumDesk"));
+    setApplicationVersion(QStringLiteral(QD_VERSION));
+    SetWaitCursorHook(&CursorEspera);
+}
+
+void MuestraError(const std::exception& e)
+{
+    if (dynamic_cast<const EAbort*>(&e))
+        return;
+    // A wait cursor left by the failed operation must not stay over the message.
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("QuorumDesk"), QString::fromUtf8(e.what()));
+}
+
+bool TAplicacion::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        MuestraError(e);
+    }
+    return false;
+}

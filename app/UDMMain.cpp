@@ -1,0 +1,171 @@
+#include "UDMMain.h"
+#include "UFCamino.h"
+#include "UFormatos.h"
+#include "UPerfil.h"
+#include "UUtiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+
+TREntorno Entorno;
+TDMMain* DMMain = nullptr;
+
+namespace {
+const QStringList kTRParams{QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")};
+
+QStringList Parametros(const QString& password)
+{
+    return {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=") + password};
+}
+} // namespace
+
+TDMMain::TDMMain()
+{
+    DataBase.SetDBParams(Parametros(QString::fromLatin1(kPassword)));
+    DataBase.SetDefaultTransaction(&TGenerica);
+    TGenerica.SetDefaultDatabase(&DataBase);
+    TGenerica.SetTRParams(kTRParams);
+    QGen.SetDatabase(&DataBase);
+    QGen.SetTransaction(&TGenerica);
+    struct Def {
+        TFIBDataSet* ds;
+        const char* name;
+        QStringList select;
+    } defs[] = {
+        {&QGene, "QGene", {QStringLiteral("SELECT * FROM SYS_REGISTRO")}},
+        {&QComunidad, "QComunidad", {QStringLiteral("SELECT * FROM SYS_COMUNIDAD WHERE CODIGO=?CODIGO")}},
+        {&QPara, "QPara", {QStringLiteral("SELECT * FROM SYS_PARAMETROS")}},
+        {&QCondicion, "QCondicion", {QStringLiteral("SELECT * FROM sys_listados_condiciones"), QStringLiteral("WHERE CODIGO=?CODIGO")}},
+    };
+    for (Def& d : defs) {
+        d.ds->Name = QString::fromLatin1(d.name);
+        d.ds->SetDatabase(&DataBase);
+        d.ds->SetTransaction(&TGenerica);
+        d.ds->SetSelectSQL(d.select);
+    }
+    QGene.AddField<TIntegerField>(QStringLiteral("CODIGO"));
+    QGene.AddField<TDateTimeField>(QStringLiteral("FECHA_ENTRADA"));
+    QGene.AddField<TDateTimeField>(QStringLiteral("FECHA_SALIDA"));
+}
+
+TDMMain::~TDMMain()
+{
+    // The connection closes with the data module; whatever the shared
+    // transaction holds was committed retaining when it was written.
+    try {
+        if (TGenerica.Active())
+            TGenerica.Commit();
+    } catch (const EFIBError&) {
+    }
+}
+
+void TDMMain::EjecutaActualizacion()
+{
+    const QString trabajo = QDir::currentPath();
+    const QString script = BuscaFichero(trabajo, QStringLiteral("ACT.BAT"));
+    if (script.isEmpty())
+        return;
+    if (!BuscaFichero(trabajo, QStringLiteral("QUORUMDESK.FDB")).isEmpty()) {
+        Mensaje(QStringLiteral("Se va a proceder a actualizar la base de datos, pulse una tecla"), true);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        int estado = 0;
+        try {
+            estado = EsperaPrograma(EjecutaPrograma(QStringLiteral("/bin/sh"), QLatin1Char('"') + script + QLatin1Char('"'), false));
+        } catch (const EUtilesError& e) {
+            // Not started: the script stays for the next start; the database opens as it is.
+            QGuiApplication::restoreOverrideCursor();
+            Mensaje(e.Message());
+            return;
+        }
+        QGuiApplication::restoreOverrideCursor();
+        if (estado != 0)
+            Mensaje(QStringLiteral("La actualización de la base de datos ha terminado con error (código %1).").arg(estado));
+    }
+    QFile::remove(script);
+}
+
+bool TDMMain::AbreBaseDeDatos(QString camino)
+{
+    for (;;) {
+        try {
+            DataBase.SetDBName(camino);
+            DataBase.Open();
+            TGenerica.StartTransaction();
+            break;
+        } catch (const EFIBError& e) {
+            if (DataBase.Connected())
+                DataBase.Close();
+            // The server's own words say why (wrong path, server down, password).
+            Mensaje(QStringLiteral("Imposible abrir base de datos\r\r") + e.Message(), true);
+            TFCamino dialogo(camino);
+            const bool reintentar = dialogo.exec() == QDialog::Accepted;
+            camino = dialogo.Camino();
+            if (!reintentar)
+                return false;
+        }
+    }
+    TIniFile(FicheroPerfil(QStringLiteral("QuorumDesk.ini"))).WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), camino);
+    return true;
+}
+
+void TDMMain::LimpiaRegistro()
+{
+    // Rows left behind by seats that ended without logging out go when this
+    // seat is the only one attached.
+    if (DataBase.UserNames().size() != 1)
+        return;
+    QGen.SetSQL(QStringLiteral("DELETE FROM SYS_REGISTRO"));
+    QGen.ExecQuery();
+    TGenerica.CommitRetaining();
+}
+
+bool TDMMain::DataModuleCreate()
+{
+    Entorno.CaminoPrograma = CarpetaPrograma();
+    BorraFicheros(Entorno.CaminoPrograma, QStringLiteral("*.out"));
+    EjecutaActualizacion();
+    if (DataBase.Connected())
+        DataBase.Close();
+    if (BuscaFichero(CarpetaConfiguracion(), QStringLiteral("quorumdesk.ini")).isEmpty())
+        TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini")))
+            .WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), Entorno.CaminoPrograma + QStringLiteral("/quorumdesk.fdb"));
+    const QString camino = TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini")))
+                               .ReadString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), QString());
+    if (!BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("ServidorRemoto.cfg")).isEmpty())
+        DataBase.SetDBParams(Parametros(QString::fromLatin1(kPasswordRemoto)));
+    if (!AbreBaseDeDatos(camino))
+        return false;
+    InicializarEntorno();
+    try {
+        LimpiaRegistro();
+    } catch (const EFIBError& e) {
+        Mensaje(e.Message());
+    }
+    return true;
+}
+
+void TDMMain::InicializarEntorno()
+{
+    Entorno.Ejercicio = 0;
+    Entorno.Comunidad = 0;
+    Entorno.CaminoPrograma = CarpetaPrograma();
+    Entorno.Usuario = 1;
+    Entorno.NombreComunidad.clear();
+    EstableceFormatosProceso();
+}
+
+void TDMMain::AsignarParametrosEntorno(TFIBDataSet& ds, const QString& flags, bool abrir)
+{
+    ds.Close();
+    if (flags.size() > 0 && flags[0] == QLatin1Char('1')) {
+        if (TFIBParam* p = ds.ParamByName(QStringLiteral("Comunidad")))
+            p->SetAsInteger(Entorno.Comunidad);
+    }
+    if (flags.size() > 1 && flags[1] == QLatin1Char('1')) {
+        if (TFIBParam* p = ds.ParamByName(QStringLiteral("ejercicio")))
+            p->SetAsInteger(Entorno.Ejercicio);
+    }
+    if (abrir && !ds.Active())
+        ds.Open();
+}

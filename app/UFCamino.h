@@ -1,0 +1,17 @@
+#pragma once
+#include <QDialog>
+
+class QLineEdit;
+
+// The database path dialog of start-up: "Reintentar" tries the path in the
+// field again, "Cancelar" (or closing the window) gives up.
+class TFCamino : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFCamino(const QString& camino, QWidget* parent = nullptr);
+    QString Camino() const;
+    QLineEdit* EdCamino;
+
+private:
+    void Examinar();
+};

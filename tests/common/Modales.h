@@ -1,0 +1,81 @@
+#pragma once
+// Answers the modal windows a piece of code opens, in the order expected, so
+// tests can drive start-up and screens that ask questions. A modal window that
+// no answer was queued for fails the test and is closed, so nothing hangs.
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace qdtest {
+
+class Modales {
+public:
+    using Respuesta = std::function<void(QWidget*)>;
+    Modales()
+    {
+        timer_.setInterval(20);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Mira(); });
+        timer_.start();
+    }
+    ~Modales() { EXPECT_TRUE(respuestas_.empty()) << respuestas_.size() << " expected window(s) never opened"; }
+    void Espera(Respuesta r) { respuestas_.push_back(std::move(r)); }
+    QStringList Vistos() const { return vistos_; }
+
+private:
+    void Mira()
+    {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || w == ultimo_)
+            return;
+        ultimo_ = w;
+        vistos_ << w->windowTitle();
+        if (respuestas_.empty()) {
+            ADD_FAILURE() << "unexpected modal window: " << w->windowTitle().toStdString();
+            if (auto* d = qobject_cast<QDialog*>(w))
+                d->reject();
+            else
+                w->close();
+            return;
+        }
+        Respuesta r = std::move(respuestas_.front());
+        respuestas_.pop_front();
+        r(w);
+    }
+    QTimer timer_;
+    std::deque<Respuesta> respuestas_;
+    QPointer<QWidget> ultimo_;
+    QStringList vistos_;
+};
+
+// Clicks the button of `w` whose text (without "&") is `texto`.
+inline void Pulsa(QWidget* w, const QString& texto)
+{
+    for (QPushButton* b : w->findChildren<QPushButton*>()) {
+        if (b->text().remove(QLatin1Char('&')) == texto) {
+            b->click();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button " << texto.toStdString() << " in " << w->windowTitle().toStdString();
+}
+
+// The visible texts of a window's labels, joined: what the user reads.
+inline QString Textos(QWidget* w);
+
+} // namespace qdtest
+
+#include <QLabel>
+inline QString qdtest::Textos(QWidget* w)
+{
+    QStringList t;
+    for (QLabel* l : w->findChildren<QLabel*>())
+        if (!l->text().isEmpty())
+            t << l->text();
+    return t.join(QLatin1Char('\n'));
+}
