@@ -1,6 +1,6 @@
 #include "ReportChart.h"
 
-#include "ReportFormat.h"
+#include "UFormatos.h"
 
 #include <QFont>
 #include <QPainter>
@@ -20,7 +20,7 @@ constexpr int kPaletteSize = sizeof(kPalette) / sizeof(kPalette[0]);
 
 QString valueText(double v)
 {
-    return formatNumber(v, QStringLiteral("#,##0.##"));
+    return FormatoNumero(v, QStringLiteral("#,##0.##"));
 }
 } // namespace
 

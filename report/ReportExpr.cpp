@@ -3,6 +3,7 @@
 #include "ReportData.h"
 #include "ReportError.h"
 #include "ReportFormat.h"
+#include "UFormatos.h"
 
 #include <QDateTime>
 
@@ -547,11 +548,11 @@ QVariant evalNode(const ExprNode& n, const EvalContext& ctx)
     case Func::FormatFloat: {
         bool ok = false;
         const double d = toNumber(arg(1), &ok);
-        return ok ? formatNumber(d, asText(arg(0))) : QString();
+        return ok ? FormatoNumero(d, asText(arg(0))) : QString();
     }
     case Func::FormatDateTime: {
         const QVariant v = arg(1);
-        return isDateTime(v) ? formatDateTime(v.toDateTime(), asText(arg(0))) : QString();
+        return isDateTime(v) ? FormatoFechaHora(v.toDateTime(), asText(arg(0))) : QString();
     }
     }
     return {};

@@ -5,6 +5,7 @@
 #include "ReportError.h"
 #include "ReportExpr.h"
 #include "ReportFormat.h"
+#include "UFormatos.h"
 #include "ReportRichText.h"
 #include "TextMetrics.h"
 
@@ -207,7 +208,7 @@ public:
         case SystemVariable::Date:
             return now_.date();
         case SystemVariable::Time:
-            return formatDateTime(now_, QStringLiteral("hh:nn"));
+            return FormatoHora(now_.time());
         }
         return {};
     }
