@@ -1,0 +1,50 @@
+#pragma once
+// RTF bytes to a QTextDocument.
+//
+// Kept: paragraphs, line breaks, page breaks (\page, \pagebb and page section
+// breaks become a page-break-before on the next block), character formatting
+// (bold, italic, underline styles, strike, font family and size, colour,
+// background, super- and subscript, capitals), paragraph alignment, indents,
+// spacing, line spacing and tab stops, hyperlinks, PNG, JPEG and DIB pictures,
+// and tables (cell widths, horizontal and vertical merges, cell background,
+// borders). Text is decoded with \ansicpg and the fonts' \fcharset, \'xx and
+// \uN with \ucN.
+//
+// Left out: headers, footers, footnotes, comments, styles (their formatting is
+// repeated on every paragraph by the usual writers), list numbering (the label
+// text that writers put in \listtext is kept as text), metafile pictures,
+// hidden text. Tables nested in a cell are flattened into paragraphs of the
+// outer cell.
+
+#include "RtfError.h"
+
+#include <QByteArray>
+
+class QTextDocument;
+
+namespace Rtf {
+
+struct ReadLimits {
+    qsizetype maxInputBytes = 256 * 1024 * 1024;
+    int maxGroupDepth = 512;
+    // Encoded bytes of one picture; a larger picture is left out.
+    qsizetype maxPictureBytes = 64 * 1024 * 1024;
+    // Pixels of one picture, and of all pictures of the document; pictures
+    // beyond them are left out.
+    qint64 maxPicturePixels = 25'000'000;
+    qint64 maxTotalPicturePixels = 100'000'000;
+    // Paragraphs (table cells' included), and cells of all the tables.
+    qint64 maxParagraphs = 2'000'000;
+    qint64 maxTableCells = 500'000;
+};
+
+// True when the bytes start like an RTF document ("{\rtf", after blanks).
+bool isRtf(const QByteArray& bytes);
+
+// Replaces the content of doc by the document in rtf. Throws ERtfError when the
+// bytes are not RTF or exceed the limits; doc is then left empty. Damaged RTF
+// (unbalanced braces, a truncated file, unknown control words) is read as far
+// as it goes.
+void read(const QByteArray& rtf, QTextDocument& doc, const ReadLimits& limits = {});
+
+} // namespace Rtf

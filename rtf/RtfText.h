@@ -1,0 +1,36 @@
+#pragma once
+// Plain values into RTF documents: escaping and merge fields.
+
+#include <QByteArray>
+#include <QString>
+
+namespace Rtf {
+
+// RTF text that shows value exactly as typed: backslash and braces escaped,
+// characters outside ASCII as \uN with a Windows-1252 fallback (or "?"), tabs as
+// \tab and line ends (LF, CR LF or CR) as \par. Meant for a place where \uc1
+// holds, as in every document the usual word processors write; replaceField
+// adapts the fallback to the document.
+QByteArray escapeText(QStringView value);
+
+// Replaces every occurrence of field (for example "[Lugar]") in the text of
+// the document by value, escaped as escapeText does. Occurrences are found from
+// left to right; an inserted value is not searched again. A field counts when
+// its characters are in the text in a row, even if formatting control words,
+// braces or ignorable groups ({\*...}) split them, as word processors write
+// after a spelling check or an edit inside the field: the value takes the
+// formatting of the field's first character and the split formatting is kept,
+// so the braces stay balanced. A field broken by text, a paragraph or cell
+// mark, a tab, \uN or a field code is not matched. Fields are matched in the
+// document body, headers and footers, never inside font, colour or style
+// tables, pictures or {\*...} groups. Field names must be ASCII or written
+// as plain bytes or \'xx in the document's code page.
+// count, when given, receives the number of replacements.
+QByteArray replaceField(const QByteArray& rtf, QStringView field, QStringView value, int* count = nullptr);
+
+// The same with a ready RTF fragment (generated lists with \par marks), put in
+// as it is. A fragment that ends in a control word gets its delimiting blank.
+QByteArray replaceFieldRtf(const QByteArray& rtf, QStringView field, const QByteArray& fragment,
+                           int* count = nullptr);
+
+} // namespace Rtf
