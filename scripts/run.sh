@@ -1,12 +1,19 @@
 #!/bin/sh
 # Installs what QuorumDesk needs, builds it and starts it on the embedded
-# default database.
+# default database, which is created with demo data on first start.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh scripts/deps-build.txt
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQD_TESTS=OFF -DQD_BENCH=OFF >/dev/null
-cmake --build build --target quorumdesk
+cmake --build build --target quorumdesk qd_creabd
+# The program's folder: its database, working files and per-user settings.
+export QUORUMDESK_HOME="${QUORUMDESK_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/quorumdesk}"
+mkdir -p "$QUORUMDESK_HOME"
 # The embedded engine's lock folder must belong to the user who runs it.
 export FIREBIRD_LOCK="${FIREBIRD_LOCK:-${XDG_RUNTIME_DIR:-/tmp}/quorumdesk-fb-lock-$(id -u)}"
 mkdir -p "$FIREBIRD_LOCK"
+if [ ! -e "$QUORUMDESK_HOME/quorumdesk.fdb" ]; then
+  echo "Creating the demo database $QUORUMDESK_HOME/quorumdesk.fdb"
+  build/schema/qd_creabd --demo "$QUORUMDESK_HOME/quorumdesk.fdb"
+fi
 exec build/app/quorumdesk "$@"

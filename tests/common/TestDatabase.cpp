@@ -21,21 +21,13 @@ static QString NewPath(const QString& stem)
            QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".fdb");
 }
 
-QString FreshDatabase(const QString& key, const QString& script)
+QString FreshDatabaseFrom(const QString& key, const std::function<void(const QString& path)>& build)
 {
     static QHash<QString, QString> templates;
     auto it = templates.find(key);
     if (it == templates.end()) {
         const QString path = NewPath(QStringLiteral("template-") + key);
-        TFIBDatabase::CreateDatabase(path, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), false);
-        {
-            TFIBDatabase db;
-            db.SetDBName(path);
-            db.SetDBParams({QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=masterkey")});
-            db.Open();
-            ExecuteScript(db, script);
-            db.Close();
-        }
+        build(path);
         it = templates.insert(key, path);
     }
     const QString copy = NewPath(key);
@@ -43,6 +35,19 @@ QString FreshDatabase(const QString& key, const QString& script)
         throw std::runtime_error("cannot copy the template database");
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     return copy;
+}
+
+QString FreshDatabase(const QString& key, const QString& script)
+{
+    return FreshDatabaseFrom(key, [&](const QString& path) {
+        TFIBDatabase::CreateDatabase(path, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), false);
+        TFIBDatabase db;
+        db.SetDBName(path);
+        db.SetDBParams({QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=masterkey")});
+        db.Open();
+        ExecuteScript(db, script);
+        db.Close();
+    });
 }
 
 Connection::Connection(const QString& path, const QString& user, const QString& password)

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 namespace qdtest {
@@ -16,6 +17,8 @@ QString TempDir();
 // Path of a fresh copy of a database built from `script` (dialect 1, UTF8).
 // Databases with the same key are built once per test program.
 QString FreshDatabase(const QString& key, const QString& script);
+// The same for a database that `build` creates at the path it is given.
+QString FreshDatabaseFrom(const QString& key, const std::function<void(const QString& path)>& build);
 
 // An open connection with a started "read_committed", "rec_version", "nowait"
 // transaction, as the program's data modules use.

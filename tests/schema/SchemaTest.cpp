@@ -9,13 +9,8 @@ namespace qdschema {
 
 namespace {
 
-QString Plantilla(TBase base)
+void Construye(TBase base, const QString& path)
 {
-    static QHash<int, QString> hechas;
-    const int clave = static_cast<int>(base);
-    if (hechas.contains(clave))
-        return hechas.value(clave);
-    const QString path = qdtest::TempDir() + QStringLiteral("/plantilla-%1.fdb").arg(clave);
     TOpcionesBD o;
     o.ForcedWrites = false;
     switch (base) {
@@ -26,20 +21,14 @@ QString Plantilla(TBase base)
     case TBase::Halvenbook: CreaBaseHalvenbook(path, o); break;
     case TBase::HalvenbookDemo: o.Contenido = TContenidoBD::Demo; CreaBaseHalvenbook(path, o); break;
     }
-    hechas.insert(clave, path);
-    return path;
 }
 
 } // namespace
 
 QString Copia(TBase base)
 {
-    const QString copia = qdtest::TempDir() + QStringLiteral("/copia-%1.fdb")
-                                                  .arg(QUuid::createUuid().toString(QUuid::Id128).left(12));
-    if (!QFile::copy(Plantilla(base), copia))
-        throw std::runtime_error("cannot copy the template database");
-    QFile::setPermissions(copia, QFile::ReadOwner | QFile::WriteOwner);
-    return copia;
+    return qdtest::FreshDatabaseFrom(QStringLiteral("schema-%1").arg(static_cast<int>(base)),
+                                     [base](const QString& path) { Construye(base, path); });
 }
 
 TFIBValue Dia(int anio, int mes, int dia) { return TFIBValue::DateTime(MakeDateTime(QDate(anio, mes, dia))); }
