@@ -4,7 +4,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh scripts/deps-build.txt
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQD_TESTS=OFF -DQD_BENCH=OFF >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQD_TESTS=OFF -DQD_BENCH=OFF -UQD_PARTS >/dev/null
 cmake --build build --target quorumdesk qd_creabd
 # The program's folder: its database, working files and per-user settings.
 export QUORUMDESK_HOME="${QUORUMDESK_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/quorumdesk}"

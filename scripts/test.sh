@@ -9,7 +9,7 @@ sh scripts/install-deps.sh scripts/deps-build.txt scripts/deps-test.txt
 
 BUILD=${QD_TEST_BUILD:-build-test}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" \
-      -DQD_SANITIZE=ON -DQD_WERROR=ON >/dev/null
+      -DQD_SANITIZE=ON -DQD_WERROR=ON -UQD_PARTS >/dev/null
 cmake --build "$BUILD"
 
 SUDO=""
