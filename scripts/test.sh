@@ -24,8 +24,10 @@ cleanup() {
 trap cleanup EXIT
 
 # The Firebird server for the multi-seat tests. Debian's package does not start
-# it here; the SYSDBA password is set to a known value for the run.
-export QD_FB_SERVER=127.0.0.1 QD_FB_USER=SYSDBA QD_FB_PASSWORD=kelpstone
+# it here: the script starts it with SYSDBA's password set to the program's
+# database password. A server already running is used with the password given
+# in QD_FB_PASSWORD.
+export QD_FB_SERVER=127.0.0.1 QD_FB_USER=SYSDBA QD_FB_PASSWORD=${QD_FB_PASSWORD:-kelpstone}
 if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
   echo "ALTER USER SYSDBA PASSWORD '$QD_FB_PASSWORD';" | \
     $SUDO env FIREBIRD_LOCK="$FIREBIRD_LOCK" isql-fb -q -user SYSDBA /var/lib/firebird/3.0/system/security3.fdb
