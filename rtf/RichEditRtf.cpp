@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QIntValidator>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTextEdit>
 #include <QToolBar>
@@ -118,7 +119,10 @@ TRichEditRtf::TRichEditRtf(QWidget* parent) : QWidget(parent)
     connect(edit_, &QTextEdit::currentCharFormatChanged, this, &TRichEditRtf::showFormat);
     connect(edit_, &QTextEdit::cursorPositionChanged, this, &TRichEditRtf::showAlignment);
     connect(edit_, &QTextEdit::textChanged, this, &TRichEditRtf::textChanged);
-    connect(edit_->document(), &QTextDocument::modificationChanged, this, &TRichEditRtf::modificationChanged);
+    connect(edit_->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        if (!loading_)
+            emit modificationChanged(modified);
+    });
     showFormat(edit_->currentCharFormat());
     showAlignment();
 }
@@ -127,6 +131,11 @@ bool TRichEditRtf::setRtf(const QByteArray& bytes)
 {
     error_.clear();
     edit_->setPlaceholderText(QString());
+    // Loading is no edit: the modification signal stays quiet but for the
+    // end of a pending modification.
+    const bool wasModified = isModified();
+    loading_ = true;
+    auto done = qScopeGuard([this] { loading_ = false; });
     const QSignalBlocker block(edit_);
     QTextDocument* doc = edit_->document();
     bool ok = true;
@@ -146,6 +155,10 @@ bool TRichEditRtf::setRtf(const QByteArray& bytes)
     original_ = bytes;
     doc->clearUndoRedoStacks();
     doc->setModified(false);
+    done.dismiss();
+    loading_ = false;
+    if (wasModified)
+        emit modificationChanged(false);
     edit_->moveCursor(QTextCursor::Start);
     applyReadOnly();
     showFormat(edit_->currentCharFormat());
@@ -190,12 +203,9 @@ void TRichEditRtf::applyReadOnly()
     bar_->setEnabled(!locked);
 }
 
+// The selection changes; without one, what is typed next.
 void TRichEditRtf::mergeFormat(const QTextCharFormat& format)
 {
-    QTextCursor cursor = edit_->textCursor();
-    if (!cursor.hasSelection())
-        cursor.select(QTextCursor::WordUnderCursor);
-    cursor.mergeCharFormat(format);
     edit_->mergeCurrentCharFormat(format);
     edit_->setFocus();
 }

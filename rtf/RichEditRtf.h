@@ -62,4 +62,5 @@ private:
     QByteArray original_;
     QString error_;
     bool readOnly_ = false;
+    bool loading_ = false;
 };

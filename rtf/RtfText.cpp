@@ -57,6 +57,8 @@ void appendEscaped(QByteArray& out, QStringView text, const EscapeOptions& optio
         }
         out += "\\u";
         out += QByteArray::number(static_cast<short>(c));
+        if (options.fallbackChars == 0)
+            out += ' '; // a digit that follows must not join the number
         for (int k = 0; k < options.fallbackChars; ++k) {
             if (k == 0 && options.fallbackChars == 1 && cp1252 >= 0) {
                 out += "\\'";

@@ -1,0 +1,165 @@
+// Speed of the RTF component on a document of about 5 MB written the way
+// Word writes (revision-id groups around every run, pictures twice: PNG and a
+// metafile fallback), with tables and Spanish text. Prints MB/s for reading,
+// writing and a merge-field replacement, and ratios to two baselines measured
+// in the same run: the tokenizer alone (the floor for any reader) and Qt's own
+// HTML import of the same document (the cost of filling a QTextDocument).
+
+#include "RtfLexer.h"
+#include "RtfReader.h"
+#include "RtfText.h"
+#include "RtfWriter.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+QByteArray noisePng(QRandomGenerator& rng, int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb((x * 3 + y) & 0xFF, rng.bounded(256), (y * 2) & 0xFF));
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return data;
+}
+
+QByteArray hexLines(const QByteArray& data)
+{
+    const QByteArray hex = data.toHex();
+    QByteArray out;
+    out.reserve(hex.size() + hex.size() / 128 * 2);
+    for (qsizetype i = 0; i < hex.size(); i += 128)
+        out += hex.mid(i, 128) + "\r\n";
+    return out;
+}
+
+QByteArray makeDocument(qsizetype target)
+{
+    QRandomGenerator rng(20240301);
+    static const char* const words[] = {"junta", "propietarios", "comunidad", "Pe\\'f1a", "derrama", "cuota",
+                                        "presidente", "aprobaci\\'f3n", "ascensor", "fachada", "acuerdo", "votaci\\'f3n",
+                                        "coeficiente", "\\u8364\\'80", "1\\'ba", "se\\'f1or", "a\\'f1o", "convocatoria"};
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\uc1\\deff0\\deflang3082{\\fonttbl{\\f0\\fswiss\\fcharset0 Calibri;}"
+                     "{\\f1\\froman\\fcharset0 Times New Roman;}}{\\colortbl;\\red0\\green0\\blue0;\\red192\\green0\\blue0;}"
+                     "{\\*\\generator Microsoft Word 11.0;}{\\info{\\title Acta}}\\paperw11906\\paperh16838\r\n";
+    int paragraph = 0;
+    while (rtf.size() < target) {
+        ++paragraph;
+        if (paragraph % 60 == 0) {
+            const QByteArray png = noisePng(rng, 240, 180);
+            rtf += "{\\*\\shppict{\\pict{\\*\\picprop\\shplid1025{\\sp{\\sn shapeType}{\\sv 75}}}\\picw6350\\pich4763"
+                   "\\picwgoal3600\\pichgoal2700\\pngblip\r\n"
+                 + hexLines(png) + "}}{\\nonshppict{\\pict\\wmetafile8\\picw6350\\pich4763\\picwgoal3600\\pichgoal2700\r\n"
+                 + hexLines(png.left(png.size() / 2)) + "}}\\par\r\n";
+            continue;
+        }
+        if (paragraph % 40 == 0) {
+            for (int r = 0; r < 6; ++r) {
+                rtf += "\\trowd\\trgaph108\\trleft-108\\clbrdrt\\brdrs\\brdrw10\\cellx3000\\clbrdrt\\brdrs\\brdrw10"
+                       "\\cellx6000\\clbrdrt\\brdrs\\brdrw10\\cellx8500\\pard\\plain\\intbl\\f0\\fs22 ";
+                for (int c = 0; c < 3; ++c)
+                    rtf += "{\\rtlch\\fcs1 \\af0 \\ltrch\\fcs0 \\insrsid1234 " + QByteArray(words[rng.bounded(18)])
+                        + " " + QByteArray::number(r * 3 + c) + "\\cell }";
+                rtf += "\\row\r\n";
+            }
+            rtf += "\\pard\\plain\\ql\\f0\\fs22 ";
+        }
+        rtf += "\\pard\\plain\\ltrpar\\qj\\li0\\ri0\\sa160\\sl259\\slmult1\\widctlpar\\f0\\fs22\\lang3082 ";
+        const int runs = 3 + rng.bounded(5);
+        for (int k = 0; k < runs; ++k) {
+            rtf += "{\\rtlch\\fcs1 \\af0 \\ltrch\\fcs0 ";
+            if (k % 3 == 1)
+                rtf += "\\b";
+            if (k % 4 == 2)
+                rtf += "\\i\\cf2";
+            rtf += "\\insrsid" + QByteArray::number(1000 + k) + ' ';
+            const int n = 5 + rng.bounded(20);
+            for (int w = 0; w < n; ++w)
+                rtf += QByteArray(words[rng.bounded(18)]) + (w + 1 < n ? " " : ". ");
+            rtf += "}";
+        }
+        rtf += "\\par\r\n";
+    }
+    rtf += "}";
+    return rtf;
+}
+
+// Best of several runs, in milliseconds.
+double best(int runs, const std::function<void()>& f)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    return *std::min_element(times.begin(), times.end());
+}
+
+double mbPerSecond(qsizetype bytes, double ms) { return bytes / 1e6 / (ms / 1000.0); }
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    const QByteArray rtf = makeDocument(5 * 1000 * 1000);
+    const int runs = 5;
+
+    QTextDocument doc;
+    const double readMs = best(runs, [&] { Rtf::read(rtf, doc); });
+    int images = 0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            images += it.fragment().charFormat().isImageFormat() ? 1 : 0;
+
+    double lexMs = best(runs, [&] {
+        Rtf::detail::Lexer lex(rtf);
+        long tokens = 0;
+        for (Rtf::detail::Token t = lex.next(); t.kind != Rtf::detail::Tok::End; t = lex.next())
+            ++tokens;
+        if (tokens == 0)
+            std::puts("no tokens");
+    });
+
+    QByteArray written;
+    const double writeMs = best(runs, [&] { written = Rtf::write(doc); });
+
+    const QString html = doc.toHtml();
+    QTextDocument htmlDoc;
+    const double htmlMs = best(runs, [&] { htmlDoc.setHtml(html); });
+
+    int count = 0;
+    const double mergeMs = best(runs, [&] { Rtf::replaceField(rtf, u"[Lugar]", u"Sala {3}", &count); });
+
+    std::printf("RTF document: %.2f MB, %d paragraphs, %d pictures, %d characters of text\n", rtf.size() / 1e6,
+                doc.blockCount(), images, doc.characterCount());
+    std::printf("read:            %8.1f ms  %7.1f MB/s\n", readMs, mbPerSecond(rtf.size(), readMs));
+    std::printf("tokenizer only:  %8.1f ms  %7.1f MB/s   read / tokenizer = %.1f\n", lexMs,
+                mbPerSecond(rtf.size(), lexMs), readMs / lexMs);
+    std::printf("Qt HTML import:  %8.1f ms  (%.2f MB of HTML, pictures by reference)   read / HTML import = %.2f\n",
+                htmlMs, html.toUtf8().size() / 1e6, readMs / htmlMs);
+    std::printf("write:           %8.1f ms  %7.1f MB/s  (%.2f MB written)\n", writeMs,
+                mbPerSecond(written.size(), writeMs), written.size() / 1e6);
+    std::printf("merge field:     %8.1f ms  %7.1f MB/s\n", mergeMs, mbPerSecond(rtf.size(), mergeMs));
+    return 0;
+}
