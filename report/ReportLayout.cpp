@@ -20,6 +20,8 @@ namespace qdr {
 namespace {
 
 constexpr double kEps = 1e-6;
+// A band that runs over more pages than this is a format error, not a report.
+constexpr int kMaxPagesPerBand = 1000;
 
 // Wraps a dataset so footers printed after the cursor has moved on (a group
 // change, the end of the rows) still read the row they close.
@@ -947,7 +949,7 @@ private:
         int instance = 0; // the parts of a split band share one instance
         for (int guard = 0;; ++guard) {
             const double room = bottom_ - y_;
-            if (guard > 10000 || (placedOnPage_ == 0 && room <= kEps))
+            if (guard > kMaxPagesPerBand || (placedOnPage_ == 0 && room <= kEps))
                 throw EReportError(QStringLiteral("La banda «%1» no cabe en la página")
                                        .arg(bandLabel(*bands_[static_cast<std::size_t>(currentBand_)].band)));
             if (out.height <= room + kEps) {
