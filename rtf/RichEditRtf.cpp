@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QIntValidator>
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTextEdit>
 #include <QToolBar>
@@ -119,47 +118,46 @@ TRichEditRtf::TRichEditRtf(QWidget* parent) : QWidget(parent)
     connect(edit_, &QTextEdit::currentCharFormatChanged, this, &TRichEditRtf::showFormat);
     connect(edit_, &QTextEdit::cursorPositionChanged, this, &TRichEditRtf::showAlignment);
     connect(edit_, &QTextEdit::textChanged, this, &TRichEditRtf::textChanged);
-    connect(edit_->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
-        if (!loading_)
-            emit modificationChanged(modified);
-    });
+    connect(edit_->document(), &QTextDocument::modificationChanged, this, &TRichEditRtf::modificationChanged);
     showFormat(edit_->currentCharFormat());
     showAlignment();
 }
 
 bool TRichEditRtf::setRtf(const QByteArray& bytes)
 {
+    // The document is built apart and then handed to the editor: filling the
+    // editor's own document would lay it out at every insertion (seconds for
+    // a large letter instead of a tenth).
+    auto* doc = new QTextDocument(this);
+    doc->setDefaultFont(edit_->document()->defaultFont());
+    doc->setUndoRedoEnabled(false);
     error_.clear();
-    edit_->setPlaceholderText(QString());
-    // Loading is no edit: the modification signal stays quiet but for the
-    // end of a pending modification.
-    const bool wasModified = isModified();
-    loading_ = true;
-    auto done = qScopeGuard([this] { loading_ = false; });
-    const QSignalBlocker block(edit_);
-    QTextDocument* doc = edit_->document();
     bool ok = true;
-    if (bytes.isEmpty()) {
-        doc->clear();
-    } else if (!Rtf::isRtf(bytes)) {
+    if (!Rtf::isRtf(bytes)) {
         doc->setPlainText(plainText(bytes));
     } else {
         try {
             Rtf::read(bytes, *doc);
         } catch (const Rtf::ERtfError& e) {
             error_ = e.message();
-            edit_->setPlaceholderText(error_);
             ok = false;
         }
     }
-    original_ = bytes;
-    doc->clearUndoRedoStacks();
+    doc->setUndoRedoEnabled(true);
     doc->setModified(false);
-    done.dismiss();
-    loading_ = false;
+    original_ = bytes;
+
+    const bool wasModified = isModified();
+    {
+        const QSignalBlocker block(edit_);
+        edit_->setDocument(doc);
+    }
+    delete ownDocument_; // the editor deletes its first document itself
+    ownDocument_ = doc;
+    connect(doc, &QTextDocument::modificationChanged, this, &TRichEditRtf::modificationChanged);
     if (wasModified)
         emit modificationChanged(false);
-    edit_->moveCursor(QTextCursor::Start);
+    edit_->setPlaceholderText(error_);
     applyReadOnly();
     showFormat(edit_->currentCharFormat());
     showAlignment();

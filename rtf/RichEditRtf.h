@@ -11,6 +11,7 @@ class QAction;
 class QActionGroup;
 class QComboBox;
 class QTextCharFormat;
+class QTextDocument;
 class QTextEdit;
 class QToolBar;
 
@@ -62,5 +63,5 @@ private:
     QByteArray original_;
     QString error_;
     bool readOnly_ = false;
-    bool loading_ = false;
+    QTextDocument* ownDocument_ = nullptr; // the document of the last setRtf
 };

@@ -373,7 +373,10 @@ private:
                 if (semi < 0)
                     break;
                 flushText();
-                finishFont();
+                if (fontOpen_)
+                    finishFont();
+                else
+                    fontName_.clear(); // a name without \fN names nothing
                 i = semi + 1;
             }
             break;

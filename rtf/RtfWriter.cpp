@@ -29,7 +29,13 @@ constexpr int kMarginLeftRight = 1701;
 constexpr int kMarginTopBottom = 1417;
 constexpr int kTextWidth = kPaperWidth - 2 * kMarginLeftRight;
 
-int toTwips(double units) { return int(std::lround(units * kTwipsPerUnit)); }
+int toTwips(double units)
+{
+    // A length no page holds (or not a number) would only upset readers.
+    if (!(std::abs(units) < 1e5))
+        return 0;
+    return int(std::lround(units * kTwipsPerUnit));
+}
 
 void word(QByteArray& out, const char* name, long long value)
 {
