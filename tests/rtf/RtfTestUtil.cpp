@@ -161,6 +161,7 @@ QByteArray pictGroup(int width, int height, const char* format)
 void buildSampleDocument(QTextDocument& doc)
 {
     doc.clear();
+    doc.setDefaultFont(QFont(QStringLiteral("Liberation Serif"), 12));
     QTextCursor c(&doc);
     auto text = [&](const QString& s, const std::function<void(QTextCharFormat&)>& style = {}) {
         QTextCharFormat f;

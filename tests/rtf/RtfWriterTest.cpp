@@ -5,6 +5,7 @@
 #include "RtfTestUtil.h"
 #include "RtfWriter.h"
 
+#include <QFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -34,12 +35,22 @@ TEST(RtfWrite, SampleDocumentReadsBackTheSame)
 }
 
 // qd-escrito.rtf is this writer's output for the sample document, and
-// lo-reescrito.rtf what LibreOffice Writer saved after opening it (see
-// data/src/make-corpus.sh): Writer read the same text and formatting.
+// lo-reescrito.rtf what LibreOffice Writer saved after opening it (made by
+// data/src/make-corpus.sh): Writer read the same text and formatting. When
+// the writer's output changes, the new output must go through Writer again.
 TEST(RtfWrite, LibreOfficeReadsTheSameDocument)
 {
     QTextDocument sample;
     RtfTest::buildSampleDocument(sample);
+    const QByteArray written = Rtf::write(sample);
+    if (written != RtfTest::dataFile(QStringLiteral("qd-escrito.rtf"))) {
+        const QString path = qEnvironmentVariable("QD_BINARY_DIR") + QStringLiteral("/qd-escrito.rtf");
+        QFile out(path);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(written);
+        ADD_FAILURE() << "the writer's output changed: copy " << path.toStdString()
+                      << " to tests/rtf/data/ and run tests/rtf/data/src/make-corpus.sh";
+    }
     for (const char* name : {"qd-escrito.rtf", "lo-reescrito.rtf"}) {
         QTextDocument doc;
         Rtf::read(RtfTest::dataFile(QString::fromLatin1(name)), doc);
@@ -86,16 +97,15 @@ TEST(RtfWrite, AsciiOutputInTheDeclaredCodePage)
 
 TEST(RtfWrite, PicturesKeepTheirEncoding)
 {
-    // A JPEG read from RTF is written as the same JPEG bytes; a picture the
-    // document got elsewhere is written as PNG.
-    const QByteArray jpeg = RtfTest::pictGroup(8, 8, "JPEG");
+    // A picture read from RTF is written with its own bytes (LibreOffice's
+    // PNG here, which Qt would encode otherwise); a picture the document got
+    // elsewhere is written as PNG.
+    const QByteArray lo = RtfTest::dataFile(QStringLiteral("lo-imagen.rtf"));
+    const qsizetype at = lo.indexOf("\\pngblip");
+    const QByteArray hex = lo.mid(lo.indexOf('\n', at) + 1, 128); // signature, header and data
     QTextDocument doc;
-    Rtf::read("{\\rtf1 a" + jpeg + "}", doc);
-    const QByteArray out = Rtf::write(doc);
-    EXPECT_TRUE(out.contains("\\jpegblip"));
-    QByteArray hex = jpeg.mid(jpeg.indexOf(' ') + 1);
-    hex.chop(1);
-    EXPECT_TRUE(QByteArray(out).replace('\n', "").contains(hex));
+    Rtf::read(lo, doc);
+    EXPECT_TRUE(Rtf::write(doc).contains(hex));
 
     QTextDocument sample;
     RtfTest::buildSampleDocument(sample);

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Regenerates the LibreOffice-written part of the RTF test corpus (lo-*.rtf in
-# the parent folder) from the sources in this folder. Run by hand when the
-# sources change; the tests only read the committed .rtf files.
+# the parent folder): documents made here, and lo-reescrito.rtf, which is
+# ../qd-escrito.rtf (the writer's output for the tests' sample document) as
+# Writer saves it after opening it. Run by hand when the sources or the
+# writer's output change; the tests only read the committed .rtf files.
 set -eu
 cd "$(dirname "$0")"
 python3 gen_sources.py
@@ -15,3 +17,6 @@ $LO --infilter="Text (encoded):UTF8,LF,,," --convert-to rtf --outdir "$OUT" text
 for f in carta tabla imagen notas texto; do
   cp "$OUT/$f.rtf" "../lo-$f.rtf"
 done
+mkdir "$OUT/re"
+$LO --convert-to rtf --outdir "$OUT/re" ../qd-escrito.rtf >/dev/null
+cp "$OUT/re/qd-escrito.rtf" ../lo-reescrito.rtf
