@@ -971,17 +971,18 @@ void TFIBDataSet::DoAfterDelete()
         AfterDelete(*this);
 }
 
-void TFIBDataSet::Refresh()
+bool TFIBDataSet::Refresh()
 {
     CheckActive();
     CheckBrowseMode();
     if (rows_.empty() || cur_ < 0)
-        return;
+        return false;
     if (Blank(RefreshSQL()))
         throw EFIBError(QStringLiteral("Cannot refresh. (No refresh query)."));
     TWaitCursor wait;
     const Record current = rows_[static_cast<std::size_t>(cur_)].Clone();
-    if (!ReadBack(cur_, current, current)) {
+    const bool found = ReadBack(cur_, current, current);
+    if (!found) {
         // Another seat deleted the row: it leaves the cache.
         rows_.erase(rows_.begin() + cur_);
         if (cur_ >= static_cast<int>(rows_.size()))
@@ -989,6 +990,7 @@ void TFIBDataSet::Refresh()
         eof_ = rows_.empty();
     }
     Notify(TDataEvent::DataSetChange);
+    return found;
 }
 
 void TFIBDataSet::SetCurrentRecordValues(Record&& rec)

@@ -86,7 +86,9 @@ public:
     void Post();
     void Cancel();
     void Delete();
-    void Refresh(); // re-reads the current row only
+    // Re-reads the current row only. False when there is no current row or
+    // another seat deleted it (the row then leaves the cache).
+    bool Refresh();
     void CheckBrowseMode(); // posts a modified record, cancels an unmodified one
 
     // Fields in column order (calculated fields last); valid while open,
