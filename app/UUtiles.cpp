@@ -171,14 +171,6 @@ int TextoAEntero(const QString& texto)
     return valor;
 }
 
-bool EsNumerico(const QString& texto)
-{
-    if (texto.isEmpty())
-        return false;
-    const QChar c = texto.at(0);
-    return (c >= u'0' && c <= u'9') || c == u',' || c == u'-' || c == u'.';
-}
-
 QString RellenaCeros(int ancho, const QString& texto)
 {
     const qsizetype faltan = std::min<qsizetype>(ancho - texto.size(), 10);

@@ -68,9 +68,6 @@ QString FechaSQL(const QString& texto);
 // text. Throws EConvertError when the text is not a whole number.
 int TextoAEntero(const QString& texto);
 
-// True when the first character is a digit, ",", "-" or ".".
-bool EsNumerico(const QString& texto);
-
 // The text preceded by the zeros missing to reach `ancho`, at most ten.
 QString RellenaCeros(int ancho, const QString& texto);
 

@@ -78,6 +78,22 @@ bool MismoValor(const TFIBValue& a, const TFIBValue& b)
 } // namespace
 
 void SetBeepHook(BeepHook hook) { g_beep = hook; }
+
+QStringList QuitaOrden(const QStringList& sql)
+{
+    QStringList sin = sql;
+    for (qsizetype i = sin.size() - 1; i >= 0; --i) {
+        const qsizetype pos = sin[i].indexOf(QLatin1String("ORDER BY"), 0, Qt::CaseInsensitive);
+        if (pos < 0)
+            continue;
+        sin.erase(sin.begin() + i + 1, sin.end());
+        sin[i].truncate(pos);
+        if (sin[i].trimmed().isEmpty())
+            sin.removeAt(i);
+        break;
+    }
+    return sin;
+}
 void SetPseudoKeyChooserHook(PseudoKeyChooserHook hook) { g_chooser = hook; }
 
 // --- THYTransaction ----------------------------------------------------------------
@@ -332,18 +348,7 @@ void TFIBTableSet::EstablecerOrden(const QString& columnas)
     const bool abierto = Active();
     Close();
     // The select's parameters keep their values across the change of text.
-    QStringList sql = SelectSQL();
-    const QLatin1String orderBy("ORDER BY");
-    for (qsizetype i = sql.size() - 1; i >= 0; --i) {
-        const qsizetype pos = sql[i].indexOf(orderBy, 0, Qt::CaseInsensitive);
-        if (pos < 0)
-            continue;
-        sql.erase(sql.begin() + i + 1, sql.end());
-        sql[i].truncate(pos);
-        if (sql[i].trimmed().isEmpty())
-            sql.removeAt(i);
-        break;
-    }
+    QStringList sql = QuitaOrden(SelectSQL());
     if (!columnas.isEmpty())
         sql << QStringLiteral("ORDER BY ") + columnas;
     SetSelectSQL(sql);

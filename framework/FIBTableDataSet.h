@@ -63,6 +63,11 @@ void SetBeepHook(BeepHook hook);
 using PseudoKeyChooserHook = QStringList (*)(const QStringList& columns);
 void SetPseudoKeyChooserHook(PseudoKeyChooserHook hook);
 
+// A select statement without its ORDER BY clause: the last line that holds
+// "ORDER BY" (in any case) is cut just before it, or dropped when nothing but
+// blanks remains, and the lines after it are dropped.
+QStringList QuitaOrden(const QStringList& sql);
+
 // The database connection of every data module. Setting up a connection never
 // connects it: start-up code connects it explicitly.
 class THYDataBase : public TFIBDatabase {

@@ -428,3 +428,11 @@ QDateTime TextoAFechaHora(const QString& texto)
         throw EConvertError(QStringLiteral("'%1' no es una fecha válida").arg(texto));
     return QDateTime(fecha, hora);
 }
+
+bool EsNumerico(const QString& texto)
+{
+    if (texto.isEmpty())
+        return false;
+    const QChar c = texto.at(0);
+    return (c >= u'0' && c <= u'9') || c == u',' || c == u'-' || c == u'.';
+}

@@ -93,3 +93,7 @@ QTime TextoAHora(const QString& texto);
 // Reads a date, optionally followed by blanks and a time. Throws EConvertError
 // otherwise.
 QDateTime TextoAFechaHora(const QString& texto);
+
+// True when the text starts like a number: its first character is a digit,
+// ",", "-" or ".".
+bool EsNumerico(const QString& texto);

@@ -99,14 +99,6 @@ TEST(TextHelpers, ReemplazaPrimeroKeepsTheRest)
         EXPECT_EQ(ReemplazaPrimero(U(c.texto), U(c.patron), U(c.reemplazo)), U(c.esperado)) << c.texto;
 }
 
-TEST(TextHelpers, EsNumerico)
-{
-    for (const char* si : {"-3", ",5", ".5", "0", "9abc", "-"})
-        EXPECT_TRUE(EsNumerico(U(si))) << si;
-    for (const char* no : {"A1", "", " 1", "+1", "٣", "ñ"})
-        EXPECT_FALSE(EsNumerico(U(no))) << no;
-}
-
 TEST(TextHelpers, TextoAEntero)
 {
     EXPECT_EQ(TextoAEntero(U("")), 0);
