@@ -1,0 +1,147 @@
+// The table dataset and the quick search on the embedded engine:
+// - writing the five statements of a 30-column table from the catalogue and
+//   reopening it, against reopening alone;
+// - a quick search over 100 000 owners of one community until its first rows
+//   show, against opening the unfiltered list.
+// Prints figures; asserts nothing.
+#include "FIBDatabase.h"
+#include "FIBScript.h"
+#include "FIBTableDataSet.h"
+#include "UComponentesBusquedaFiltrada.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+const int kOwners = 100000;
+
+void Fill(TFIBDatabase& db)
+{
+    QString columns;
+    for (int i = 1; i <= 27; ++i)
+        columns += QStringLiteral(", C%1 VARCHAR(20) DEFAULT ''").arg(i, 2, 10, QLatin1Char('0'));
+    ExecuteScript(db, QStringLiteral(R"SQL(
+CREATE TABLE TREINTA (CODIGO INTEGER NOT NULL PRIMARY KEY, NOMBRE VARCHAR(40)%1,
+  TOTAL COMPUTED BY (CODIGO * 2));
+CREATE TABLE EMP_PROPIETARIO (
+  COMUNIDAD INTEGER NOT NULL, CODIGO INTEGER NOT NULL, NOMBRE VARCHAR(40) DEFAULT '',
+  TELEFONO VARCHAR(15) DEFAULT '', E_MAIL VARCHAR(100) DEFAULT '', OBSERVACIONES VARCHAR(200) DEFAULT '',
+  PRIMARY KEY (COMUNIDAD, CODIGO));
+SET TERM ^ ;
+EXECUTE BLOCK AS
+DECLARE I INTEGER = 1;
+BEGIN
+  WHILE (I <= 100000) DO
+  BEGIN
+    INSERT INTO EMP_PROPIETARIO VALUES (1, :I,
+      IIF(MOD(:I, 2) = 0, 'Propietario ', 'propietaria ') || :I || ' Pérez García',
+      '96' || CAST(CAST(1000000 + :I AS INTEGER) AS VARCHAR(10)),
+      'propietario' || :I || '@correo.es',
+      'Observación sobre la finca número ' || :I);
+    IF (:I <= 200) THEN INSERT INTO TREINTA (CODIGO, NOMBRE) VALUES (:I, 'Fila ' || :I);
+    I = I + 1;
+  END
+END^
+SET TERM ; ^
+)SQL")
+                           .arg(columns));
+}
+
+// The best of `rounds` runs, in milliseconds.
+double Best(int rounds, const std::function<void()>& f)
+{
+    double best = 1e12;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/bench.fdb";
+    TFIBDatabase::CreateDatabase(path, "SYSDBA", "masterkey", false);
+    THYDataBase db;
+    db.SetDBName(path);
+    db.SetDBParams({"user_name=SYSDBA", "password=masterkey"});
+    db.Open();
+    QElapsedTimer fill;
+    fill.start();
+    Fill(db);
+    std::printf("filled %d owners in %.2f s\n", kOwners, fill.elapsed() / 1000.0);
+    THYTransaction tr;
+    tr.LoadDefinition(&db);
+    tr.StartTransaction();
+
+    // Statements of a 30-column table, regenerated while the list is open.
+    TFIBTableSet tabla;
+    tabla.SetDatabase(&db);
+    tabla.SetTransaction(&tr);
+    tabla.SetTableName("TREINTA");
+    tabla.Open();
+    const double reopen = Best(50, [&] {
+        tabla.Close();
+        tabla.Open();
+    });
+    const double regenerate = Best(50, [&] { tabla.SetRegenerar(true); });
+    std::printf("30-column table: regenerate the statements and reopen %.2f ms; reopen alone %.2f ms; ratio %.1f\n",
+                regenerate, reopen, regenerate / reopen);
+    std::printf("  insert statement: %s\n", qPrintable(tabla.InsertSQL().at(1).left(60) + "..."));
+
+    // Quick searches over the owners of one community.
+    TFIBTableSet propietarios;
+    propietarios.SetDatabase(&db);
+    propietarios.SetTransaction(&tr);
+    const QStringList listaComunidad{"SELECT * FROM EMP_PROPIETARIO", "WHERE COMUNIDAD=?Comunidad",
+                                     "ORDER BY CODIGO"};
+    const QStringList listaTodos{"SELECT * FROM EMP_PROPIETARIO", "ORDER BY CODIGO"};
+    propietarios.LoadDefinition({.Name = "QTabla", .TableName = "EMP_PROPIETARIO", .SelectSQL = listaComunidad});
+    const TAsignaParametros asigna = [](TFIBDataSet& ds, const QString& flags, bool) {
+        if (flags.startsWith(QLatin1Char('1')))
+            ds.ParamByName("Comunidad")->SetAsInteger(1);
+    };
+    const double unfiltered = Best(5, [&] {
+        propietarios.Close();
+        propietarios.SetSelectSQL(propietarios.SelectSQLOriginal());
+        asigna(propietarios, "10000", false);
+        propietarios.Open();
+    });
+    std::printf("unfiltered list of %d owners, first rows: %.2f ms\n", kOwners, unfiltered);
+    struct Search {
+        const char* text;
+        const char* flags;
+        const char* what;
+    } searches[] = {
+        {"12", "10000", "code"},
+        {"Propietario 5", "10000", "name, as typed"},
+        {"PROPIETARI", "00000", "name, upper-cased, every owner"},
+        {"zz", "10000", "name, no match"},
+    };
+    for (const Search& s : searches) {
+        // The owners screen's list, or one without the community parameter.
+        const bool comunidad = QLatin1String(s.flags).startsWith(QLatin1Char('1'));
+        propietarios.Close();
+        propietarios.LoadDefinition({.Name = "QTabla",
+                                     .TableName = "EMP_PROPIETARIO",
+                                     .SelectSQL = comunidad ? listaComunidad : listaTodos});
+        const double first = Best(5, [&] {
+            BusquedaRapida(QString::fromUtf8(s.text), propietarios, "CODIGO", "NOMBRE", s.flags, "", asigna);
+        });
+        propietarios.FetchAll();
+        std::printf("quick search \"%s\" (%s): first rows %.2f ms, %d rows match; ratio to the unfiltered list %.1f\n",
+                    s.text, s.what, first, propietarios.RecordCount(), first / unfiltered);
+    }
+    return 0;
+}
