@@ -96,7 +96,19 @@ public:
 
 // A table dataset as a data module declares it: its statements as stored (the
 // generated ones, often hand-edited) and its settings. Database, transaction
-// and master data source are assigned separately, as for any dataset.
+// and master data source are assigned separately, as for any dataset:
+//
+//   QTabla.SetDatabase(&DMMain->DataBase);
+//   QTabla.SetTransaction(&FIBTransaction);
+//   QTabla.LoadDefinition({
+//       .Name = "QTabla",
+//       .TableName = "SYS_BANCOS",
+//       .SelectSQL = {"SELECT * FROM SYS_BANCOS", "ORDER BY ENTIDAD"},
+//       .InsertSQL = {"INSERT INTO SYS_BANCOS", "  (ENTIDAD,NOMBRE)", "VALUES", "  (?ENTIDAD,?NOMBRE)"},
+//       .UpdateSQL = {"UPDATE SYS_BANCOS", "SET", "  NOMBRE=?NOMBRE ", "WHERE", "  ENTIDAD=?ENTIDAD "},
+//       .DeleteSQL = {"DELETE FROM SYS_BANCOS", "WHERE", "  ENTIDAD=?old_ENTIDAD "},
+//       .RefreshSQL = {"SELECT", "  *", "FROM SYS_BANCOS", "WHERE", "  ENTIDAD=?ENTIDAD "},
+//       .Opciones = {TOpcionesTableSet::NoControlarConcurrencia}});
 // Every member has its initial value, so a declaration names only what it sets.
 struct TTableSetDefinition {
     QString Name{}; // the component name, used in messages
