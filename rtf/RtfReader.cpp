@@ -1123,6 +1123,10 @@ private:
         // table goes at the end of the block before it, and the block after
         // it takes the next paragraph.
         QTextCursor cursor(&doc_);
+        // One edit block: outside one every insertion measures the cursor's
+        // position in its line, which makes a paragraph of many runs cost
+        // the square of their number.
+        cursor.beginEditBlock();
         bool fresh = true; // the cursor's block is empty and still unused
         for (const Item& item : items_) {
             if (const Para* para = std::get_if<Para>(&item)) {
@@ -1135,6 +1139,7 @@ private:
                 fresh = true;
             }
         }
+        cursor.endEditBlock();
     }
 
     // A cell keeps its own format (spans, background) in the character format
