@@ -3,14 +3,13 @@
 // editing — which page is reachable, which panel accepts input, which other
 // control is locked.
 #include "DataSource.h"
+#include "UTeclas.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 
 class QTabWidget;
-class TPopUpTeclas;
-class TTeclas;
 
 // The tab widget a page belongs to (nullptr when the widget is no page).
 QTabWidget* ControlDePaginas(const QWidget* pagina);
