@@ -5,6 +5,7 @@
 // descending, none); flag columns show check boxes; double-click or Enter
 // switch to the record page.
 #include "DataSource.h"
+#include "UControlEdit.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -17,7 +18,6 @@
 #include <memory>
 #include <vector>
 
-class TControlEdit;
 class TFIBDataSet;
 class TField;
 

@@ -6,6 +6,7 @@
 // locks the rest of the toolbar.
 #include "DataSource.h"
 #include "FIBTableDataSet.h"
+#include "UControlEdit.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -15,8 +16,6 @@
 #include <functional>
 
 class QAction;
-class TControlEdit;
-class TPopUpTeclas;
 class THYMNavigator;
 
 enum class TNavigateBtn { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh };
