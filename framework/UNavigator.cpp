@@ -167,6 +167,9 @@ const QStringList& THYMNavigator::HintsPorDefecto()
 THYMNavigator::THYMNavigator(QWidget* parent) : QWidget(parent), enlace_(std::make_unique<TEnlace>(this))
 {
     setFocusPolicy(Qt::NoFocus);
+    // Its own size (241 by 25 unless a screen sets another), shared by the
+    // visible buttons; a toolbar does not stretch it.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* fila = new QHBoxLayout(this);
     fila->setContentsMargins(0, 0, 0, 0);
     fila->setSpacing(0);

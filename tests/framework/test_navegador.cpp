@@ -387,6 +387,8 @@ TEST(Navegador, HiddenButtonsMakeTheirShortcutsAndItemsDoNothing)
     EXPECT_FALSE(p.nav->Item(TNavigateBtn::nbInsert)->isVisible());
     EXPECT_FALSE(p.nav->Item(TNavigateBtn::nbDelete)->isVisible());
     // Hidden buttons take no space: the eight left share the width.
+    QApplication::processEvents();
+    EXPECT_EQ(p.nav->width(), 241);
     EXPECT_GT(p.nav->Boton(TNavigateBtn::nbFirst)->width(), 241 / 10);
 
     p.eBusca->setFocus();
