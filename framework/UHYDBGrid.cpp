@@ -4,9 +4,9 @@
 #include "UControlEdit.h"
 
 #include <QKeyEvent>
-#include <algorithm>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 // --- images -------------------------------------------------------------------------------
 

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 
 // --- shortcut encoding ----------------------------------------------------------------

@@ -176,6 +176,9 @@ TEST_F(GridTest, CurrentRowFollowsTheDataSetAndTheClickedRowMovesIt)
 
 TEST_F(GridTest, TitleClicksCycleAscendingDescendingAndNone)
 {
+    // The controls are suspended while the order changes: the grid must not
+    // touch the fields of the closed dataset.
+    bancos.Opciones.Include(TOpcionesTableSet::DesactivarControlesAlOrdenar);
     bancos.Open();
     THYTDBGrid g;
     g.SetDataSource(&dsBancos);
