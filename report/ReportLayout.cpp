@@ -485,6 +485,7 @@ private:
     {
         CompiledBand& cb = bands_[static_cast<std::size_t>(bandIndex)];
         const Band& b = *cb.band;
+        renderingBand_ = bandIndex;
         BandOutput out;
         out.kind = b.kind;
         out.keepTogether = b.keepTogether;
@@ -614,7 +615,12 @@ private:
         }
         case ObjectKind::RichText: {
             const auto& r = static_cast<const RichTextObject&>(o);
-            const QString rtf = co.expression.isEmpty() ? r.rtf : displayText(co.expression.evaluate(*this));
+            QByteArray rtf = r.rtf.toUtf8();
+            if (!co.expression.isEmpty()) {
+                // A blob field gives the document byte for byte.
+                const QVariant v = co.expression.evaluate(*this);
+                rtf = v.typeId() == QMetaType::QByteArray ? v.toByteArray() : displayText(v).toUtf8();
+            }
             renderRichText(co, r, rtf, out);
             break;
         }
@@ -666,14 +672,19 @@ private:
         return content;
     }
 
-    void renderRichText(const CompiledObject& co, const RichTextObject& r, const QString& rtf, BandOutput& out)
+    void renderRichText(const CompiledObject& co, const RichTextObject& r, const QByteArray& rtf, BandOutput& out)
     {
         const ReportObject& o = *co.object;
         Item it;
         it.box = QRectF(o.x, o.y, o.width, o.height);
         it.frame = o.frame;
         it.fill = o.fill;
-        RichTextLayout rich = layoutRichText(rtf, o.width, doc_);
+        RichTextLayout rich;
+        try {
+            rich = layoutRichText(rtf, o.width, doc_);
+        } catch (const EReportError& e) {
+            objectError(o, *bands_[static_cast<std::size_t>(renderingBand_)].band, e.message());
+        }
         if (r.stretch)
             it.box.setHeight(std::max(o.height, rich.height));
         it.content = std::move(rich.primitives);
@@ -705,10 +716,10 @@ private:
         placedOnPage_ = 0;
         columnIndex_ = 0;
         columnActive_ = false;
-        if (first && title_ >= 0)
-            printBand(title_);
         if (pageHeader_ >= 0 && (!first || bands_[static_cast<std::size_t>(pageHeader_)].band->printOnFirstPage))
             placeFixed(pageHeader_, false);
+        if (first && title_ >= 0)
+            printBand(title_);
         if (!first)
             for (int h : repeat_)
                 if (bands_[static_cast<std::size_t>(h)].band->repeatOnNewPage)
@@ -1228,7 +1239,8 @@ private:
     double y_ = 0.0;
     double bottom_ = 0.0;
     int placedOnPage_ = 0;
-    int currentBand_ = 0;
+    int currentBand_ = 0;   // the band being placed
+    int renderingBand_ = 0; // the band whose objects are being evaluated
     std::vector<int> repeat_;
     bool columnActive_ = false;
     int columnIndex_ = 0;

@@ -12,13 +12,16 @@
 namespace qdr {
 
 namespace {
-// A device at the reference scale, so point sizes in the document become
-// reference units exactly as report fonts do.
-const QImage& referenceDevice()
+// RTF documents measure indents and spacing in Qt's layout pixels at 96 dpi:
+// they are laid out on a device of that resolution.
+constexpr double kDocDpi = 96.0;
+constexpr double kMmPerUnit = 25.4 / kDocDpi;
+
+const QImage& layoutDevice()
 {
     static const QImage device = [] {
         QImage img(1, 1, QImage::Format_RGB32);
-        const int dpm = static_cast<int>(std::lround(kRefUnitsPerInch / 0.0254));
+        const int dpm = static_cast<int>(std::lround(kDocDpi / 0.0254));
         img.setDotsPerMeterX(dpm);
         img.setDotsPerMeterY(dpm);
         return img;
@@ -31,9 +34,9 @@ RichTextLayout layoutRichText(const QTextDocument& document, double widthMm, Doc
 {
     RichTextLayout out;
     std::unique_ptr<QTextDocument> copy(document.clone());
-    copy->documentLayout()->setPaintDevice(const_cast<QImage*>(&referenceDevice()));
+    copy->documentLayout()->setPaintDevice(const_cast<QImage*>(&layoutDevice()));
     copy->setDocumentMargin(0);
-    copy->setTextWidth(std::max(1.0, (widthMm - 2 * kTextPadX) / kMmPerRefUnit));
+    copy->setTextWidth(std::max(1.0, (widthMm - 2 * kTextPadX) / kMmPerUnit));
     QAbstractTextDocumentLayout* docLayout = copy->documentLayout();
     for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
         const QTextLayout* layout = block.layout();
@@ -46,7 +49,7 @@ RichTextLayout layoutRichText(const QTextDocument& document, double widthMm, Doc
             const int lineEnd = lineStart + line.textLength();
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment frag = it.fragment();
-                const int from = std::max(frag.position(), lineStart);
+                int from = std::max(frag.position(), lineStart);
                 const int to = std::min(frag.position() + frag.length(), lineEnd);
                 if (from >= to)
                     continue;
@@ -54,8 +57,12 @@ RichTextLayout layoutRichText(const QTextDocument& document, double widthMm, Doc
                 text.replace(QChar::LineSeparator, QLatin1Char(' '));
                 while (text.endsWith(QLatin1Char(' ')))
                     text.chop(1);
+                // Leading blanks move the text's start instead of being drawn.
+                const qsizetype blanks = text.size() - QStringView(text).trimmed().size();
                 if (text.trimmed().isEmpty())
                     continue;
+                from += static_cast<int>(blanks);
+                text = text.mid(blanks);
                 const QTextCharFormat fmt = frag.charFormat();
                 const QFont f = fmt.font();
                 TextStyle st;
@@ -72,15 +79,16 @@ RichTextLayout layoutRichText(const QTextDocument& document, double widthMm, Doc
                 p.kind = PrimitiveKind::Text;
                 p.style = doc.addStyle(st);
                 p.text = text;
-                const double left = (origin.x() + x0) * kMmPerRefUnit;
-                const double top = (origin.y() + line.y()) * kMmPerRefUnit;
-                p.rect = QRectF(left, top, (x1 - x0) * kMmPerRefUnit + 2 * kTextPadX,
-                                line.height() * kMmPerRefUnit + 2 * kTextPadY);
+                // The primitive's box takes the padding every text box has.
+                const double left = (origin.x() + x0) * kMmPerUnit;
+                const double top = (origin.y() + line.y()) * kMmPerUnit;
+                p.rect = QRectF(left, top, (x1 - x0) * kMmPerUnit + 2 * kTextPadX,
+                                line.height() * kMmPerUnit + 2 * kTextPadY);
                 out.primitives.push_back(std::move(p));
             }
         }
     }
-    out.height = docLayout->documentSize().height() * kMmPerRefUnit + 2 * kTextPadY;
+    out.height = docLayout->documentSize().height() * kMmPerUnit + 2 * kTextPadY;
     return out;
 }
 

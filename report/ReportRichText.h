@@ -18,7 +18,7 @@ struct RichTextLayout {
 
 // Lays `document` out `widthMm` wide. Styles are added to `doc`.
 RichTextLayout layoutRichText(const QTextDocument& document, double widthMm, Document& doc);
-// The same from RTF text; throws EReportError when it cannot be read.
-RichTextLayout layoutRichText(const QString& rtf, double widthMm, Document& doc);
+// The same from RTF bytes; throws EReportError when they cannot be read.
+RichTextLayout layoutRichText(const QByteArray& rtf, double widthMm, Document& doc);
 
 } // namespace qdr

@@ -5,9 +5,12 @@
 #include "ReportExport.h"
 #include "ReportPainter.h"
 
+#include "RtfReader.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -161,4 +164,22 @@ TEST(ReportExport, TargetsAndTheirWorkingFiles)
     } catch (const EReportError& e) {
         EXPECT_TRUE(e.message().startsWith(QStringLiteral("No se puede escribir el fichero"))) << e.message().toStdString();
     }
+}
+
+TEST(ReportExport, RtfForTheWordProcessorReadsBack)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("tmp.rtf"));
+    ASSERT_TRUE(exportDocument(tinyListing(), QStringLiteral("WORD"), file));
+    const QByteArray bytes = readFile(file);
+    ASSERT_TRUE(Rtf::isRtf(bytes));
+    QTextDocument back;
+    Rtf::read(bytes, back);
+    const QString text = back.toPlainText();
+    for (const char* expected : {"Cabecera de página", "Propietario", "Ñandú <&> S.L.", "Pérez; \"el Viejo\"", "4,25000%",
+                                 "López", "85,25000%", "Página 1 de 1"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    // A row's texts stay in reading order.
+    EXPECT_LT(text.indexOf(QStringLiteral("López")), text.indexOf(QStringLiteral("85,25000%")));
+    EXPECT_LT(text.indexOf(QStringLiteral("Pérez")), text.indexOf(QStringLiteral("López")));
 }

@@ -363,3 +363,50 @@ TEST(ReportLayout, PicturesBarcodesAndChartsBecomeImagesAndRectangles)
     EXPECT_EQ(texts[0], QStringLiteral("4006381333931")); // with its check digit
     EXPECT_TRUE(texts[1].contains(QStringLiteral("EAN-13"))) << texts[1].toStdString();
 }
+
+TEST(ReportLayout, RichTextBecomesFormattedTextsAndSplitsAcrossPages)
+{
+    Report r = smallReport();
+    addText(r.addBand(BandKind::PageHeader, 6), QStringLiteral("Cabecera"), 0, 0, 90, 6);
+    Band& b = r.addBand(BandKind::ReportTitle, 10);
+    b.stretch = true;
+    auto& rt = b.add<RichTextObject>();
+    rt.name = QStringLiteral("Acta");
+    rt.width = 90;
+    rt.height = 10;
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 {\\b Negrita} normal\\par\n";
+    for (int i = 1; i <= 30; ++i)
+        rtf += "P\\'e1rrafo " + QByteArray::number(i) + "\\par\n";
+    rtf += "}";
+    rt.rtf = QString::fromLatin1(rtf);
+    const Document doc = layoutReport(r, ReportData());
+    ASSERT_GE(doc.pages.size(), 2u) << dumpDocument(doc).toStdString();
+    QStringList texts;
+    bool boldFirst = false;
+    for (const Page& p : doc.pages) {
+        for (const Primitive& it : p.items) {
+            if (it.band != BandKind::ReportTitle || it.kind != PrimitiveKind::Text)
+                continue;
+            if (texts.isEmpty())
+                boldFirst = doc.styles[static_cast<std::size_t>(it.style)].font.bold;
+            texts << it.text;
+            EXPECT_LE(it.rect.bottom(), p.height - 5 + 1e-6);
+            EXPECT_GE(it.rect.top(), 11.0 - 1e-6); // below the page header
+        }
+    }
+    EXPECT_TRUE(boldFirst);
+    ASSERT_GE(texts.size(), 32);
+    EXPECT_EQ(texts[0], QStringLiteral("Negrita"));
+    EXPECT_EQ(texts[1], QStringLiteral("normal"));
+    EXPECT_EQ(texts[2], QStringLiteral("Párrafo 1"));
+    EXPECT_EQ(texts.last(), QStringLiteral("Párrafo 30"));
+    EXPECT_EQ(texts.size(), 32); // each paragraph once
+
+    rt.rtf = QStringLiteral("esto no es RTF");
+    try {
+        layoutReport(r, ReportData());
+        ADD_FAILURE();
+    } catch (const EReportError& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Objeto «Acta»: el texto enriquecido no se puede leer"))) << e.message().toStdString();
+    }
+}
