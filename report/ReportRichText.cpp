@@ -16,6 +16,7 @@ namespace {
 // they are laid out on a device of that resolution.
 constexpr double kDocDpi = 96.0;
 constexpr double kMmPerUnit = 25.4 / kDocDpi;
+constexpr double kLineShare = 0.96;
 
 const QImage& layoutDevice()
 {
@@ -33,10 +34,13 @@ const QImage& layoutDevice()
 RichTextLayout layoutRichText(const QTextDocument& document, double widthMm, Document& doc)
 {
     RichTextLayout out;
+    TextMeasurer measurer;
     std::unique_ptr<QTextDocument> copy(document.clone());
     copy->documentLayout()->setPaintDevice(const_cast<QImage*>(&layoutDevice()));
     copy->setDocumentMargin(0);
-    copy->setTextWidth(std::max(1.0, (widthMm - 2 * kTextPadX) / kMmPerUnit));
+    // Text drawn at the report's reference scale runs a little wider than at
+    // 96 dpi: lines are broken a little short of the box.
+    copy->setTextWidth(std::max(1.0, (widthMm - 2 * kTextPadX) * kLineShare / kMmPerUnit));
     QAbstractTextDocumentLayout* docLayout = copy->documentLayout();
     for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
         const QTextLayout* layout = block.layout();
@@ -82,7 +86,9 @@ RichTextLayout layoutRichText(const QTextDocument& document, double widthMm, Doc
                 // The primitive's box takes the padding every text box has.
                 const double left = (origin.x() + x0) * kMmPerUnit;
                 const double top = (origin.y() + line.y()) * kMmPerUnit;
-                p.rect = QRectF(left, top, (x1 - x0) * kMmPerUnit + 2 * kTextPadX,
+                // Wide enough for the text as the painter draws it.
+                const double drawn = measurer.textWidth(text, st);
+                p.rect = QRectF(left, top, std::max((x1 - x0) * kMmPerUnit, drawn) + 2 * kTextPadX,
                                 line.height() * kMmPerUnit + 2 * kTextPadY);
                 out.primitives.push_back(std::move(p));
             }

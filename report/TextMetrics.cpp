@@ -42,6 +42,11 @@ double TextMeasurer::lineHeight(const TextStyle& style)
     return entry(style.font).metrics->lineSpacing() * kMmPerRefUnit;
 }
 
+double TextMeasurer::textWidth(const QString& text, const TextStyle& style)
+{
+    return entry(style.font).metrics->horizontalAdvance(text) * kMmPerRefUnit;
+}
+
 static QTextOption textOption(const TextStyle& style)
 {
     QTextOption opt;

@@ -36,6 +36,8 @@ public:
     // is longer than the line).
     std::vector<TextLine> breakLines(const QString& text, const TextStyle& style, double width);
     double lineHeight(const TextStyle& style);
+    // Width of one line of text as painted, millimetres.
+    double textWidth(const QString& text, const TextStyle& style);
     // Height the text needs in a box of that width, padding included.
     double textHeight(const QString& text, const TextStyle& style, double width);
     // Lays the text out in `layout` for painting; lines positioned in reference units.

@@ -4,10 +4,15 @@
 #include "ReportError.h"
 #include "ReportExport.h"
 #include "ReportPainter.h"
+#include "ReportPreview.h"
 
 #include "RtfReader.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -182,4 +187,38 @@ TEST(ReportExport, RtfForTheWordProcessorReadsBack)
     // A row's texts stay in reading order.
     EXPECT_LT(text.indexOf(QStringLiteral("López")), text.indexOf(QStringLiteral("85,25000%")));
     EXPECT_LT(text.indexOf(QStringLiteral("Pérez")), text.indexOf(QStringLiteral("López")));
+}
+
+TEST(ReportExport, PrintingGivesEveryPageItsOwnPaper)
+{
+    // A portrait page and a landscape page, printed to a PDF printer.
+    Document doc = tinyListing();
+    Page landscape = doc.pages.front();
+    std::swap(landscape.width, landscape.height);
+    doc.pages.push_back(landscape);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("impreso.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printTo(printer, doc);
+    const QString info = run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                                         QStringLiteral("2"), pdf});
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           2"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("Page    1 size:  283 x 170 pts"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("Page    2 size:  170 x 283 pts"))) << info.toStdString();
+    EXPECT_TRUE(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains(QStringLiteral("López")));
+}
+
+TEST(ReportExport, PreviewWindowPaintsTheReport)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        shown = dialog != nullptr;
+        if (dialog)
+            dialog->reject();
+    });
+    showPreview(tinyListing());
+    EXPECT_TRUE(shown);
 }
