@@ -6,7 +6,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QApplication>
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <optional>
 
 TREntorno Entorno;
 TDMMain* DMMain = nullptr;
@@ -168,4 +172,96 @@ void TDMMain::AsignarParametrosEntorno(TFIBDataSet& ds, const QString& flags, bo
     }
     if (abrir && !ds.Active())
         ds.Open();
+}
+
+QString TDMMain::NombreUsuario(const QString& codigo, TFIBQuery& q)
+{
+    const QString texto = codigo.trimmed().isEmpty() ? QStringLiteral("0") : codigo.trimmed();
+    bool ok = false;
+    const int n = texto.toInt(&ok);
+    if (!ok)
+        return QString();
+    TFIBTransaction* tr = q.Transaction();
+    if (tr && !tr->Active())
+        tr->StartTransaction();
+    q.SetSQL(QStringLiteral("SELECT NOMBRE FROM SYS_USUARIO WHERE CODIGO=?CODIGO"));
+    q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(n);
+    q.ExecQuery();
+    const QString nombre = q.Eof() ? QString() : q.FieldByName(QStringLiteral("NOMBRE"))->AsString();
+    q.Close();
+    if (tr)
+        tr->Commit();
+    return nombre;
+}
+
+void TDMMain::RegistraSalida()
+{
+    QGen.SetSQL(QStringList{QStringLiteral("DELETE FROM SYS_REGISTRO"), QStringLiteral("WHERE CODIGO=?CODIGO")});
+    QGen.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(Entorno.Usuario);
+    QGen.ExecQuery();
+    TGenerica.CommitRetaining();
+}
+
+namespace {
+// "2.05" as 205: versions compare as the integers made of all their digits.
+std::optional<int> NumeroVersion(const QString& texto)
+{
+    bool ok = false;
+    const int n = ReemplazaCorta(texto.trimmed(), QStringLiteral("."), QString()).toInt(&ok);
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+} // namespace
+
+void TDMMain::CompruebaVersion(QWidget* aviso)
+{
+    if (!BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("CFGACT.CFG")).isEmpty())
+        return;
+    QGen.SetSQL(QStringLiteral("SELECT VERSION FROM SYS_VERSION WHERE CODIGO=1"));
+    QGen.ExecQuery();
+    const QString versionBD = QGen.Eof() ? QString() : QGen.FieldByName(QStringLiteral("VERSION"))->AsString().trimmed();
+    QGen.Close();
+    const auto propia = VersionFichero(QCoreApplication::applicationFilePath());
+    const QString versionPrograma = propia ? TextoVersion(*propia).mid(7).trimmed() : QString();
+    if (versionBD != versionPrograma && BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("QUORUMDESK.FDB")).isEmpty())
+        Mensaje(QStringLiteral("TERMINAL CON VERSION DE QUORUMDESK DISTINTA A SERVIDOR"));
+
+    const QString servidor = TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini")))
+                                 .ReadString(QStringLiteral("Actualizacion"), QStringLiteral("Servidor"), QString());
+    if (servidor.isEmpty())
+        return; // no download server configured: as with no connection
+    if (aviso) {
+        aviso->show();
+        aviso->repaint();
+    }
+    const QString historico = Entorno.CaminoPrograma + QStringLiteral("/historico7.txt");
+    QFile::remove(historico);
+    bool pendientes = false;
+    {
+        TConexionInternet conexion(QStringLiteral("ZerurOvozudir"));
+        QString base = servidor;
+        while (base.endsWith(QLatin1Char('/')))
+            base.chop(1);
+        if (conexion.Abierta() && DescargaFichero(base + QStringLiteral("/Descargas/historico7.txt"), historico, 30, conexion)) {
+            QFile f(historico);
+            if (f.open(QIODevice::ReadOnly)) {
+                QStringList lineas = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+                while (!lineas.isEmpty() && lineas.last().trimmed().isEmpty())
+                    lineas.removeLast();
+                // An empty history, or one whose last line is not a version
+                // (an error page), counts as no history.
+                const auto ultima = lineas.isEmpty() ? std::nullopt : NumeroVersion(lineas.last().left(5));
+                const auto actual = NumeroVersion(versionBD);
+                pendientes = ultima && actual && *actual < *ultima;
+            }
+        }
+    }
+    QFile::remove(historico);
+    if (aviso)
+        aviso->hide();
+    if (pendientes) {
+        QMessageBox pregunta(QMessageBox::Critical, QStringLiteral("CONFIRMACIÓN"),
+                             QStringLiteral(" HAY ACTUALIZACIONES PENDIENTES PARA QUORUMDESK. ¿ ACTUALIZAR AHORA ? "),
+                             QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+        pregunta.exec(); // either answer ends the check; the updater has its own command
+    }
 }

@@ -50,6 +50,16 @@ public:
     // Closes the dataset, binds "Comunidad" (flag character 1 "1") and
     // "ejercicio" (character 2 "1") from the environment, and opens it when asked.
     void AsignarParametrosEntorno(TFIBDataSet& ds, const QString& flags, bool abrir);
+    // The name of a user code typed as text ("" when there is no such user
+    // or the text is not a code), read with the caller's statement.
+    QString NombreUsuario(const QString& codigo, TFIBQuery& q);
+    // The version check after login: a workstation whose program differs from
+    // the database is warned; the maker's published history (the server named
+    // in the INI file's "Actualizacion"/"Servidor") tells of pending updates.
+    // `aviso` is shown while the server is asked.
+    void CompruebaVersion(QWidget* aviso);
+    // Removes the login's row of the connected users, at exit.
+    void RegistraSalida();
 
 private:
     void EjecutaActualizacion();

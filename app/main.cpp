@@ -1,6 +1,7 @@
 #include "UAplicacion.h"
 #include "UDMMain.h"
 #include "UFInicio.h"
+#include "UFMain.h"
 
 #include <memory>
 
@@ -14,11 +15,15 @@ int main(int argc, char** argv)
     DMMain = dataModule.get();
     bool abierta = false;
     SinErrores([&] { abierta = DMMain->DataModuleCreate(); });
-    splash.reset();
     if (!abierta)
         return 0;
-    // The main window takes over here once it exists; until then start-up
-    // ends once the database is open and the environment is set.
+    int resultado = 0;
+    {
+        TFMain principal;
+        splash.reset();
+        principal.showMaximized();
+        resultado = TAplicacion::exec();
+    }
     DMMain = nullptr;
-    return 0;
+    return resultado;
 }

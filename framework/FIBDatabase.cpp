@@ -99,6 +99,13 @@ void WalkInfo(const char* buf, int size, F&& onItem)
     }
 }
 
+// The client library and the embedded engine run threads of their own; they
+// are stopped before the process ends, so that nothing of them runs while the
+// process tears down (and the engine flushes what it holds).
+struct ShutdownAtExit {
+    ~ShutdownAtExit() { fb_shutdown(0, fb_shutrsn_exit_called); }
+} g_shutdownAtExit;
+
 } // namespace
 
 TFIBDatabase::TFIBDatabase() = default;

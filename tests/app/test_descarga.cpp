@@ -4,9 +4,7 @@
 #include "UUtiles.h"
 
 #include <QFile>
-#include <QHostAddress>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include "ServidorHttp.h"
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,64 +13,6 @@
 namespace {
 
 QString U(const char* texto) { return QString::fromUtf8(texto); }
-
-// Answers GET requests from a table of paths; every other path is 404.
-class ServidorHttp : public QObject {
-public:
-    struct Respuesta {
-        QByteArray estado;   // "200 OK"
-        QByteArray cabeceras; // extra header lines, each ending in \r\n
-        QByteArray cuerpo;
-    };
-
-    ServidorHttp()
-    {
-        servidor.listen(QHostAddress::LocalHost);
-        QObject::connect(&servidor, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = servidor.nextPendingConnection())
-                Atiende(s);
-        });
-    }
-
-    QString Url(const char* ruta) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(servidor.serverPort()).arg(U(ruta));
-    }
-
-    std::map<QByteArray, Respuesta> rutas;
-    QByteArray ultimoAgente;
-    int peticiones = 0;
-
-private:
-    void Atiende(QTcpSocket* s)
-    {
-        auto* pedido = new QByteArray;
-        QObject::connect(s, &QTcpSocket::disconnected, s, [s, pedido] {
-            delete pedido;
-            s->deleteLater();
-        });
-        QObject::connect(s, &QTcpSocket::readyRead, s, [this, s, pedido] {
-            pedido->append(s->readAll());
-            if (!pedido->contains("\r\n\r\n"))
-                return;
-            ++peticiones;
-            const QList<QByteArray> lineas = pedido->split('\n');
-            const QByteArray ruta = lineas.value(0).split(' ').value(1);
-            for (const QByteArray& l : lineas)
-                if (l.toLower().startsWith("user-agent:"))
-                    ultimoAgente = l.mid(11).trimmed();
-            const auto r = rutas.find(ruta);
-            const Respuesta respuesta =
-                r != rutas.end() ? r->second : Respuesta{"404 Not Found", {}, "<html>no existe</html>"};
-            s->write("HTTP/1.1 " + respuesta.estado + "\r\nContent-Length: " +
-                     QByteArray::number(respuesta.cuerpo.size()) + "\r\nConnection: close\r\n" +
-                     respuesta.cabeceras + "\r\n" + respuesta.cuerpo);
-            s->disconnectFromHost();
-        });
-    }
-
-    QTcpServer servidor;
-};
 
 class Descarga : public testing::Test {
 protected:
@@ -99,7 +39,7 @@ protected:
 
     QTemporaryDir dir;
     QString destino;
-    ServidorHttp servidor;
+    qdtest::ServidorHttp servidor;
     TConexionInternet conexion{U("ZerurOvozudir")};
 };
 

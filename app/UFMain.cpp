@@ -1,0 +1,257 @@
+#include "UFMain.h"
+#include "UDMMain.h"
+#include "UFAccesos.h"
+#include "UFAcercaDe.h"
+#include "UFInicio.h"
+#include "UFormGest.h"
+#include "UPerfil.h"
+#include "UUtiles.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+const char* const TFMain::kWeb = "https://www.zarvik-informatica.es";
+const char* const TFMain::kCorreo = "soporte@zarvik-informatica.es";
+
+namespace {
+
+// The background: a picture stretched over the client area.
+class TFondo : public QWidget {
+public:
+    TFondo() { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        QLinearGradient g(rect().topLeft(), rect().bottomRight());
+        g.setColorAt(0, QColor(0x2F, 0x4F, 0x6F));
+        g.setColorAt(1, QColor(0x9F, 0xB8, 0xCC));
+        p.fillRect(rect(), g);
+        const int lado = std::min(width(), height()) / 3;
+        if (lado > 16) {
+            p.setOpacity(0.35);
+            p.drawPixmap(width() - lado - lado / 4, height() - lado - lado / 4, ImagenPrograma(lado));
+        }
+    }
+};
+
+} // namespace
+
+TFMain::TFMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("FMain"));
+    setWindowTitle(QStringLiteral("QuorumDesk - Gestión de juntas"));
+    setWindowIcon(QIcon(ImagenPrograma(64)));
+    auto* fondo = new TFondo;
+    LbAct = new QLabel(QStringLiteral("BUSCANDO ACTUALIZACIONES PARA QUORUMDESK ..."));
+    LbAct->setObjectName(QStringLiteral("LbAct"));
+    LbAct->setStyleSheet(QStringLiteral("color: white; font-weight: bold; font-size: 14pt;"));
+    LbAct->setAlignment(Qt::AlignCenter);
+    LbAct->hide();
+    auto* capa = new QVBoxLayout(fondo);
+    capa->addStretch();
+    capa->addWidget(LbAct);
+    capa->addStretch();
+    setCentralWidget(fondo);
+
+    Herramientas = addToolBar(QStringLiteral("Herramientas"));
+    Herramientas->setObjectName(QStringLiteral("TbMain"));
+    Herramientas->setMovable(false);
+    Herramientas->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+
+    MenuArchivos = menuBar()->addMenu(QStringLiteral("Archivos"));
+    MenuVentanasItem = menuBar()->addMenu(QStringLiteral("Ventanas"));
+    MenuAyuda = menuBar()->addMenu(QStringLiteral("Ayuda"));
+    AsignaMenuVentanas(MenuVentanasItem);
+
+    Orden(MenuArchivos, QStringLiteral("Salir de la aplicación"), &TFMain::Salir);
+    Orden(MenuAyuda, QStringLiteral("Ayuda"), &TFMain::AbreAyuda);
+    Orden(MenuAyuda, QStringLiteral("&Acerca de ..."), &TFMain::AcercaDe);
+    MenuAyuda->addSeparator();
+    MenuAyuda->addAction(QStringLiteral("Web de Zarvik Informática"), this,
+                         [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWeb))); });
+    MenuAyuda->addAction(QStringLiteral("Enviar email a Zarvik informática"), this,
+                         [] { QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kCorreo))); });
+    MenuAyuda->addSeparator();
+    Orden(MenuAyuda, QStringLiteral("Actualización de QuorumDesk"), &TFMain::Actualizacion);
+
+    ver_ = Orden(nullptr, QStringLiteral("Ver escritorio, fondo programa"), &TFMain::VerEscritorio, true, QStringLiteral("Ver "));
+    ver_->setToolTip(PistaVer());
+
+    LbUsuario = new QLabel;
+    LbUsuario->setObjectName(QStringLiteral("LbUsuario"));
+    statusBar()->setObjectName(QStringLiteral("SBMain"));
+    statusBar()->addWidget(LbUsuario);
+}
+
+TFMain::~TFMain()
+{
+    // The login's row of the connected users goes with the window.
+    if (login_ && DMMain && DMMain->DataBase.Connected()) {
+        try {
+            DMMain->RegistraSalida();
+        } catch (const std::exception&) {
+            // Left behind, it is removed by the next start-up that finds no other seat.
+        }
+    }
+}
+
+QAction* TFMain::Orden(QMenu* menu, const QString& titulo, void (TFMain::*accion)(), bool enHerramientas,
+                       const QString& textoHerramienta)
+{
+    auto* a = new QAction(titulo, this);
+    connect(a, &QAction::triggered, this, accion);
+    if (menu)
+        menu->addAction(a);
+    if (enHerramientas) {
+        auto* b = new QToolButton;
+        b->setDefaultAction(a);
+        b->setText(textoHerramienta.isEmpty() ? titulo : textoHerramienta);
+        b->setAutoRaise(true);
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        Herramientas->addWidget(b);
+        // The button's own text stays when the action changes its hint.
+        connect(a, &QAction::changed, b, [b, t = b->text()] { b->setText(t); });
+    }
+    return a;
+}
+
+QString TFMain::PistaVer() const
+{
+    if (!usado_)
+        return QStringLiteral("Ver escritorio o fondo programa");
+    return tira_ ? QStringLiteral("Ver fondo programa") : QStringLiteral("Ver escritorio");
+}
+
+bool TFMain::event(QEvent* e)
+{
+    const bool r = QMainWindow::event(e);
+    if (e->type() == QEvent::WindowActivate && inicio_) {
+        inicio_ = false;
+        // After the activation has been handled: the steps open modal windows.
+        QTimer::singleShot(0, this, [this] {
+            if (!PasosInicio())
+                close();
+        });
+    }
+    return r;
+}
+
+bool TFMain::Login()
+{
+    TFAccesos accesos(this);
+    const bool automatico = !BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("usuario2.cfg")).isEmpty();
+    if (automatico)
+        accesos.Automatico();
+    else
+        accesos.exec();
+    if (!accesos.Aceptado())
+        return false;
+    login_ = true;
+    Entorno.Usuario = accesos.Codigo();
+    LbUsuario->setText(QStringLiteral("<b>USUARIO: %1</b>").arg(accesos.Nombre().toHtmlEscaped()));
+    return true;
+}
+
+bool TFMain::PasosInicio()
+{
+    if (!Login())
+        return false;
+    DMMain->CompruebaVersion(LbAct);
+    return true;
+}
+
+void TFMain::VerEscritorio()
+{
+    const QRect pantalla = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    if (!tira_) {
+        alturaGuardada_ = height();
+        showNormal();
+        setGeometry(pantalla.x(), pantalla.y(), pantalla.width(), 115);
+    } else {
+        showNormal();
+        setGeometry(pantalla.x(), pantalla.y(), pantalla.width(), alturaGuardada_ > 115 ? alturaGuardada_ : pantalla.height());
+    }
+    tira_ = !tira_;
+    usado_ = true;
+    ver_->setToolTip(PistaVer());
+}
+
+void TFMain::Salir()
+{
+    QMessageBox pregunta(QMessageBox::Question, QStringLiteral("Confirmación"),
+                         QStringLiteral("¿Desea salir de la aplicación?"), QMessageBox::Yes | QMessageBox::No, this);
+    pregunta.setDefaultButton(QMessageBox::No);
+    if (pregunta.exec() == QMessageBox::Yes)
+        close();
+}
+
+void TFMain::closeEvent(QCloseEvent* e)
+{
+    // Every open screen closes with the frame (their data modules commit).
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible())
+            w->close();
+    }
+    e->accept();
+    QApplication::quit();
+}
+
+void TFMain::AcercaDe()
+{
+    TFAcercaDe acerca(this);
+    acerca.exec();
+}
+
+void TFMain::Actualizacion()
+{
+    if (Entorno.Usuario != 1) {
+        Mensaje(QStringLiteral("ACCESO DENEGADO."));
+        return;
+    }
+    const QString actualizador = BuscaFichero(QDir::currentPath(), QStringLiteral("ACTUALIZADOR.EXE"));
+    if (actualizador.isEmpty()) {
+        Mensaje(QStringLiteral("Opción no disponible"));
+        return;
+    }
+    EjecutaPrograma(actualizador, QString(), false);
+    // The updater replaces the program's files: the program ends at once.
+    close();
+}
+
+void TFMain::AbreAyuda()
+{
+    auto* ayuda = qobject_cast<QTextBrowser*>(VentanaAbierta("TAyuda"));
+    if (!ayuda) {
+        ayuda = new QTextBrowser;
+        ayuda->setObjectName(QStringLiteral("Ayuda"));
+        ayuda->setAttribute(Qt::WA_DeleteOnClose);
+        ayuda->setWindowTitle(QStringLiteral("Ayuda de QuorumDesk"));
+        ayuda->setOpenExternalLinks(true);
+        ayuda->setSearchPaths({QStringLiteral(":/docs")});
+        QFile guia(QStringLiteral(":/docs/guia-usuario.md"));
+        if (guia.open(QIODevice::ReadOnly))
+            ayuda->setMarkdown(QString::fromUtf8(guia.readAll()));
+        ayuda->resize(760, 640);
+    }
+    ayuda->show();
+    ayuda->raise();
+    ayuda->activateWindow();
+}
