@@ -51,9 +51,9 @@ TFAccesos::TFAccesos(QWidget* parent) : QDialog(parent)
     auto* aceptar = botones->addButton(QStringLiteral("&Aceptar"), QDialogButtonBox::AcceptRole);
     auto* cancelar = botones->addButton(QStringLiteral("&Cancelar"), QDialogButtonBox::RejectRole);
     aceptar->setDefault(true);
-    auto* todo = new QVBoxLayout(this);
-    todo->addLayout(form);
-    todo->addWidget(botones);
+    auto* capa = new QVBoxLayout(this);
+    capa->addLayout(form);
+    capa->addWidget(botones);
     setFixedSize(sizeHint().expandedTo(QSize(340, 0)));
     setTabOrder(EdCodigo, EdClave);
     connect(aceptar, &QPushButton::clicked, this, &TFAccesos::Aceptar);

@@ -69,12 +69,12 @@ TFAcercaDe::TFAcercaDe(QWidget* parent) : QDialog(parent)
     auto* aceptar = new QPushButton(QStringLiteral("&Aceptar"));
     aceptar->setDefault(true);
     connect(aceptar, &QPushButton::clicked, this, &QDialog::accept);
-    auto* todo = new QVBoxLayout(this);
-    todo->addLayout(arriba);
-    todo->addSpacing(8);
-    todo->addLayout(datos);
-    todo->addWidget(sistema);
-    todo->addWidget(activas);
-    todo->addWidget(aceptar, 0, Qt::AlignRight);
+    auto* capa = new QVBoxLayout(this);
+    capa->addLayout(arriba);
+    capa->addSpacing(8);
+    capa->addLayout(datos);
+    capa->addWidget(sistema);
+    capa->addWidget(activas);
+    capa->addWidget(aceptar, 0, Qt::AlignRight);
     CentraEnPantalla(this);
 }

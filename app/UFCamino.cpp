@@ -36,10 +36,10 @@ TFCamino::TFCamino(const QString& camino, QWidget* parent) : QDialog(parent)
     botones->addStretch();
     botones->addWidget(reintentar);
     botones->addWidget(cancelar);
-    auto* todo = new QVBoxLayout(this);
-    todo->addWidget(etiqueta);
-    todo->addLayout(fila);
-    todo->addLayout(botones);
+    auto* capa = new QVBoxLayout(this);
+    capa->addWidget(etiqueta);
+    capa->addLayout(fila);
+    capa->addLayout(botones);
 
     connect(examinar, &QPushButton::clicked, this, &TFCamino::Examinar);
     connect(reintentar, &QPushButton::clicked, this, &QDialog::accept);

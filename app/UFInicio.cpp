@@ -50,11 +50,11 @@ TFInicio::TFInicio(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Customize
     media.setPointSize(12);
     linea->setFont(media);
     linea->setAlignment(Qt::AlignCenter);
-    auto* todo = new QVBoxLayout(this);
-    todo->setContentsMargins(40, 24, 40, 24);
-    todo->addWidget(imagen);
-    todo->addWidget(nombre);
-    todo->addWidget(linea);
+    auto* capa = new QVBoxLayout(this);
+    capa->setContentsMargins(40, 24, 40, 24);
+    capa->addWidget(imagen);
+    capa->addWidget(nombre);
+    capa->addWidget(linea);
     setFixedSize(sizeHint().expandedTo(QSize(420, 280)));
 }
 

@@ -388,9 +388,9 @@ bool DescargaFichero(const QString& url, const QString& fichero, int bloque,
 
     const qsizetype tamBloque = std::max(bloque, 1);
     bool escrito = true;
-    auto escribeBloques = [&](bool todo) {
+    auto escribeBloques = [&](bool alFinal) {
         qsizetype hecho = 0;
-        while (escrito && (recibido.size() - hecho >= tamBloque || (todo && hecho < recibido.size()))) {
+        while (escrito && (recibido.size() - hecho >= tamBloque || (alFinal && hecho < recibido.size()))) {
             const qsizetype n = std::min(tamBloque, recibido.size() - hecho);
             escrito = destino.write(recibido.constData() + hecho, n) == n;
             hecho += n;

@@ -22,8 +22,8 @@ enum class TFieldType {
     ftBoolean
 };
 
-// Timestamps are wall-clock values without a zone. They travel as QDateTime in
-// UTC spec so that no daylight-saving rule of the machine ever shifts them;
+// Timestamps are wall-clock values without a zone. They travel as QDateTime
+// marked as UTC so that no daylight-saving rule of the machine ever shifts them;
 // values given by the program are taken by their date and time parts.
 QDateTime MakeDateTime(const QDate& d, const QTime& t = QTime(0, 0));
 // The zero date of the program ("30/12/1899"), sent for a null master date.

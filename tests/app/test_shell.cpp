@@ -220,6 +220,9 @@ TEST_F(Shell, MainWindowLogsInAutomaticallyAndRemovesItsRowAtExit)
 
 TEST_F(Shell, StripToggleTwiceRestoresTheHeightAndUpdaterNeedsUserOne)
 {
+    // Shown, the window runs its start-up steps: the automatic login, no version check.
+    Escribe(programa.path() + "/usuario2.cfg", "");
+    Escribe(programa.path() + "/CFGACT.CFG", "");
     TFMain principal;
     principal.setGeometry(0, 0, 800, 600);
     principal.show();
@@ -278,7 +281,7 @@ TEST_F(Shell, VersionCheckAsksOnlyWhenTheServerPublishesANewerVersion)
         if (c.pregunta)
             modales.Espera([](QWidget* w) {
                 EXPECT_EQ(w->windowTitle(), "CONFIRMACIÓN");
-                qdtest::Pulsa(w, "&No");
+                qdtest::Pulsa(w, "No");
             });
         QLabel aviso;
         dm->CompruebaVersion(&aviso);

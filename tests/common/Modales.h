@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace qdtest {
@@ -31,9 +32,12 @@ private:
     void Mira()
     {
         QWidget* w = QApplication::activeModalWidget();
-        if (!w || w == ultimo_)
+        // A window seen once is not answered again when it becomes the active
+        // modal window anew (after the message it opened closes).
+        if (!w || vistas_.contains(w))
             return;
-        ultimo_ = w;
+        vistas_.removeAll(nullptr);
+        vistas_ << w;
         vistos_ << w->windowTitle();
         if (respuestas_.empty()) {
             ADD_FAILURE() << "unexpected modal window: " << w->windowTitle().toStdString();
@@ -43,13 +47,20 @@ private:
                 w->close();
             return;
         }
-        Respuesta r = std::move(respuestas_.front());
+        auto r = std::make_shared<Respuesta>(std::move(respuestas_.front()));
         respuestas_.pop_front();
-        r(w);
+        // Answered after this timer event returns: an answer that opens the
+        // next window runs its own event loop, and a timer is not delivered
+        // again while its own event is being handled.
+        QPointer<QWidget> ventana(w);
+        QTimer::singleShot(0, w, [r, ventana] {
+            if (ventana)
+                (*r)(ventana);
+        });
     }
     QTimer timer_;
     std::deque<Respuesta> respuestas_;
-    QPointer<QWidget> ultimo_;
+    QList<QPointer<QWidget>> vistas_;
     QStringList vistos_;
 };
 
