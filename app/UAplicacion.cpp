@@ -1,5 +1,6 @@
 #include "UAplicacion.h"
 #include "FIBError.h"
+#include "FIBTableDataSet.h"
 #include "WaitCursor.h"
 
 #include <QMessageBox>
@@ -19,6 +20,7 @@ TAplicacion::TAplicacion(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("QuorumDesk"));
     setApplicationVersion(QStringLiteral(QD_VERSION));
     SetWaitCursorHook(&CursorEspera);
+    SetBeepHook(&QApplication::beep); // a row changed by another seat when editing begins
 }
 
 void MuestraError(const std::exception& e)

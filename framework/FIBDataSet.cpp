@@ -545,13 +545,23 @@ void TFIBDataSet::CheckBrowseMode()
     }
 }
 
-void TFIBDataSet::MoveTo(int index)
+void TFIBDataSet::MoveTo(int index, bool bof, bool eof)
 {
-    if (index == cur_)
+    // The beginning and end marks are set before the move is announced, so
+    // that the links see them as they are after the move.
+    if (index == cur_) {
+        const bool changed = bof != bof_ || eof != eof_;
+        bof_ = bof;
+        eof_ = eof;
+        if (changed)
+            Notify(TDataEvent::DataSetScroll);
         return;
+    }
     if (BeforeScroll)
         BeforeScroll(*this);
     cur_ = index;
+    bof_ = bof;
+    eof_ = eof;
     Notify(TDataEvent::DataSetScroll);
     if (AfterScroll)
         AfterScroll(*this);
@@ -560,18 +570,14 @@ void TFIBDataSet::MoveTo(int index)
 void TFIBDataSet::First()
 {
     CheckBrowseMode();
-    MoveTo(rows_.empty() ? -1 : 0);
-    bof_ = true;
-    eof_ = rows_.empty();
+    MoveTo(rows_.empty() ? -1 : 0, true, rows_.empty());
 }
 
 void TFIBDataSet::Last()
 {
     CheckBrowseMode();
     FetchAll();
-    MoveTo(static_cast<int>(rows_.size()) - 1);
-    eof_ = true;
-    bof_ = rows_.empty();
+    MoveTo(static_cast<int>(rows_.size()) - 1, rows_.empty(), true);
 }
 
 void TFIBDataSet::Next()
@@ -579,25 +585,19 @@ void TFIBDataSet::Next()
     CheckBrowseMode();
     if (cur_ + 1 >= static_cast<int>(rows_.size()))
         FetchMore(std::max(1, BufferChunks));
-    if (cur_ + 1 < static_cast<int>(rows_.size())) {
-        MoveTo(cur_ + 1);
-        bof_ = false;
-        eof_ = false;
-    } else {
-        eof_ = true;
-    }
+    if (cur_ + 1 < static_cast<int>(rows_.size()))
+        MoveTo(cur_ + 1, false, false);
+    else
+        MoveTo(cur_, bof_, true);
 }
 
 void TFIBDataSet::Prior()
 {
     CheckBrowseMode();
-    if (cur_ > 0) {
-        MoveTo(cur_ - 1);
-        eof_ = false;
-        bof_ = false;
-    } else {
-        bof_ = true;
-    }
+    if (cur_ > 0)
+        MoveTo(cur_ - 1, false, false);
+    else
+        MoveTo(cur_, true, eof_);
 }
 
 int TFIBDataSet::MoveBy(int distance)
@@ -621,9 +621,7 @@ void TFIBDataSet::SetRecNo(int recNo)
         FetchMore(std::max(1, BufferChunks));
     if (recNo < 1 || recNo > static_cast<int>(rows_.size()))
         return;
-    MoveTo(recNo - 1);
-    bof_ = recNo == 1;
-    eof_ = false;
+    MoveTo(recNo - 1, recNo == 1, false);
 }
 
 bool TFIBDataSet::Locate(const QString& keyFields, const QVariantList& values, int options)
@@ -664,9 +662,7 @@ bool TFIBDataSet::Locate(const QString& keyFields, const QVariantList& values, i
             }
         }
         if (match) {
-            MoveTo(row);
-            bof_ = row == 0;
-            eof_ = false;
+            MoveTo(row, row == 0, false);
             return true;
         }
     }

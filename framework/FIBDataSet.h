@@ -170,7 +170,7 @@ private:
     void CheckActive() const;
     void CheckClosed() const;
     void BeginInsert(bool append);
-    void MoveTo(int index);
+    void MoveTo(int index, bool bof, bool eof);
     void MasterChanged();
     void MasterClosed();
     TFIBValue CellValue(const fib::Record& rec, int col) const;

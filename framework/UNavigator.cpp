@@ -136,16 +136,7 @@ public:
 protected:
     void ActiveChanged() override { n_->ActualizaBotones(); }
     void DataSetChanged() override { n_->ActualizaBotones(); }
-    void DataSetScrolled() override
-    {
-        n_->ActualizaBotones();
-        // A move sets the dataset's beginning and end marks only after the
-        // scroll is announced: look again once the move has finished.
-        QTimer::singleShot(0, n_, [n = QPointer<THYMNavigator>(n_)] {
-            if (n)
-                n->ActualizaBotones();
-        });
-    }
+    void DataSetScrolled() override { n_->ActualizaBotones(); }
     void EditingChanged() override { n_->ActualizaBotones(); }
 
 private:

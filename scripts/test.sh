@@ -42,4 +42,12 @@ export CI=${CI:-}
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0"
 export LSAN_OPTIONS="suppressions=$SRC/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$SRC/tests/ubsan.supp"
+# The readers of untrusted files, fuzzed for a bounded time; the log is shown
+# when the fuzzer finds something.
+if ! bash scripts/fuzz.sh "${QD_FUZZ_SECONDS:-30}" > "$BUILD/fuzz.log" 2>&1; then
+  tail -n 80 "$BUILD/fuzz.log"
+  echo "Fuzzing found a failing input (see $BUILD/fuzz.log)"
+  exit 1
+fi
+echo "Fuzzing: no failing input found"
 ctest --test-dir "$BUILD" --output-on-failure -j2

@@ -1,4 +1,4 @@
-// libFuzzer target for the report format loader (scripts/fuzz-report.sh).
+// libFuzzer target for the report format loader (scripts/fuzz.sh).
 #include "FuzzReportFormat.h"
 
 #include <QGuiApplication>
