@@ -137,13 +137,7 @@ void TDBComboBoxValue::keyPressEvent(QKeyEvent* e)
 void TDBComboBoxValue::focusOutEvent(QFocusEvent* e)
 {
     QComboBox::focusOutEvent(e);
-    if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason)
-        return;
-    try {
-        enlace_.UpdateRecord();
-    } catch (...) {
-        RecuperaFocoYRelanza(this);
-    }
+    EscribeAlSalir(this, enlace_, e);
 }
 
 void TDBComboBoxValue::showPopup()

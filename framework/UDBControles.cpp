@@ -222,10 +222,16 @@ TMascaraEdicion AnalizaMascara(const QString& mascara)
     return m;
 }
 
-void RecuperaFocoYRelanza(QWidget* control)
+void EscribeAlSalir(QWidget* control, TFieldDataLink& enlace, QFocusEvent* e)
 {
-    QTimer::singleShot(0, control, [control] { control->setFocus(Qt::OtherFocusReason); });
-    throw;
+    if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    try {
+        enlace.UpdateRecord();
+    } catch (...) {
+        QTimer::singleShot(0, control, [control] { control->setFocus(Qt::OtherFocusReason); });
+        throw;
+    }
 }
 
 // --- TDBEdit ------------------------------------------------------------------------------------
@@ -339,11 +345,7 @@ void TDBEdit::focusOutEvent(QFocusEvent* e)
     QLineEdit::focusOutEvent(e);
     if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason)
         return;
-    try {
-        enlace_.UpdateRecord();
-    } catch (...) {
-        RecuperaFocoYRelanza(this);
-    }
+    EscribeAlSalir(this, enlace_, e);
     enfocado_ = false;
     if (!enlace_.IsModified())
         Muestra();
@@ -407,13 +409,7 @@ void TDBMemo::insertFromMimeData(const QMimeData* source)
 void TDBMemo::focusOutEvent(QFocusEvent* e)
 {
     QPlainTextEdit::focusOutEvent(e);
-    if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason)
-        return;
-    try {
-        enlace_.UpdateRecord();
-    } catch (...) {
-        RecuperaFocoYRelanza(this);
-    }
+    EscribeAlSalir(this, enlace_, e);
 }
 
 // --- TDBCheckBox -------------------------------------------------------------------------------------

@@ -182,6 +182,7 @@ private:
     TFieldDataLink enlace_;
 };
 
-// Called from the handler of a failed write when a control loses the focus:
-// the control takes the focus back and the error goes on to the user.
-[[noreturn]] void RecuperaFocoYRelanza(QWidget* control);
+// A control that loses the focus writes its change into the field (not when
+// the focus only went to a pop-up or another window). A failed write gives
+// the control the focus back and the error goes on to the user.
+void EscribeAlSalir(QWidget* control, TFieldDataLink& enlace, QFocusEvent* e);

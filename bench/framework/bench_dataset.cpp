@@ -2,9 +2,9 @@
 // a plain C API loop doing the same work, the memory the cached rows take, and
 // the time to open a large and a small result and read their first rows.
 // Prints figures; asserts nothing.
+#include "BenchPropietarios.h"
 #include "FIBDataSet.h"
 #include "FIBDatabase.h"
-#include "FIBScript.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +17,7 @@
 
 namespace {
 
-const int kRows = 100000;
+const int kRows = kPropietarios;
 
 long RssKb()
 {
@@ -31,29 +31,6 @@ long RssKb()
     return 0;
 }
 
-void Fill(TFIBDatabase& db)
-{
-    ExecuteScript(db, QStringLiteral(R"SQL(
-CREATE TABLE EMP_PROPIETARIO (
-  COMUNIDAD INTEGER NOT NULL, CODIGO INTEGER NOT NULL, NOMBRE VARCHAR(40), TELEFONO VARCHAR(15),
-  E_MAIL VARCHAR(100), OBSERVACIONES VARCHAR(200), PRIMARY KEY (COMUNIDAD, CODIGO));
-SET TERM ^ ;
-EXECUTE BLOCK AS
-DECLARE I INTEGER = 1;
-BEGIN
-  WHILE (I <= 100000) DO
-  BEGIN
-    INSERT INTO EMP_PROPIETARIO VALUES (CAST(1 + :I / 2000 AS INTEGER), :I,
-      'Propietario ' || :I || ' Pérez García',
-      '96' || CAST(CAST(1000000 + :I AS INTEGER) AS VARCHAR(10)),
-      'propietario' || :I || '@correo.es',
-      IIF(MOD(:I, 3) = 0, '', 'Observación sobre la finca número ' || :I || ', planta ' || MOD(:I, 12)));
-    I = I + 1;
-  END
-END^
-SET TERM ; ^
-)SQL"));
-}
 
 struct Walk {
     double seconds = 0;
@@ -173,16 +150,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString path = dir.path() + "/bench.fdb";
-    TFIBDatabase::CreateDatabase(path, "SYSDBA", "masterkey", false);
     TFIBDatabase db;
-    db.SetDBName(path);
-    db.SetDBParams({"user_name=SYSDBA", "password=masterkey"});
-    db.Open();
-    QElapsedTimer t;
-    t.start();
-    Fill(db);
-    std::printf("filled %d owners in %.2f s\n", kRows, t.elapsed() / 1000.0);
+    CreaPropietarios(db, dir.path() + "/bench.fdb");
 
     TFIBTransaction tr;
     tr.SetDefaultDatabase(&db);
