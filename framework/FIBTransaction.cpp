@@ -110,7 +110,7 @@ void TFIBTransaction::StartTransaction()
     handle_ = h;
 }
 
-void TFIBTransaction::CheckActive(const char*) const
+void TFIBTransaction::CheckActive() const
 {
     if (!Active())
         throw EFIBError(QStringLiteral("Transaction is not active"));
@@ -124,40 +124,43 @@ void TFIBTransaction::NotifyEnding()
     }
 }
 
+namespace {
+// Runs one of the C API's commit or rollback calls on the handle.
+template <typename Call>
+void Termina(Call call, std::uint32_t& handle)
+{
+    ISC_STATUS_ARRAY st;
+    call(st, &handle);
+    CheckStatus(st);
+}
+} // namespace
+
 void TFIBTransaction::Commit()
 {
-    CheckActive("Commit");
+    CheckActive();
     NotifyEnding();
-    ISC_STATUS_ARRAY st;
-    isc_commit_transaction(st, &handle_);
-    CheckStatus(st);
+    Termina(isc_commit_transaction, handle_);
     handle_ = 0;
 }
 
 void TFIBTransaction::CommitRetaining()
 {
-    CheckActive("CommitRetaining");
-    ISC_STATUS_ARRAY st;
-    isc_commit_retaining(st, &handle_);
-    CheckStatus(st);
+    CheckActive();
+    Termina(isc_commit_retaining, handle_);
 }
 
 void TFIBTransaction::Rollback()
 {
-    CheckActive("Rollback");
+    CheckActive();
     NotifyEnding();
-    ISC_STATUS_ARRAY st;
-    isc_rollback_transaction(st, &handle_);
-    CheckStatus(st);
+    Termina(isc_rollback_transaction, handle_);
     handle_ = 0;
 }
 
 void TFIBTransaction::RollbackRetaining()
 {
-    CheckActive("RollbackRetaining");
-    ISC_STATUS_ARRAY st;
-    isc_rollback_retaining(st, &handle_);
-    CheckStatus(st);
+    CheckActive();
+    Termina(isc_rollback_retaining, handle_);
 }
 
 void TFIBTransaction::Register(TFIBTransactionUser* user)

@@ -54,7 +54,7 @@ public:
 private:
     QByteArray BuildTPB() const;
     void NotifyEnding();
-    void CheckActive(const char* what) const;
+    void CheckActive() const;
 
     TFIBDatabase* database_ = nullptr;
     QStringList trParams_;

@@ -64,6 +64,12 @@ QString ServerHost() { return qEnvironmentVariable("QD_FB_SERVER"); }
 QString ServerUser() { return qEnvironmentVariable("QD_FB_USER", QStringLiteral("SYSDBA")); }
 QString ServerPassword() { return qEnvironmentVariable("QD_FB_PASSWORD"); }
 
+bool IsLockConflict(const QString& message)
+{
+    return message.contains(QLatin1String("lock conflict on no wait transaction")) ||
+           message.contains(QLatin1String("update conflicts with concurrent update"));
+}
+
 QString ServerDatabase(const QString& script)
 {
     const QString name = ServerHost() + QLatin1Char(':') + NewPath(QStringLiteral("server"));

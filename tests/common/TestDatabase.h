@@ -34,6 +34,10 @@ struct Connection {
 QString ServerHost();
 QString ServerUser();
 QString ServerPassword();
+// Whether a server error is the server's own words for a row that another
+// transaction holds (the text depends on the statement that met the lock).
+bool IsLockConflict(const QString& message);
+
 // Creates a database through the server from `script`; returns its
 // connection string ("host:/path").
 QString ServerDatabase(const QString& script);

@@ -22,12 +22,6 @@ struct Seat {
     }
 };
 
-// The server's own words for a row another transaction holds.
-bool IsLockConflict(const QString& message)
-{
-    return message.contains("lock conflict on no wait transaction") ||
-           message.contains("update conflicts with concurrent update");
-}
 
 void ExpectLockConflict(Seat& s)
 {
@@ -35,7 +29,7 @@ void ExpectLockConflict(Seat& s)
         s.ds.Edit();
         FAIL() << "the second seat began editing a locked row";
     } catch (const EFIBError& e) {
-        EXPECT_TRUE(IsLockConflict(e.Message())) << e.what();
+        EXPECT_TRUE(qdtest::IsLockConflict(e.Message())) << e.what();
     }
     EXPECT_EQ(s.ds.State(), TDataSetState::dsBrowse);
 }
