@@ -52,6 +52,22 @@ protected:
     }
 };
 
+// The glyph of "Ver ": a screen with the desktop behind the window.
+QIcon IconoVer()
+{
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x30, 0x40, 0x50), 2));
+    p.setBrush(QColor(0x9F, 0xC8, 0xE8));
+    p.drawRoundedRect(QRectF(3, 4, 26, 18), 2, 2);
+    p.fillRect(QRectF(5, 6, 22, 4), QColor(0x2F, 0x4F, 0x6F));
+    p.drawLine(QPointF(16, 22), QPointF(16, 27));
+    p.drawLine(QPointF(10, 28), QPointF(22, 28));
+    return QIcon(pm);
+}
+
 } // namespace
 
 TFMain::TFMain(QWidget* parent) : QMainWindow(parent)
@@ -93,6 +109,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent)
     Orden(MenuAyuda, QStringLiteral("Actualización de QuorumDesk"), &TFMain::Actualizacion);
 
     ver_ = Orden(nullptr, QStringLiteral("Ver escritorio, fondo programa"), &TFMain::VerEscritorio, true, QStringLiteral("Ver "));
+    ver_->setIcon(IconoVer());
     ver_->setToolTip(PistaVer());
 
     LbUsuario = new QLabel;
@@ -143,7 +160,9 @@ QString TFMain::PistaVer() const
 bool TFMain::event(QEvent* e)
 {
     const bool r = QMainWindow::event(e);
-    if (e->type() == QEvent::WindowActivate && inicio_) {
+    // The first activation runs the start-up steps; the first showing counts
+    // as one too, for a desktop that activates no window by itself.
+    if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && inicio_) {
         inicio_ = false;
         // After the activation has been handled: the steps open modal windows.
         QTimer::singleShot(0, this, [this] {
@@ -191,6 +210,7 @@ void TFMain::VerEscritorio()
     }
     tira_ = !tira_;
     usado_ = true;
+    ver_->setIcon(IconoVer());
     ver_->setToolTip(PistaVer());
 }
 

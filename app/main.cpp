@@ -3,6 +3,7 @@
 #include "UFInicio.h"
 #include "UFMain.h"
 
+#include <QScreen>
 #include <memory>
 
 int main(int argc, char** argv)
@@ -21,6 +22,8 @@ int main(int argc, char** argv)
     {
         TFMain principal;
         splash.reset();
+        // Maximised; where no window manager does that, the size of the screen.
+        principal.setGeometry(principal.screen()->availableGeometry());
         principal.showMaximized();
         resultado = TAplicacion::exec();
     }
