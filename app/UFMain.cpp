@@ -82,6 +82,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent)
     LbAct->setAlignment(Qt::AlignCenter);
     LbAct->hide();
     auto* capa = new QVBoxLayout(fondo);
+    capa->setContentsMargins(0, 0, 0, 0);
     capa->addStretch();
     capa->addWidget(LbAct);
     capa->addStretch();
@@ -91,6 +92,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent)
     Herramientas->setObjectName(QStringLiteral("TbMain"));
     Herramientas->setMovable(false);
     Herramientas->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Herramientas->setIconSize(QSize(24, 24)); // the strip of 115 pixels still holds menu, tool bar and status bar
 
     MenuArchivos = menuBar()->addMenu(QStringLiteral("Archivos"));
     MenuVentanasItem = menuBar()->addMenu(QStringLiteral("Ventanas"));
