@@ -1,4 +1,5 @@
 #include "UDMMain.h"
+#include "UComponentesBusquedaFiltrada.h"
 #include "UFCamino.h"
 #include "UFormatos.h"
 #include "UPerfil.h"
@@ -32,6 +33,8 @@ TDMMain::TDMMain()
     TGenerica.SetTRParams(kTRParams);
     QGen.SetDatabase(&DataBase);
     QGen.SetTransaction(&TGenerica);
+    Teclas.ValoresModuloPrincipal();
+    ILOrdGrid = ImagenesOrdenGrid();
     struct Def {
         TFIBDataSet* ds;
         const char* name;
@@ -157,6 +160,13 @@ void TDMMain::InicializarEntorno()
     Entorno.Usuario = 1;
     Entorno.NombreComunidad.clear();
     EstableceFormatosProceso();
+}
+
+void TDMMain::BusquedaRapida(const QString& texto, TFIBTableSet& ds, const QString& campoNumero,
+                             const QString& campoTexto, const QString& flags, const QString& orden)
+{
+    ::BusquedaRapida(texto, ds, campoNumero, campoTexto, flags, orden,
+                     [this](TFIBDataSet& d, const QString& f, bool abrir) { AsignarParametrosEntorno(d, f, abrir); });
 }
 
 void TDMMain::AsignarParametrosEntorno(TFIBDataSet& ds, const QString& flags, bool abrir)

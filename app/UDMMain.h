@@ -3,8 +3,12 @@
 #include "FIBDatabase.h"
 #include "FIBQuery.h"
 #include "FIBTransaction.h"
+#include "UHYDBGrid.h"
+#include "UTeclas.h"
 
 #include <QString>
+
+class TFIBTableSet;
 
 // The environment record: one instance, Entorno, from start-up to exit. Only
 // start-up, login and community selection write it.
@@ -39,6 +43,10 @@ public:
     TFIBDataSet QComunidad; // the current community's row, for the listings
     TFIBDataSet QPara;      // installation parameters
     TFIBDataSet QCondicion; // conditions of a listing
+    // The key map of every screen's key menu, and the images of the grids'
+    // titles.
+    TTeclas Teclas;
+    TListaImagenes ILOrdGrid;
 
     // The database part of start-up: clean-up, the pending update script, the
     // configured path, the open loop with the path dialog. Returns false when
@@ -50,6 +58,10 @@ public:
     // Closes the dataset, binds "Comunidad" (flag character 1 "1") and
     // "ejercicio" (character 2 "1") from the environment, and opens it when asked.
     void AsignarParametrosEntorno(TFIBDataSet& ds, const QString& flags, bool abrir);
+    // The screens' quick search: BusquedaRapida binding the environment's
+    // parameters.
+    void BusquedaRapida(const QString& texto, TFIBTableSet& ds, const QString& campoNumero,
+                        const QString& campoTexto, const QString& flags, const QString& orden = {});
     // The name of a user code typed as text ("" when there is no such user
     // or the text is not a code), read with the caller's statement.
     QString NombreUsuario(const QString& codigo, TFIBQuery& q);

@@ -4,6 +4,7 @@
 #include "UFAcercaDe.h"
 #include "UFInicio.h"
 #include "UFormGest.h"
+#include "UOrdenes.h"
 #include "UPerfil.h"
 #include "UUtiles.h"
 
@@ -95,10 +96,83 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent)
     Herramientas->setIconSize(QSize(24, 24)); // the strip of 115 pixels still holds menu, tool bar and status bar
 
     MenuArchivos = menuBar()->addMenu(QStringLiteral("Archivos"));
+    QMenu* gestion = menuBar()->addMenu(QStringLiteral("Gestión"));
+    QMenu* textos = menuBar()->addMenu(QStringLiteral("Textos"));
+    QMenu* varios = menuBar()->addMenu(QStringLiteral("Varios"));
     MenuVentanasItem = menuBar()->addMenu(QStringLiteral("Ventanas"));
     MenuAyuda = menuBar()->addMenu(QStringLiteral("Ayuda"));
     AsignaMenuVentanas(MenuVentanasItem);
 
+    // The commands of the subsystems' screens, in menu order; a separator
+    // closes a group. Tool-bar commands keep their own short text.
+    struct TOrdenPantalla {
+        QMenu* menu;
+        const char* titulo;
+        bool soloUsuario1 = false;
+        bool separador = false;
+    };
+    const TOrdenPantalla ordenes[] = {
+        {MenuArchivos, "Propietarios y Fincas"},
+        {MenuArchivos, "Comunidades"},
+        {MenuArchivos, "Formatos"},
+        {MenuArchivos, "Administrador"},
+        {MenuArchivos, "Usuarios"},
+        {MenuArchivos, "Parametros", true, true},
+        {MenuArchivos, "Idiomas"},
+        {MenuArchivos, "Bancos"},
+        {MenuArchivos, "Formas de pago"},
+        {MenuArchivos, "Tipo de fincas"},
+        {MenuArchivos, "Usos de finca", false, true},
+        {MenuArchivos, kOrdenSeleccion},
+        {gestion, "Convocatorias y Actas"},
+        {gestion, "Listado de juntas"},
+        {gestion, "Calendario"},
+        {gestion, "Listado citas"},
+        {gestion, "Asuntos a tratar en juntas"},
+        {gestion, "Planificador de juntas"},
+        {textos, "Editor texto"},
+        {textos, "Etiquetas"},
+        {varios, "Creación de listados"},
+    };
+    QMenu* ultimoMenu = nullptr;
+    bool separadorPendiente = false;
+    for (const TOrdenPantalla& o : ordenes) {
+        const QString titulo = QString::fromUtf8(o.titulo);
+        TAbreOrden abre = OrdenRegistrada(titulo);
+        if (!abre)
+            continue;
+        if (separadorPendiente && o.menu == ultimoMenu)
+            o.menu->addSeparator();
+        auto* a = new QAction(titulo, this);
+        a->setObjectName(titulo);
+        connect(a, &QAction::triggered, this, [a, abre, solo = o.soloUsuario1] {
+            if (solo && Entorno.Usuario != 1) {
+                Mensaje(QStringLiteral("ACCESO DENEGADO."));
+                return;
+            }
+            abre(a);
+        });
+        o.menu->addAction(a);
+        pantallas_.insert(titulo, a);
+        ultimoMenu = o.menu;
+        separadorPendiente = o.separador;
+    }
+    for (QMenu* m : {gestion, textos, varios})
+        m->menuAction()->setVisible(!m->isEmpty());
+    // The tool bar: the same commands under a short caption.
+    const std::pair<const char*, const char*> herramientas[] = {
+        {kOrdenSeleccion, "Selección"},
+        {"Comunidades", "Comunidades"},
+        {"Propietarios y Fincas", "Propietarios"},
+        {"Convocatorias y Actas", "Convocatorias "},
+        {"Calendario", "Calendario"},
+    };
+    for (const auto& [titulo, texto] : herramientas)
+        if (QAction* a = pantallas_.value(QString::fromUtf8(titulo)))
+            BotonHerramienta(a, QString::fromUtf8(texto));
+
+    if (separadorPendiente && ultimoMenu == MenuArchivos)
+        MenuArchivos->addSeparator();
     Orden(MenuArchivos, QStringLiteral("Salir de la aplicación"), &TFMain::Salir);
     Orden(MenuAyuda, QStringLiteral("Ayuda"), &TFMain::AbreAyuda);
     Orden(MenuAyuda, QStringLiteral("&Acerca de ..."), &TFMain::AcercaDe);
@@ -139,17 +213,26 @@ QAction* TFMain::Orden(QMenu* menu, const QString& titulo, void (TFMain::*accion
     connect(a, &QAction::triggered, this, accion);
     if (menu)
         menu->addAction(a);
-    if (enHerramientas) {
-        auto* b = new QToolButton;
-        b->setDefaultAction(a);
-        b->setText(textoHerramienta.isEmpty() ? titulo : textoHerramienta);
-        b->setAutoRaise(true);
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        Herramientas->addWidget(b);
-        // The button's own text stays when the action changes its hint.
-        connect(a, &QAction::changed, b, [b, t = b->text()] { b->setText(t); });
-    }
+    if (enHerramientas)
+        BotonHerramienta(a, textoHerramienta.isEmpty() ? titulo : textoHerramienta);
     return a;
+}
+
+void TFMain::BotonHerramienta(QAction* a, const QString& texto)
+{
+    auto* b = new QToolButton;
+    b->setDefaultAction(a);
+    b->setText(texto);
+    b->setAutoRaise(true);
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Herramientas->addWidget(b);
+    // The button's own text stays when the action changes its hint.
+    connect(a, &QAction::changed, b, [b, texto] { b->setText(texto); });
+}
+
+QAction* TFMain::OrdenPantalla(const QString& titulo) const
+{
+    return pantallas_.value(titulo);
 }
 
 QString TFMain::PistaVer() const
@@ -229,8 +312,12 @@ void TFMain::closeEvent(QCloseEvent* e)
 {
     // Every open screen closes with the frame (their data modules commit).
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != this && w->isVisible())
-            w->close();
+        // A screen may keep itself open (a record still being edited): the
+        // program then goes on.
+        if (w != this && w->isVisible() && !w->close()) {
+            e->ignore();
+            return;
+        }
     }
     e->accept();
     QApplication::quit();

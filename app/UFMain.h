@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QMainWindow>
 
 class QLabel;
@@ -34,6 +35,11 @@ public:
     void AcercaDe();
     void Actualizacion();
 
+    // The command of a subsystem's screen, by caption (nullptr when the
+    // screen is not part of the program).
+    QAction* OrdenPantalla(const QString& titulo) const;
+    // The community selection's caption (also the key F2).
+    static constexpr const char* kOrdenSeleccion = "Selección de comunidad       F2";
     // The maker's web site and support address (the two "Ayuda" commands).
     static const char* const kWeb;
     static const char* const kCorreo;
@@ -46,6 +52,8 @@ private:
     QAction* Orden(QMenu* menu, const QString& titulo, void (TFMain::*accion)(), bool enHerramientas = false,
                    const QString& textoHerramienta = QString());
     void AbreAyuda();
+    void BotonHerramienta(QAction* a, const QString& texto);
+    QHash<QString, QAction*> pantallas_;
 
     bool inicio_ = true;
     bool tira_ = false;

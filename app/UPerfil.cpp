@@ -132,6 +132,11 @@ void TIniFile::WriteString(const QString& seccion, const QString& clave, const Q
             lineas_ << QString();
         lineas_ << QLatin1Char('[') + seccion + QLatin1Char(']') << nueva;
     }
+    Guarda();
+}
+
+void TIniFile::Guarda()
+{
     QDir().mkpath(QFileInfo(fichero_).absolutePath());
     QSaveFile f(fichero_);
     if (!f.open(QIODevice::WriteOnly))
@@ -139,4 +144,33 @@ void TIniFile::WriteString(const QString& seccion, const QString& clave, const Q
     f.write((lineas_.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     if (!f.commit())
         throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(fichero_));
+}
+
+bool TIniFile::SectionExists(const QString& seccion) const
+{
+    QString nombre;
+    for (const QString& l : lineas_)
+        if (EsSeccion(l, &nombre) && nombre.compare(seccion, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+void TIniFile::EraseSection(const QString& seccion)
+{
+    Lee();
+    QStringList quedan;
+    bool dentro = false, borrada = false;
+    for (const QString& l : lineas_) {
+        QString nombre;
+        if (EsSeccion(l, &nombre)) {
+            dentro = nombre.compare(seccion, Qt::CaseInsensitive) == 0;
+            borrada = borrada || dentro;
+        }
+        if (!dentro)
+            quedan << l;
+    }
+    if (!borrada)
+        return;
+    lineas_ = quedan;
+    Guarda();
 }

@@ -25,10 +25,14 @@ public:
     QString ReadString(const QString& seccion, const QString& clave, const QString& defecto) const;
     // Writes at once; throws EUtilesError when the file cannot be written.
     void WriteString(const QString& seccion, const QString& clave, const QString& valor);
+    bool SectionExists(const QString& seccion) const;
+    // Removes the section with its keys; nothing happens when there is none.
+    void EraseSection(const QString& seccion);
     QString Fichero() const { return fichero_; }
 
 private:
     void Lee();
+    void Guarda();
     QString fichero_;
     QStringList lineas_;
 };

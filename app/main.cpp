@@ -2,6 +2,7 @@
 #include "UDMMain.h"
 #include "UFInicio.h"
 #include "UFMain.h"
+#include "URegistro.h"
 
 #include <QScreen>
 #include <memory>
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
     SinErrores([&] { abierta = DMMain->DataModuleCreate(); });
     if (!abierta)
         return 0;
+    RegistraOrdenesRegistro();
     int resultado = 0;
     {
         TFMain principal;

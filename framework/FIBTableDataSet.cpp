@@ -249,6 +249,17 @@ void TFIBTableSet::Genera(const QString& name)
     ClavesPrimarias = claves;
     ConstruyeBloqueo(name);
 
+    const TSentenciasGeneradas g = SentenciasGeneradas(T, columnas, claves, calculadas);
+    SetDeleteSQL(g.Delete);
+    SetUpdateSQL(g.Update);
+    SetInsertSQL(g.Insert);
+    SetRefreshSQL(g.Refresh);
+}
+
+TSentenciasGeneradas SentenciasGeneradas(const QString& T, const QStringList& columnas, const QStringList& claves,
+                                         const QStringList& calculadas)
+{
+    TSentenciasGeneradas g;
     auto lineasClave = [&](const QString& prefijo) {
         QStringList l;
         for (qsizetype i = 0; i < claves.size(); ++i)
@@ -266,25 +277,25 @@ void TFIBTableSet::Genera(const QString& name)
             escritas << c;
     }
 
-    SetDeleteSQL(QStringList{QStringLiteral("DELETE FROM ") + T, QStringLiteral("WHERE")} +
-                 lineasClave(QStringLiteral("old_")));
+    g.Delete = QStringList{QStringLiteral("DELETE FROM ") + T, QStringLiteral("WHERE")} + lineasClave(QStringLiteral("old_"));
     // A relation made only of keys and computed columns has nothing to update:
     // it gets no update statement, and editing is refused.
     if (!escritas.isEmpty()) {
-        QStringList update{QStringLiteral("UPDATE ") + T, QStringLiteral("SET")};
+        g.Update = QStringList{QStringLiteral("UPDATE ") + T, QStringLiteral("SET")};
         for (qsizetype i = 0; i < escritas.size(); ++i)
-            update << (i == 0 ? QStringLiteral("  ") : QStringLiteral("  ,")) + escritas[i] + QStringLiteral("=?") +
-                          escritas[i] + QLatin1Char(' ');
-        update << QStringLiteral("WHERE");
-        SetUpdateSQL(update + lineasClave(QString()));
+            g.Update << (i == 0 ? QStringLiteral("  ") : QStringLiteral("  ,")) + escritas[i] + QStringLiteral("=?") +
+                            escritas[i] + QLatin1Char(' ');
+        g.Update << QStringLiteral("WHERE");
+        g.Update += lineasClave(QString());
     }
-    SetInsertSQL({QStringLiteral("INSERT INTO ") + T, QStringLiteral("  (") + insertables.join(QLatin1Char(',')) +
-                                                          QLatin1Char(')'),
-                  QStringLiteral("VALUES"),
-                  QStringLiteral("  (?") + insertables.join(QStringLiteral(",?")) + QLatin1Char(')')});
-    SetRefreshSQL(QStringList{QStringLiteral("SELECT"), QStringLiteral("  *"), QStringLiteral("FROM ") + T,
-                              QStringLiteral("WHERE")} +
-                  lineasClave(QString()));
+    g.Insert = QStringList{QStringLiteral("INSERT INTO ") + T,
+                           QStringLiteral("  (") + insertables.join(QLatin1Char(',')) + QLatin1Char(')'),
+                           QStringLiteral("VALUES"),
+                           QStringLiteral("  (?") + insertables.join(QStringLiteral(",?")) + QLatin1Char(')')};
+    g.Refresh = QStringList{QStringLiteral("SELECT"), QStringLiteral("  *"), QStringLiteral("FROM ") + T,
+                            QStringLiteral("WHERE")} +
+                lineasClave(QString());
+    return g;
 }
 
 void TFIBTableSet::ConstruyeBloqueo(const QString& name)

@@ -94,6 +94,15 @@ public:
     void LoadDefinition(TFIBDatabase* database, const THYTransactionDefinition& definition = {});
 };
 
+// The statements the generator writes for a table with these columns (in
+// order), keys and computed columns; a data module's stored definition starts
+// from them. Update is empty when only keys and computed columns remain.
+struct TSentenciasGeneradas {
+    QStringList Insert, Update, Delete, Refresh;
+};
+TSentenciasGeneradas SentenciasGeneradas(const QString& tabla, const QStringList& columnas,
+                                         const QStringList& claves, const QStringList& calculadas = {});
+
 // A table dataset as a data module declares it: its statements as stored (the
 // generated ones, often hand-edited) and its settings. Database, transaction
 // and master data source are assigned separately, as for any dataset:

@@ -262,8 +262,13 @@ void TDBEdit::Muestra()
     }
     const TFieldType tipo = f->DataType();
     setAlignment(EsNumero(tipo) ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
-    setMaxLength(tipo == TFieldType::ftString && f->Size() > 0 ? f->Size() : 32767);
-    QString texto = enfocado_ && enlace_.CanModify() ? TextoEdicion(f) : f->DisplayText();
+    const bool edicion = enfocado_ && enlace_.CanModify();
+    // The typing limit applies to what is typed, not to a display text
+    // such as a new record's "Alta".
+    setMaxLength(edicion && MaxLength > 0                                ? MaxLength
+                 : tipo == TFieldType::ftString && f->Size() > 0 ? f->Size()
+                                                                  : 32767);
+    QString texto = edicion ? TextoEdicion(f) : f->DisplayText();
     if (!mascara_.qt.isEmpty())
         texto.replace(QLatin1Char(' '), mascara_.blanco); // a blank stays in its place
     // The same text again (the row re-read as editing begins) keeps the

@@ -98,6 +98,8 @@ public:
     TField* Field() const { return enlace_.Field(); }
     bool ReadOnly() const { return enlace_.ReadOnly; }
     void SetReadOnly(bool valor);
+    // Characters that can be typed; 0 takes the text field's size.
+    int MaxLength = 0;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

@@ -4,6 +4,7 @@
 #include "ProgramDatabase.h"
 #include "ServidorHttp.h"
 #include "TestDatabase.h"
+#include "ProgramaAbierto.h"
 #include "UDMMain.h"
 #include "UFAccesos.h"
 #include "UFAcercaDe.h"
@@ -39,37 +40,9 @@ void Escribe(const QString& fichero, const QByteArray& contenido)
 }
 
 // A program folder with the demo database opened by the main data module.
-class Shell : public ::testing::Test {
+class Shell : public qdtest::ProgramaAbierto {
 protected:
-    void SetUp() override
-    {
-        qputenv("QUORUMDESK_HOME", programa.path().toUtf8());
-        qputenv("QUORUMDESK_CONFIG_DIR", (programa.path() + "/cfg").toUtf8());
-        qputenv("no_proxy", "127.0.0.1");
-        base = qdtest::FreshProgramDatabase(true);
-        TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("datos", "BaseDeDatos", base);
-        Entorno = TREntorno{};
-        dm = std::make_unique<TDMMain>();
-        DMMain = dm.get();
-        ASSERT_TRUE(dm->DataModuleCreate());
-    }
-    void TearDown() override
-    {
-        DMMain = nullptr;
-        dm.reset();
-    }
-    QVariant Sql(const QString& sql)
-    {
-        dm->QGen.SetSQL(sql);
-        dm->QGen.ExecQuery();
-        const QVariant v = dm->QGen.IsSelect() && !dm->QGen.Eof() ? dm->QGen.Fields(0)->AsVariant() : QVariant();
-        dm->QGen.Close();
-        dm->TGenerica.CommitRetaining();
-        return v;
-    }
-    QTemporaryDir programa;
-    QString base;
-    std::unique_ptr<TDMMain> dm;
+    Shell() : ProgramaAbierto(true) {}
 };
 
 TEST_F(Shell, WindowListKeepsOneInstanceAndOneEntryAndHandsTheFocusOn)

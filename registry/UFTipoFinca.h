@@ -1,0 +1,13 @@
+#pragma once
+#include "UFCatalogo.h"
+
+class TDMTipoFinca : public TDMCatalogo {
+public:
+    TDMTipoFinca();
+};
+
+class TFTipoFinca : public TFCatalogo {
+    Q_OBJECT
+public:
+    TFTipoFinca();
+};

@@ -1,0 +1,3 @@
+#pragma once
+// The main window's commands for the register's screens.
+void RegistraOrdenesRegistro();
