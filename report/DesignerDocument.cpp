@@ -595,6 +595,29 @@ QString bandKindCaption(BandKind kind)
     return {};
 }
 
+QString objectKindCaption(ObjectKind kind)
+{
+    switch (kind) {
+    case ObjectKind::Text:
+        return QStringLiteral("Texto");
+    case ObjectKind::Line:
+        return QStringLiteral("Línea");
+    case ObjectKind::Rectangle:
+        return QStringLiteral("Rectángulo");
+    case ObjectKind::Picture:
+        return QStringLiteral("Imagen");
+    case ObjectKind::Barcode:
+        return QStringLiteral("Código de barras");
+    case ObjectKind::Chart:
+        return QStringLiteral("Gráfico");
+    case ObjectKind::RichText:
+        return QStringLiteral("Texto enriquecido");
+    case ObjectKind::Aggregate:
+        return QStringLiteral("Total");
+    }
+    return {};
+}
+
 QSizeF defaultObjectSize(ObjectKind kind)
 {
     switch (kind) {

@@ -111,6 +111,8 @@ private:
 
 // The caption of a band kind as the designer shows it ("Datos maestros").
 QString bandKindCaption(BandKind kind);
+// The caption of an object kind ("Código de barras").
+QString objectKindCaption(ObjectKind kind);
 // The default size of a new object, millimetres.
 QSizeF defaultObjectSize(ObjectKind kind);
 // The expression of a field: frDBCampos."NOMBRE" (a '"' in the name doubled).

@@ -222,6 +222,9 @@ DesignerProperties::DesignerProperties(DesignerDocument* doc, QWidget* parent) :
     scroll_ = new QScrollArea(this);
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Numbers as the program writes them: decimal comma.
+    setLocale(QLocale(QLocale::Spanish, QLocale::Spain));
     layout->addWidget(scroll_, 1);
     connect(doc_, &DesignerDocument::reportChanged, this, &DesignerProperties::refresh);
     connect(doc_, &DesignerDocument::selectionChanged, this, &DesignerProperties::refresh);
@@ -253,8 +256,10 @@ void DesignerProperties::refresh()
     const Report& r = doc_->report();
     if (!s.objects.empty()) {
         const ReportObject* o = doc_->object(s.objects.front());
-        title_->setText(s.objects.size() > 1 ? QStringLiteral("%1 objetos").arg(s.objects.size())
-                                             : QStringLiteral("Objeto «%1»").arg(o ? o->name : QString()));
+        QString what = o ? o->name : QString();
+        if (what.isEmpty() && o)
+            what = objectKindCaption(o->kind);
+        title_->setText(s.objects.size() > 1 ? QStringLiteral("%1 objetos").arg(s.objects.size()) : what);
     } else if (s.band >= 0 && s.band < static_cast<int>(r.bands.size())) {
         title_->setText(QStringLiteral("Banda: ") + bandKindCaption(r.bands[static_cast<std::size_t>(s.band)].kind));
     } else {
@@ -461,12 +466,16 @@ QWidget* DesignerProperties::makeEditor(const Prop& prop, std::size_t index)
     }
     case Editor::Choice: {
         auto* e = new QComboBox;
+        e->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        e->setMinimumContentsLength(10);
         e->addItems(prop.choices);
         connect(e, &QComboBox::activated, this, [this, index](int i) { apply(index, i); });
         return e;
     }
     case Editor::Combo: {
         auto* e = new QComboBox;
+        e->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        e->setMinimumContentsLength(10);
         e->setEditable(true);
         e->setInsertPolicy(QComboBox::NoInsert);
         e->addItems(prop.choices);
@@ -496,6 +505,8 @@ QWidget* DesignerProperties::makeEditor(const Prop& prop, std::size_t index)
     }
     case Editor::Font: {
         auto* e = new QFontComboBox;
+        e->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        e->setMinimumContentsLength(8);
         connect(e, &QFontComboBox::currentFontChanged, this, [this, index](const QFont& f) { apply(index, f.family()); });
         return e;
     }

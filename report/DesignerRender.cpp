@@ -42,6 +42,10 @@ std::unique_ptr<TextObject> textStandIn(const ReportObject& from, const TextProp
     copyBase(from, *t);
     static_cast<TextProps&>(*t) = props;
     t->stretch = false;
+    // A template with expressions shows on one line: its lines when printed
+    // are the values', not the template's.
+    if (shown.contains(QLatin1Char('[')))
+        t->wordWrap = false;
     t->text = literalTemplate(shown);
     return t;
 }

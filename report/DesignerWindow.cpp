@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QToolBar>
@@ -125,29 +126,6 @@ QIcon glyph(Glyph g)
     return QIcon(pm);
 }
 
-QString objectCaption(ObjectKind kind)
-{
-    switch (kind) {
-    case ObjectKind::Text:
-        return QStringLiteral("Texto");
-    case ObjectKind::Line:
-        return QStringLiteral("Línea");
-    case ObjectKind::Rectangle:
-        return QStringLiteral("Rectángulo");
-    case ObjectKind::Picture:
-        return QStringLiteral("Imagen");
-    case ObjectKind::Barcode:
-        return QStringLiteral("Código de barras");
-    case ObjectKind::Chart:
-        return QStringLiteral("Gráfico");
-    case ObjectKind::RichText:
-        return QStringLiteral("Texto enriquecido");
-    case ObjectKind::Aggregate:
-        return QStringLiteral("Total");
-    }
-    return {};
-}
-
 Glyph objectGlyph(ObjectKind kind)
 {
     switch (kind) {
@@ -196,7 +174,7 @@ DesignerWindow::DesignerWindow(QWidget* parent) : QDialog(parent)
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
     split->setStretchFactor(2, 0);
-    split->setSizes({200, 720, 300});
+    split->setSizes({190, 690, 340});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -287,7 +265,7 @@ void DesignerWindow::buildMenus()
     QList<QAction*> insertActions;
     for (ObjectKind kind : {ObjectKind::Text, ObjectKind::Line, ObjectKind::Rectangle, ObjectKind::Picture, ObjectKind::Barcode,
                             ObjectKind::Chart, ObjectKind::RichText, ObjectKind::Aggregate})
-        insertActions << addCommand(insert, objectCaption(kind), QKeySequence(), [this, kind] { insertObject(kind); }, glyph(objectGlyph(kind)));
+        insertActions << addCommand(insert, objectKindCaption(kind), QKeySequence(), [this, kind] { insertObject(kind); }, glyph(objectGlyph(kind)));
 
     QMenu* align = bar->addMenu(QStringLiteral("A&linear"));
     multiActions_ << addCommand(align, QStringLiteral("Alinear a la izquierda"), QKeySequence(), [this] { doc_.align(AlignEdge::Left); }, glyph(Glyph::AlignLeft));
@@ -351,6 +329,10 @@ void DesignerWindow::setReport(Report report, const QString& name, const QString
     doc_.setReport(std::move(report));
     setWindowTitle(QStringLiteral("Diseñador de informes - ") + name_);
     fitted_ = false;
+    if (isVisible()) {
+        fitted_ = true;
+        fitWidth();
+    }
 }
 
 void DesignerWindow::setData(const ReportData* data, const QStringList& variables)
@@ -504,6 +486,8 @@ void DesignerWindow::fitWidth()
     const double px = view_->viewport()->width() - 4;
     if (pageMm > 0 && px > 50)
         view_->setZoom(px / (pageMm * view_->logicalDpiX() / 25.4));
+    // The top of the page, where the first bands are.
+    view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->minimum());
 }
 
 void DesignerWindow::showEvent(QShowEvent* event)
