@@ -270,9 +270,12 @@ ObjRef DesignerDocument::insertObject(ObjectKind kind, int band, QPointF at)
         case ObjectKind::Chart:
             o = std::make_unique<ChartObject>();
             break;
-        case ObjectKind::RichText:
-            o = std::make_unique<RichTextObject>();
+        case ObjectKind::RichText: {
+            auto t = std::make_unique<RichTextObject>();
+            t->rtf = QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Texto enriquecido\\par}");
+            o = std::move(t);
             break;
+        }
         case ObjectKind::Aggregate: {
             auto a = std::make_unique<AggregateObject>();
             a->function = AggregateFunction::Count;

@@ -294,8 +294,8 @@ void DesignerWindow::buildMenus()
         steps->addAction(a);
     }
     viewMenu->addSeparator();
-    addCommand(viewMenu, QStringLiteral("Ampliar"), QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { view_->setZoom(view_->zoom() * 1.25); });
-    addCommand(viewMenu, QStringLiteral("Reducir"), QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { view_->setZoom(view_->zoom() / 1.25); });
+    addCommand(viewMenu, QStringLiteral("Ampliar"), QKeySequence(QKeySequence::ZoomIn), [this] { view_->setZoom(view_->zoom() * 1.25); });
+    addCommand(viewMenu, QStringLiteral("Reducir"), QKeySequence(QKeySequence::ZoomOut), [this] { view_->setZoom(view_->zoom() / 1.25); });
     addCommand(viewMenu, QStringLiteral("Ajustar al ancho"), QKeySequence(), [this] { fitWidth(); });
 
     tools->addAction(newReport_);
@@ -415,7 +415,8 @@ QPointF DesignerWindow::freeSpot(int band, ObjectKind kind) const
     const double h = defaultObjectSize(kind).height();
     for (double x = 0; x < 400; x += 10 * step) {
         for (double y = 0; y + std::min(h, b.height) <= b.height + 1e-6; y += step) {
-            const QRectF want(x, y, defaultObjectSize(kind).width(), std::max(h, 0.5));
+            // With a millimetre to spare around it, so it does not touch its neighbours.
+            const QRectF want = QRectF(x, y, defaultObjectSize(kind).width(), std::max(h, 0.5)).adjusted(-1, -1, 1, 1);
             const bool taken = std::any_of(b.objects.begin(), b.objects.end(), [&](const auto& o) {
                 return QRectF(o->x, o->y, std::max(o->width, 0.5), std::max(o->height, 0.5)).intersects(want);
             });

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
@@ -305,6 +306,74 @@ TEST_F(Designer, PropertyPanelEditsAreUndoable)
     EXPECT_EQ(model().page.columns, 1);
     key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(static_cast<const TextObject&>(obj(0, 0)).text, QStringLiteral("Antes"));
+}
+
+TEST_F(Designer, EveryInsertCommandPlacesItsObjectInTheCurrentBand)
+{
+    open(Report(), QString());
+    // Without a band there is nowhere to put an object.
+    w.action(QStringLiteral("Texto"))->trigger();
+    EXPECT_TRUE(model().bands.empty());
+    w.action(QStringLiteral("Cabecera de página"))->trigger();
+    w.action(QStringLiteral("Datos maestros"))->trigger();
+    ASSERT_EQ(w.document()->selection().band, 1);
+    auto* height = qobject_cast<QDoubleSpinBox*>(w.properties()->editorFor(QStringLiteral("Altura")));
+    ASSERT_TRUE(height);
+    height->setValue(80);
+    EXPECT_DOUBLE_EQ(model().bands[1].height, 80.0);
+    const std::pair<const char*, ObjectKind> commands[] = {
+        {"Texto", ObjectKind::Text},       {"Línea", ObjectKind::Line},
+        {"Rectángulo", ObjectKind::Rectangle}, {"Imagen", ObjectKind::Picture},
+        {"Código de barras", ObjectKind::Barcode}, {"Gráfico", ObjectKind::Chart},
+        {"Texto enriquecido", ObjectKind::RichText}, {"Total", ObjectKind::Aggregate},
+    };
+    for (const auto& [caption, kind] : commands) {
+        w.action(QString::fromUtf8(caption))->trigger();
+        const auto& sel = w.document()->selection().objects;
+        ASSERT_EQ(sel.size(), 1u) << caption;
+        EXPECT_EQ(sel.front().band, 1) << caption;
+        const ReportObject& o = obj(sel.front().band, sel.front().index);
+        EXPECT_EQ(o.kind, kind) << caption;
+        const QRectF band = w.scene()->bandRect(1).adjusted(-1e-9, -1e-9, 1e-9, 1e-9);
+        const QRectF box = w.scene()->objectRect(sel.front());
+        EXPECT_TRUE(band.contains(box.topLeft()) && band.contains(box.bottomRight())) << caption;
+    }
+    EXPECT_TRUE(model().bands[0].objects.empty());
+    ASSERT_EQ(model().bands[1].objects.size(), 8u);
+    // Placed clear of one another.
+    for (int a = 0; a < 8; ++a)
+        for (int b = a + 1; b < 8; ++b)
+            EXPECT_FALSE(w.scene()->objectRect({1, a}).adjusted(0, 0, 0, 0.01).intersects(w.scene()->objectRect({1, b}).adjusted(0, 0, 0, 0.01)))
+                << a << " " << b;
+    QApplication::processEvents();
+    const QString shots = qEnvironmentVariable("QD_DESIGNER_SHOTS");
+    if (!shots.isEmpty())
+        w.grab().save(shots + QStringLiteral("/designer-objetos.png"));
+}
+
+// "Vista previa" runs the format on the caller's data; a name the data lacks is told.
+TEST_F(Designer, PreviewUsesTheCallersData)
+{
+    Report r = loadReport(supplied(QStringLiteral("etiquetas-a4-3x8.frf")));
+    open(r, QString());
+    {
+        qdtest::Modales m;
+        m.Espera([](QWidget* preview) {
+            EXPECT_EQ(preview->windowTitle(), QStringLiteral("Vista previa - Etiquetas A4 3 x 8 (70 x 37 mm)"));
+            qobject_cast<QDialog*>(preview)->reject();
+        });
+        key(Qt::Key_P, Qt::ControlModifier);
+    }
+    r.bands[0].dataSet = QStringLiteral("frDBOtro");
+    open(std::move(r), QString());
+    {
+        qdtest::Modales m;
+        m.Espera([](QWidget* message) {
+            EXPECT_TRUE(qdtest::Textos(message).contains(QStringLiteral("frDBOtro")));
+            qobject_cast<QDialog*>(message)->reject();
+        });
+        key(Qt::Key_P, Qt::ControlModifier);
+    }
 }
 
 // What the page shows of a text is its template as typed, drawn by the engine.
