@@ -483,7 +483,7 @@ void DesignerWindow::updateStatus()
 
 void DesignerWindow::fitWidth()
 {
-    const double pageMm = doc_.report().page.pageWidth() + 16.0;
+    const double pageMm = scene_->sceneRect().width();
     const double px = view_->viewport()->width() - 4;
     if (pageMm > 0 && px > 50)
         view_->setZoom(px / (pageMm * view_->logicalDpiX() / 25.4));

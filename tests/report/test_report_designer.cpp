@@ -486,11 +486,21 @@ TEST_F(Designer, SuppliedFormatsOpen)
     if (!shots.isEmpty())
         w.grab().save(shots + QStringLiteral("/designer-etiquetas.png"));
 
+    // The listing with the data a listing is designed with.
+    MemoryDataSource campos({QStringLiteral("FINCA"), QStringLiteral("PROPIETARIO"), QStringLiteral("REPRESENTADO"),
+                             QStringLiteral("COEFICIENTE"), QStringLiteral("COEFICIENTE_P"), QStringLiteral("CONVOCATORIA"),
+                             QStringLiteral("DES"), QStringLiteral("FECHA")});
+    MemoryDataSource comunidad({QStringLiteral("NOMBRE")});
+    ReportData listing;
+    listing.addDataSet(QStringLiteral("frDBCampos"), &campos);
+    listing.addDataSet(QStringLiteral("QComunidad"), &comunidad);
+    listing.addDataSet(QStringLiteral("QAdministrador"), &data.admin);
     open(loadReport(supplied(QStringLiteral("9000.frf"))), QString());
+    w.setData(&listing, {});
     const Report& r = model();
     for (int b = 1; b < static_cast<int>(r.bands.size()); ++b)
         EXPECT_GE(w.scene()->bandRect(b).top(), w.scene()->bandRect(b - 1).bottom()) << "bands do not overlap";
-    w.document()->selectBand(2);
+    w.document()->selectObject({2, 1}, false);
     QApplication::processEvents();
     if (!shots.isEmpty())
         w.grab().save(shots + QStringLiteral("/designer-listado.png"));
