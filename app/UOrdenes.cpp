@@ -1,4 +1,6 @@
 #include "UOrdenes.h"
+#include "UFUsuario.h"
+#include "UFormGest.h"
 
 #include <QHash>
 
@@ -18,4 +20,9 @@ void RegistraOrden(const QString& titulo, TAbreOrden abre)
 TAbreOrden OrdenRegistrada(const QString& titulo)
 {
     return Ordenes().value(titulo);
+}
+
+void RegistraOrdenesAplicacion()
+{
+    RegistraOrden(QStringLiteral("Usuarios"), [](QAction* a) { AbreVentana<TFUsuario>(a); });
 }

@@ -15,3 +15,5 @@ using TAbreOrden = std::function<void(QAction* orden)>;
 void RegistraOrden(const QString& titulo, TAbreOrden abre);
 // The opener registered for a caption (empty when none).
 TAbreOrden OrdenRegistrada(const QString& titulo);
+// The commands for the application shell's own screens.
+void RegistraOrdenesAplicacion();

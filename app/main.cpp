@@ -2,6 +2,7 @@
 #include "UDMMain.h"
 #include "UFInicio.h"
 #include "UFMain.h"
+#include "UOrdenes.h"
 #include "URegistro.h"
 
 #include <QScreen>
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
     if (!abierta)
         return 0;
     RegistraOrdenesRegistro();
+    RegistraOrdenesAplicacion();
     int resultado = 0;
     {
         TFMain principal;
