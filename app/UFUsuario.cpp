@@ -106,7 +106,7 @@ TFUsuario::TFUsuario() : TFBase(112), dm_(std::make_unique<TDMUsuario>())
     HYTDBGrid1->SetColumnas({kCodigo, kNombre});
     HYTDBGrid1->SetCamposAOrdenar({kCodigo, kNombre});
     OnBusca = [this](const QString& texto) { dm_->Busca(texto); };
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* antes, QWidget* ahora) {
+    salidaClave_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* antes, QWidget* ahora) {
         if (antes == EClaveActual && ahora && ahora->window() == this)
             ClaveActualExit();
     });
@@ -138,7 +138,11 @@ TFUsuario::TFUsuario() : TFBase(112), dm_(std::make_unique<TDMUsuario>())
     t.AfterCancel = [this](TFIBDataSet&) { VaciaClaves(); };
 }
 
-TFUsuario::~TFUsuario() = default;
+TFUsuario::~TFUsuario()
+{
+    // The base's destruction moves the focus, after this screen's part is gone.
+    disconnect(salidaClave_);
+}
 
 void TFUsuario::ClaveActualExit()
 {

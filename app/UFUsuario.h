@@ -42,4 +42,5 @@ private:
     // Empties the three password fields and hides the two new ones.
     void VaciaClaves();
     std::unique_ptr<TDMUsuario> dm_;
+    QMetaObject::Connection salidaClave_;
 };
