@@ -3,6 +3,7 @@
 // directory, opens a new message in the user's mail program addressed to the
 // recipients with the community's name as subject and, a second later, puts
 // the page on the clipboard so the user pastes it into the message body.
+// Freed when closed: a caller that runs it modally leaves it alone afterwards.
 #include <QDialog>
 #include <QUrl>
 
