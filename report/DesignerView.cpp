@@ -36,7 +36,8 @@ void DesignerView::keyPressEvent(QKeyEvent* event)
     const Qt::KeyboardModifiers mods = event->modifiers();
     if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down) {
         if (doc_->selection().objects.empty()) {
-            event->ignore();
+            // Nothing to move: the arrows scroll the page.
+            QGraphicsView::keyPressEvent(event);
             return;
         }
         const double step = mods & Qt::ControlModifier ? 0.1 : (scene_->snapToGrid() ? scene_->gridStep() : 1.0);

@@ -245,7 +245,7 @@ TEST_F(Designer, SelectionAlignedSizedCopiedPastedAndDeleted)
     EXPECT_EQ(model().bands[0].objects.size(), 4u);
 }
 
-TEST_F(Designer, ObjectDraggedIntoAnotherBand)
+TEST_F(Designer, ObjectDraggedIntoAnotherBandAndResizedByItsHandle)
 {
     Report r;
     r.addBand(BandKind::PageHeader, 15);
@@ -268,7 +268,18 @@ TEST_F(Designer, ObjectDraggedIntoAnotherBand)
     EXPECT_DOUBLE_EQ(obj(0, 0).x, 20.0);
     EXPECT_DOUBLE_EQ(obj(0, 0).y, 6.0);
     EXPECT_EQ(w.document()->selection().objects.front(), (ObjRef{0, 0}));
+    // The lower right handle resizes it, onto the grid.
+    const QPointF corner = w.scene()->objectRect({0, 0}).bottomRight();
+    QTest::mousePress(viewport(), Qt::LeftButton, {}, at(corner));
+    QTest::mouseMove(viewport(), at(corner + QPointF(2, 1)));
+    QTest::mouseMove(viewport(), at(corner + QPointF(5.2, 2.9)));
+    QTest::mouseRelease(viewport(), Qt::LeftButton, {}, at(corner + QPointF(5.2, 2.9)));
+    EXPECT_DOUBLE_EQ(obj(0, 0).x, 20.0);
+    EXPECT_DOUBLE_EQ(obj(0, 0).width, 36.0);
+    EXPECT_DOUBLE_EQ(obj(0, 0).height, 8.0);
     w.view()->setFocus();
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(obj(0, 0).width, 30.0);
     key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(model().bands[1].objects.size(), 1u);
 }
