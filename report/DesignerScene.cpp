@@ -186,8 +186,8 @@ private:
 
 class DesignerObjectItem : public QGraphicsItem {
 public:
-    DesignerObjectItem(const ReportObject& o, bool reference)
-        : design_(designDocument(o)), size_(o.width, o.height), isLine_(o.kind == ObjectKind::Line), reference_(reference)
+    explicit DesignerObjectItem(const ReportObject& o)
+        : design_(designDocument(o)), size_(o.width, o.height), isLine_(o.kind == ObjectKind::Line)
     {
         setZValue(2);
     }
@@ -385,8 +385,7 @@ void DesignerScene::rebuild()
     const QRectF paper(0, 0, r.page.pageWidth(), bottom);
     const QRectF printable(r.page.marginLeft, r.page.marginTop, r.page.printableWidth(),
                            bottom - r.page.marginTop - r.page.marginBottom);
-    pageItem_ = new DesignerPageItem(paper, printable);
-    addItem(pageItem_);
+    addItem(new DesignerPageItem(paper, printable));
     for (int i = 0; i < static_cast<int>(r.bands.size()); ++i) {
         const Band& b = r.bands[static_cast<std::size_t>(i)];
         QString caption = bandKindCaption(b.kind);
@@ -409,7 +408,7 @@ void DesignerScene::rebuild()
         bandItems_.push_back(band);
         auto& items = objectItems_.emplace_back();
         for (int k = 0; k < static_cast<int>(b.objects.size()); ++k) {
-            auto* item = new DesignerObjectItem(*b.objects[static_cast<std::size_t>(k)], false);
+            auto* item = new DesignerObjectItem(*b.objects[static_cast<std::size_t>(k)]);
             item->setPos(objectRect({i, k}).topLeft());
             addItem(item);
             items.push_back(item);

@@ -42,7 +42,6 @@ public:
     QRectF objectRect(ObjRef ref) const;
     // The object under the point, the one drawn on top first.
     ObjRef objectAt(QPointF scenePos) const;
-    DesignerObjectItem* itemFor(ObjRef ref) const;
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
@@ -65,6 +64,7 @@ private:
     int handleAt(QPointF scenePos, ObjRef* ref) const;
     int bandEdgeAt(QPointF scenePos) const;
     QRectF resizedRect(QPointF delta) const;
+    DesignerObjectItem* itemFor(ObjRef ref) const;
 
     DesignerDocument* doc_;
     double grid_ = 2.0;
@@ -74,7 +74,6 @@ private:
     std::vector<double> bandTops_; // band strip tops, scene coordinates
     std::vector<DesignerBandItem*> bandItems_;
     std::vector<std::vector<DesignerObjectItem*>> objectItems_;
-    QGraphicsItem* pageItem_ = nullptr;
     QGraphicsRectItem* rubber_ = nullptr;
 
     Drag drag_ = Drag::None;

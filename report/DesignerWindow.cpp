@@ -246,7 +246,7 @@ void DesignerWindow::buildMenus()
     edit->addSeparator();
     selectionActions_ << addCommand(edit, QStringLiteral("Cortar"), QKeySequence(Qt::CTRL | Qt::Key_X), [this] { cut(); });
     selectionActions_ << addCommand(edit, QStringLiteral("Copiar"), QKeySequence(Qt::CTRL | Qt::Key_C), [this] { copy(); });
-    paste_ = addCommand(edit, QStringLiteral("Pegar"), QKeySequence(Qt::CTRL | Qt::Key_V), [this] { paste(); });
+    addCommand(edit, QStringLiteral("Pegar"), QKeySequence(Qt::CTRL | Qt::Key_V), [this] { paste(); });
     delete_ = addCommand(edit, QStringLiteral("Borrar"), QKeySequence(Qt::Key_Delete), [this] { doc_.deleteSelection(); },
                          st->standardIcon(QStyle::SP_TrashIcon));
     edit->addSeparator();

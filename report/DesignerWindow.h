@@ -88,7 +88,6 @@ private:
     QList<QAction*> selectionActions_; // need objects selected
     QList<QAction*> multiActions_;     // need two or more
     QAction* newReport_ = nullptr;
-    QAction* paste_ = nullptr;
     QAction* delete_ = nullptr;
 };
 
