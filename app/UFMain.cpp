@@ -13,6 +13,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMenuBar>
@@ -279,6 +280,9 @@ bool TFMain::PasosInicio()
     if (!Login())
         return false;
     DMMain->CompruebaVersion(LbAct);
+    // The first community selection ends start-up.
+    if (QAction* seleccion = OrdenPantalla(QString::fromUtf8(kOrdenSeleccion)))
+        seleccion->trigger();
     return true;
 }
 
@@ -297,6 +301,16 @@ void TFMain::VerEscritorio()
     usado_ = true;
     ver_->setIcon(IconoVer());
     ver_->setToolTip(PistaVer());
+}
+
+void TFMain::keyPressEvent(QKeyEvent* e)
+{
+    QAction* seleccion = OrdenPantalla(QString::fromUtf8(kOrdenSeleccion));
+    if (e->key() == Qt::Key_F2 && e->modifiers() == Qt::NoModifier && seleccion) {
+        seleccion->trigger();
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
 }
 
 void TFMain::Salir()

@@ -47,6 +47,7 @@ public:
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     QAction* Orden(QMenu* menu, const QString& titulo, void (TFMain::*accion)(), bool enHerramientas = false,

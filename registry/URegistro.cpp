@@ -1,8 +1,11 @@
 #include "URegistro.h"
 #include "UFAdministrador.h"
 #include "UFBanco.h"
+#include "UFBuscaEmp.h"
+#include "UFComunidad.h"
 #include "UFFormaPago.h"
 #include "UFIdiomas.h"
+#include "UFMain.h"
 #include "UFParametros.h"
 #include "UFTipoFinca.h"
 #include "UFUsoFinca.h"
@@ -11,6 +14,8 @@
 
 void RegistraOrdenesRegistro()
 {
+    RegistraOrden(QStringLiteral("Comunidades"), [](QAction* a) { AbreVentana<TFComunidad>(a); });
+    RegistraOrden(QString::fromUtf8(TFMain::kOrdenSeleccion), SeleccionaComunidad);
     RegistraOrden(QStringLiteral("Administrador"), [](QAction* a) { AbreVentana<TFAdministrador>(a); });
     RegistraOrden(QStringLiteral("Parametros"), [](QAction* a) { AbreVentana<TFParametros>(a); });
     RegistraOrden(QStringLiteral("Idiomas"), [](QAction* a) { AbreVentana<TFIdiomas>(a); });

@@ -1,0 +1,174 @@
+#include "UFBuscaEmp.h"
+#include "UAplicacion.h"
+#include "UComponentesBusquedaFiltrada.h"
+#include "UDMMain.h"
+#include "UFormGest.h"
+#include "UUtiles.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+qint16 g_codigo = 0;
+QString g_nombre;
+const QStringList kSelect{QStringLiteral("select codigo,nombre from sys_comunidad"), QStringLiteral("order by codigo")};
+} // namespace
+
+qint16 TFBuscaEmp::CodigoElegido()
+{
+    return g_codigo;
+}
+
+QString TFBuscaEmp::NombreElegido()
+{
+    return g_nombre;
+}
+
+TFBuscaEmp::TFBuscaEmp(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FBuscaEmp"));
+    setWindowTitle(QStringLiteral("Selección de comunidad"));
+    auto* todo = new QVBoxLayout(this);
+    auto* busca = new QHBoxLayout;
+    auto* etiqueta = new QLabel(QStringLiteral("Buscar"));
+    cNombre = new QLineEdit;
+    cNombre->setObjectName(QStringLiteral("cNombre"));
+    etiqueta->setBuddy(cNombre);
+    busca->addWidget(etiqueta);
+    busca->addWidget(cNombre, 1);
+    todo->addLayout(busca);
+    DbGridEmp = new THYTDBGrid;
+    DbGridEmp->setObjectName(QStringLiteral("DbGridEmp"));
+    DbGridEmp->setTabKeyNavigation(false); // Tab leaves the list
+    todo->addWidget(DbGridEmp, 1);
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    BtAceptar = new QPushButton(QStringLiteral("&Aceptar"));
+    BtCancelar = new QPushButton(QStringLiteral("&Cancelar"));
+    // Enter is the window's own: it searches or does nothing.
+    for (QPushButton* b : {BtAceptar, BtCancelar}) {
+        b->setAutoDefault(false);
+        botones->addWidget(b);
+    }
+    todo->addLayout(botones);
+    connect(BtAceptar, &QPushButton::clicked, this, &TFBuscaEmp::Acepta);
+    connect(BtCancelar, &QPushButton::clicked, this, &QDialog::reject);
+    connect(DbGridEmp, &QAbstractItemView::doubleClicked, this, [this] {
+        if (!FIBEmpresas.IsEmpty())
+            Acepta();
+    });
+
+    Transaccion.LoadDefinition(&DMMain->DataBase);
+    FIBEmpresas.Name = QStringLiteral("FIBEmpresas");
+    FIBEmpresas.SetDatabase(&DMMain->DataBase);
+    FIBEmpresas.SetTransaction(&Transaccion);
+    FIBEmpresas.LoadDefinition({.Name = QStringLiteral("FIBEmpresas"),
+                                .TableName = QStringLiteral("SYS_COMUNIDAD"),
+                                .SelectSQL = kSelect,
+                                .RefreshSQL = {QStringLiteral("SELECT"), QStringLiteral("  *"),
+                                               QStringLiteral("FROM SYS_COMUNIDAD"), QStringLiteral("WHERE"),
+                                               QStringLiteral("  CODIGO=?CODIGO ")}});
+    FIBEmpresas.AddField<TIntegerField>(QStringLiteral("CODIGO"))->SetDisplayLabel(QStringLiteral("Código"));
+    FIBEmpresas.AddField<TStringField>(QStringLiteral("NOMBRE"))->SetDisplayLabel(QStringLiteral("Nombre"));
+    ds_.SetDataSet(&FIBEmpresas);
+    DbGridEmp->SetDataSource(&ds_);
+    DbGridEmp->SetCamposAOrdenar({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE")});
+    DbGridEmp->SetCamposAOrdenarImgs(DMMain->ILOrdGrid);
+    Transaccion.StartTransaction();
+    FIBEmpresas.Open();
+
+    // The window sees every key first.
+    for (QWidget* w : {static_cast<QWidget*>(cNombre), static_cast<QWidget*>(DbGridEmp),
+                       static_cast<QWidget*>(BtAceptar), static_cast<QWidget*>(BtCancelar)})
+        w->installEventFilter(this);
+    resize(420, 360);
+    cNombre->setFocus();
+}
+
+TFBuscaEmp::~TFBuscaEmp()
+{
+    FIBEmpresas.Close();
+    if (Transaccion.Active())
+        Transaccion.Commit();
+}
+
+void TFBuscaEmp::Acepta()
+{
+    if (FIBEmpresas.Active() && !FIBEmpresas.IsEmpty()) {
+        g_codigo = static_cast<qint16>(FIBEmpresas.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+        g_nombre = FIBEmpresas.FieldByName(QStringLiteral("NOMBRE"))->AsString();
+    } else {
+        g_codigo = 0;
+        g_nombre.clear();
+    }
+    accept();
+}
+
+void TFBuscaEmp::Busca()
+{
+    const QString texto = cNombre->text();
+    QStringList sql;
+    int codigo = 0;
+    const bool porCodigo = !texto.isEmpty() && texto[0] >= QLatin1Char('0') && texto[0] <= QLatin1Char('9');
+    if (porCodigo) {
+        bool ok = false;
+        codigo = texto.trimmed().toInt(&ok);
+        // A text such as "12a" is no code: said before the list changes.
+        if (!ok)
+            throw EConvertError(QStringLiteral("'%1' no es un número entero válido").arg(texto));
+        sql << QStringLiteral("select codigo,nombre from sys_comunidad where codigo = ?codigo");
+    } else {
+        sql << QStringLiteral("select codigo,nombre from sys_comunidad where nombre like ") +
+                   LiteralSQL(texto.toUpper() + QLatin1Char('%'));
+    }
+    FIBEmpresas.Close();
+    FIBEmpresas.SetSelectSQL(sql);
+    if (porCodigo)
+        FIBEmpresas.ParamByName(QStringLiteral("codigo"))->SetAsInteger(codigo);
+    FIBEmpresas.Open();
+}
+
+bool TFBuscaEmp::eventFilter(QObject* objeto, QEvent* e)
+{
+    if (e->type() == QEvent::KeyPress) {
+        const int tecla = static_cast<QKeyEvent*>(e)->key();
+        if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
+            if (objeto == cNombre) {
+                if (cNombre->text() == QLatin1String("0"))
+                    Acepta();
+                else
+                    SinErrores([this] { Busca(); });
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(objeto, e);
+}
+
+void SeleccionaComunidad(QAction* orden)
+{
+    if (VentanasAbiertas() > 0) {
+        Mensaje(QStringLiteral("Cierre todas las ventanas antes de cambiar de comunidad"));
+        return;
+    }
+    CierraVentanas();
+    QWidget* principal = orden ? qobject_cast<QWidget*>(orden->parent()) : nullptr;
+    TFBuscaEmp dialogo(principal);
+    CentraEnPantalla(&dialogo);
+    dialogo.exec();
+    Entorno.Ejercicio = 0;
+    if (dialogo.cNombre->text() == QLatin1String("0")) {
+        Entorno.Comunidad = 0;
+        Entorno.NombreComunidad = QStringLiteral("Comunidad general");
+    } else {
+        Entorno.Comunidad = TFBuscaEmp::CodigoElegido();
+        Entorno.NombreComunidad = TFBuscaEmp::NombreElegido();
+    }
+    if (principal)
+        principal->setWindowTitle(QStringLiteral("QuorumDesk - Comunidad : %1 - %2")
+                                      .arg(Entorno.Comunidad)
+                                      .arg(Entorno.NombreComunidad));
+}

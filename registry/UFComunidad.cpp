@@ -1,0 +1,92 @@
+#include "UFComunidad.h"
+#include "FIBError.h"
+#include "UDBControles.h"
+#include "UDMMain.h"
+#include "UUtiles.h"
+
+#include <QDate>
+
+namespace {
+const QStringList kColumnas{QStringLiteral("CODIGO"),     QStringLiteral("NOMBRE"),     QStringLiteral("DOMICILIO"),
+                            QStringLiteral("COD_POSTAL"), QStringLiteral("POBLACION"),  QStringLiteral("PROVINCIA"),
+                            QStringLiteral("TELEFONO"),   QStringLiteral("EJERCICIO"),  QStringLiteral("MES_INICIO"),
+                            QStringLiteral("MES_CIERRE"), QStringLiteral("REFERENCIAS"), QStringLiteral("PRESIDENTE"),
+                            QStringLiteral("TEL_PRESIDENTE")};
+} // namespace
+
+TDMComunidad::TDMComunidad()
+{
+    const TSentenciasGeneradas g = SentenciasGeneradas(QStringLiteral("SYS_COMUNIDAD"), kColumnas, {QStringLiteral("CODIGO")});
+    DefinePrincipal(QComunidad, {.Name = QStringLiteral("QComunidad"),
+                                 .TableName = QStringLiteral("SYS_COMUNIDAD"),
+                                 .SelectSQL = {QStringLiteral("SELECT * FROM SYS_COMUNIDAD"), QStringLiteral("ORDER BY CODIGO")},
+                                 .InsertSQL = g.Insert,
+                                 .UpdateSQL = g.Update,
+                                 .DeleteSQL = g.Delete,
+                                 .RefreshSQL = g.Refresh,
+                                 .Opciones = {TOpcionesTableSet::NoControlarConcurrencia}});
+    SpGen.SetDatabase(&DMMain->DataBase);
+    SpGen.SetTransaction(&FIBTransaction);
+    const std::pair<const char*, const char*> etiquetas[] = {
+        {"CODIGO", "Código"},         {"NOMBRE", "Nombre"},         {"DOMICILIO", "Domicilio"},
+        {"COD_POSTAL", "Código Postal"}, {"POBLACION", "Población"}, {"PROVINCIA", "Provincia"},
+        {"TELEFONO", "Teléfono"},     {"EJERCICIO", "Ejercicio"},   {"REFERENCIAS", "Contador escritos enviados"},
+        {"PRESIDENTE", "Presidente"}, {"TEL_PRESIDENTE", "Teléfono presidente"},
+        {"MES_INICIO", ""},           {"MES_CIERRE", ""}};
+    for (const auto& [campo, etiqueta] : etiquetas) {
+        const QString nombre = QString::fromLatin1(campo);
+        const bool entero = nombre == QLatin1String("CODIGO") || nombre == QLatin1String("EJERCICIO") ||
+                            nombre.startsWith(QLatin1String("MES_")) || nombre == QLatin1String("REFERENCIAS");
+        TField* f = entero ? static_cast<TField*>(QComunidad.AddField<TIntegerField>(nombre))
+                           : static_cast<TField*>(QComunidad.AddField<TStringField>(nombre));
+        if (*etiqueta)
+            f->SetDisplayLabel(QString::fromUtf8(etiqueta));
+    }
+    QComunidad.OnNewRecord = [](TFIBDataSet& ds) {
+        ds.FieldByName(QStringLiteral("CODIGO"))->SetAsInteger(0);
+        ds.FieldByName(QStringLiteral("EJERCICIO"))->SetAsInteger(QDate::currentDate().year());
+        ds.FieldByName(QStringLiteral("MES_INICIO"))->SetAsInteger(1);
+        ds.FieldByName(QStringLiteral("MES_CIERRE"))->SetAsInteger(12);
+    };
+    AsignaCodigoAutomatico(QComunidad, QStringLiteral("CODIGO"), QStringLiteral("SYS_COMUNIDAD"));
+    // The community everything is being done in cannot go.
+    QComunidad.BeforeDelete = [](TFIBDataSet& ds) {
+        if (ds.FieldByName(QStringLiteral("CODIGO"))->AsInteger() == Entorno.Comunidad) {
+            Mensaje(QStringLiteral("No puede borrar la comunidad que tiene seleccionada"));
+            throw EAbort();
+        }
+    };
+    Abre();
+}
+
+void TDMComunidad::Busca(const QString& texto)
+{
+    DMMain->BusquedaRapida(texto, QComunidad, QStringLiteral("CODIGO"), QStringLiteral("NOMBRE"), QStringLiteral("00000"));
+}
+
+TFComunidad::TFComunidad() : TFBase(0), dm_(std::make_unique<TDMComunidad>())
+{
+    setObjectName(QStringLiteral("FComunidad"));
+    setWindowTitle(QStringLiteral("Mantenimiento Comunidades"));
+    Conecta(dm_->DataSource());
+    DBECodigo = CampoTexto(QStringLiteral("Código"), QStringLiteral("CODIGO"), 5);
+    DBECodigo->MaxLength = 5;
+    DBENombre = CampoTexto(QStringLiteral("Nombre"), QStringLiteral("NOMBRE"), 40);
+    CampoTexto(QStringLiteral("Domicilio"), QStringLiteral("DOMICILIO"), 60);
+    CampoTexto(QStringLiteral("Código Postal"), QStringLiteral("COD_POSTAL"), 10);
+    CampoTexto(QStringLiteral("Población"), QStringLiteral("POBLACION"), 30);
+    CampoTexto(QStringLiteral("Provincia"), QStringLiteral("PROVINCIA"), 30);
+    CampoTexto(QStringLiteral("Teléfono"), QStringLiteral("TELEFONO"), 15);
+    CampoTexto(QStringLiteral("Presidente"), QStringLiteral("PRESIDENTE"), 40);
+    CampoTexto(QStringLiteral("Teléfono presidente"), QStringLiteral("TEL_PRESIDENTE"), 15);
+    CampoTexto(QStringLiteral("Último ejercicio"), QStringLiteral("EJERCICIO"), 4)->MaxLength = 4;
+    CampoTexto(QStringLiteral("Mes inicio"), QStringLiteral("MES_INICIO"), 2)->MaxLength = 2;
+    CampoTexto(QStringLiteral("Mes cierre"), QStringLiteral("MES_CIERRE"), 2)->MaxLength = 2;
+    HYMNavigator1->SetEditaControl(DBENombre);
+    HYMNavigator1->SetInsertaControl(DBECodigo);
+    HYTDBGrid1->SetColumnas({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE"), QStringLiteral("EJERCICIO")});
+    HYTDBGrid1->SetCamposAOrdenar({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE")});
+    OnBusca = [this](const QString& texto) { dm_->Busca(texto); };
+}
+
+TFComunidad::~TFComunidad() = default;

@@ -1,0 +1,31 @@
+#pragma once
+// The communities: every record of the program is filed under one of them.
+#include "FIBQuery.h"
+#include "UDMBase.h"
+#include "UFBase.h"
+
+#include <memory>
+
+class TDBEdit;
+
+class TDMComunidad : public TDMBase {
+public:
+    TDMComunidad();
+    TFIBTableSet QComunidad;
+    TFIBQuery SpGen;
+    // The search bar: by code for a text that starts like a number, else by name.
+    void Busca(const QString& texto);
+};
+
+class TFComunidad : public TFBase {
+    Q_OBJECT
+public:
+    TFComunidad();
+    ~TFComunidad() override;
+    TDMComunidad* DM() const { return dm_.get(); }
+    TDBEdit* DBECodigo;
+    TDBEdit* DBENombre;
+
+private:
+    std::unique_ptr<TDMComunidad> dm_;
+};

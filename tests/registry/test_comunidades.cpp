@@ -1,0 +1,260 @@
+// The communities screen and the community selection, driven with keys and
+// clicks against a fresh program database.
+#include "Modales.h"
+#include "ProgramaAbierto.h"
+#include "UDBControles.h"
+#include "UFBuscaEmp.h"
+#include "UFComunidad.h"
+#include "UFMain.h"
+#include "UFormGest.h"
+#include "URegistro.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QTest>
+
+namespace {
+
+using qdtest::Modales;
+using qdtest::Pulsa;
+
+class Comunidades : public qdtest::ProgramaAbierto {
+protected:
+    void Alta(int codigo, const QString& nombre)
+    {
+        Sql(QStringLiteral("INSERT INTO SYS_COMUNIDAD (CODIGO, NOMBRE) VALUES (%1, '%2')").arg(codigo).arg(nombre));
+    }
+    static QStringList Lista(TFIBDataSet& t, const QString& campo)
+    {
+        QStringList l;
+        for (t.First(); !t.Eof(); t.Next())
+            l << t.FieldByName(campo)->AsString();
+        return l;
+    }
+};
+
+struct Pantalla {
+    QPointer<TFComunidad> w = new TFComunidad;
+    Pantalla()
+    {
+        w->show();
+        QApplication::setActiveWindow(w);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+    }
+    ~Pantalla() { delete w.data(); }
+    TFComunidad* operator->() const { return w.data(); }
+};
+
+void Teclea(Qt::Key tecla, Qt::KeyboardModifiers m = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), tecla, m);
+}
+
+TEST_F(Comunidades, NewCommunitiesAreNumberedAndGetTheYearAndMonths)
+{
+    Pantalla p;
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    TFIBTableSet& q = p->DM()->QComunidad;
+    EXPECT_EQ(q.FieldByName("EJERCICIO")->AsInteger(), QDate::currentDate().year());
+    EXPECT_EQ(q.FieldByName("MES_INICIO")->AsInteger(), 1);
+    EXPECT_EQ(q.FieldByName("MES_CIERRE")->AsInteger(), 12);
+    EXPECT_EQ(q.FieldByName("CODIGO")->DisplayText(), "Alta");
+    p->DBENombre->setFocus();
+    QTest::keyClicks(p->DBENombre, "PRIMERA");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(Sql("SELECT CODIGO FROM SYS_COMUNIDAD WHERE NOMBRE = 'PRIMERA'").toInt(), 1);
+
+    Alta(57, "OTRA");
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    p->DBENombre->setFocus();
+    QTest::keyClicks(p->DBENombre, "SIGUIENTE");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(Sql("SELECT CODIGO FROM SYS_COMUNIDAD WHERE NOMBRE = 'SIGUIENTE'").toInt(), 58);
+}
+
+TEST_F(Comunidades, TheSelectedCommunityCannotBeDeletedAnyOtherCan)
+{
+    Alta(3, "TRES");
+    Alta(4, "CUATRO");
+    Entorno.Comunidad = 3;
+    Pantalla p;
+    Modales modales;
+    QString visto;
+    modales.Espera([](QWidget* w) { Pulsa(w, "Sí"); }); // " ¿ Borra el registro ? "
+    modales.Espera([&](QWidget* w) {
+        visto = qdtest::Textos(w);
+        Pulsa(w, "Aceptar");
+    });
+    ASSERT_TRUE(p->DM()->QComunidad.Locate("CODIGO", {3}));
+    EXPECT_THROW(p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbDelete), EAbort); // silent at the event loop
+    EXPECT_TRUE(visto.contains("No puede borrar la comunidad que tiene seleccionada")) << visto.toStdString();
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_COMUNIDAD").toInt(), 2);
+    ASSERT_TRUE(p->DM()->QComunidad.Locate("CODIGO", {4}));
+    modales.Espera([](QWidget* w) { Pulsa(w, "Sí"); }); // " ¿ Borra el registro ? "
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbDelete);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_COMUNIDAD").toInt(), 1);
+}
+
+TEST_F(Comunidades, QuickSearchByCodeOrName)
+{
+    for (auto [c, n] : std::initializer_list<std::pair<int, const char*>>{
+             {12, "SAN PEDRO"}, {120, "LAS ROSAS"}, {3, "san juan"}, {1200, "ALAMEDA"}, {7, "Santa Ana"}})
+        Alta(c, n);
+    Pantalla p;
+    p->EBusca->setFocus();
+    QTest::keyClicks(p->EBusca, "12");
+    Teclea(Qt::Key_Return);
+    EXPECT_EQ(Lista(p->DM()->QComunidad, "CODIGO"), (QStringList{"12", "120", "1200"}));
+    p->EBusca->clear();
+    QTest::keyClicks(p->EBusca, "san");
+    Teclea(Qt::Key_Return);
+    EXPECT_EQ(Lista(p->DM()->QComunidad, "NOMBRE"), (QStringList{"SAN PEDRO", "Santa Ana", "san juan"}));
+}
+
+// The selection dialog as the command shows it; `actua` drives it.
+class Seleccion : public Comunidades {
+protected:
+    void SetUp() override
+    {
+        Comunidades::SetUp();
+        Alta(5, "CINCO");
+        Alta(12, "DOCE");
+        Alta(15, "QUINCE");
+        RegistraOrdenesRegistro();
+        principal = std::make_unique<TFMain>();
+        seleccion = principal->OrdenPantalla(TFMain::kOrdenSeleccion);
+        ASSERT_NE(seleccion, nullptr);
+    }
+    void TearDown() override
+    {
+        principal.reset();
+        Comunidades::TearDown();
+    }
+    void Selecciona(std::function<void(TFBuscaEmp*)> actua)
+    {
+        modales.Espera([actua](QWidget* w) {
+            auto* d = qobject_cast<TFBuscaEmp*>(w);
+            ASSERT_NE(d, nullptr);
+            actua(d);
+        });
+        seleccion->trigger();
+    }
+    static void Escribe(TFBuscaEmp* d, const char* texto)
+    {
+        d->cNombre->setFocus();
+        d->cNombre->clear();
+        QTest::keyClicks(d->cNombre, texto);
+        QTest::keyClick(d->cNombre, Qt::Key_Return);
+    }
+    QString Titulo() const { return principal->windowTitle(); }
+    Modales modales;
+    std::unique_ptr<TFMain> principal;
+    QAction* seleccion = nullptr;
+};
+
+TEST_F(Seleccion, CancelKeepsTheLastAcceptedCommunity)
+{
+    // Nothing accepted yet: code 0 without a name.
+    Selecciona([](TFBuscaEmp* d) { QTest::keyClick(d->cNombre, Qt::Key_Escape); });
+    EXPECT_EQ(Titulo(), "QuorumDesk - Comunidad : 0 - ");
+    EXPECT_EQ(Entorno.Comunidad, 0);
+    Selecciona([](TFBuscaEmp* d) {
+        Escribe(d, "12");
+        EXPECT_EQ(d->FIBEmpresas.FieldByName("NOMBRE")->AsString(), "DOCE");
+        QTest::mouseClick(d->BtAceptar, Qt::LeftButton);
+    });
+    EXPECT_EQ(Titulo(), "QuorumDesk - Comunidad : 12 - DOCE");
+    EXPECT_EQ(Entorno.Comunidad, 12);
+    EXPECT_EQ(Entorno.NombreComunidad, "DOCE");
+    Selecciona([](TFBuscaEmp* d) { QTest::mouseClick(d->BtCancelar, Qt::LeftButton); });
+    EXPECT_EQ(Entorno.Comunidad, 12);
+}
+
+TEST_F(Seleccion, ZeroChoosesTheGeneralCommunityWhateverRowIsShown)
+{
+    const struct {
+        const char* caso;
+        std::function<void(TFBuscaEmp*)> actua;
+    } casos[] = {
+        {"0 and Enter", [](TFBuscaEmp* d) { Escribe(d, "0"); }},
+        {"0, a row and Aceptar",
+         [](TFBuscaEmp* d) {
+             QTest::keyClicks(d->cNombre, "0");
+             d->DbGridEmp->setFocus();
+             QTest::keyClick(d->DbGridEmp, Qt::Key_Down);
+             QTest::mouseClick(d->BtAceptar, Qt::LeftButton);
+         }},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        Selecciona(c.actua);
+        EXPECT_EQ(Titulo(), "QuorumDesk - Comunidad : 0 - Comunidad general");
+        EXPECT_EQ(Entorno.Comunidad, 0);
+        EXPECT_EQ(Entorno.NombreComunidad, "Comunidad general");
+    }
+}
+
+TEST_F(Seleccion, SearchByCodeAndNameAndAnEmptyListSelectsNothing)
+{
+    Selecciona([](TFBuscaEmp* d) {
+        EXPECT_EQ(Lista(d->FIBEmpresas, "CODIGO"), (QStringList{"5", "12", "15"}));
+        Escribe(d, "qu");
+        EXPECT_EQ(Lista(d->FIBEmpresas, "NOMBRE"), QStringList{"QUINCE"});
+        // Typed text is data: a quotation mark finds nothing and breaks nothing.
+        Escribe(d, "Q\"UI");
+        EXPECT_TRUE(d->FIBEmpresas.IsEmpty());
+        Escribe(d, "");
+        EXPECT_EQ(Lista(d->FIBEmpresas, "CODIGO").size(), 3);
+        Escribe(d, "99");
+        EXPECT_TRUE(d->FIBEmpresas.IsEmpty());
+        // Enter elsewhere does nothing; Aceptar on the empty list picks code 0.
+        QTest::keyClick(d->DbGridEmp, Qt::Key_Return);
+        EXPECT_TRUE(d->isVisible());
+        QTest::mouseClick(d->BtAceptar, Qt::LeftButton);
+    });
+    EXPECT_EQ(Titulo(), "QuorumDesk - Comunidad : 0 - ");
+}
+
+TEST_F(Seleccion, ACodeThatIsNoNumberIsRefusedAndTheListStays)
+{
+    Selecciona([this](TFBuscaEmp* d) {
+        Escribe(d, "15");
+        modales.Espera([](QWidget* w) {
+            EXPECT_TRUE(qdtest::Textos(w).contains("'1a' no es un número entero válido"));
+            qobject_cast<QDialog*>(w)->accept();
+        });
+        Escribe(d, "1a");
+        EXPECT_EQ(Lista(d->FIBEmpresas, "CODIGO"), QStringList{"15"});
+        // Double-click on a row accepts it (once the list has shown its rows).
+        QTest::qWait(50);
+        const QRect fila = d->DbGridEmp->visualRect(d->DbGridEmp->model()->index(0, 1));
+        if (fila.isEmpty()) {
+            ADD_FAILURE() << "the list shows no row";
+            d->reject();
+            return;
+        }
+        QTest::mouseClick(d->DbGridEmp->viewport(), Qt::LeftButton, {}, fila.center());
+        QTest::mouseDClick(d->DbGridEmp->viewport(), Qt::LeftButton, {}, fila.center());
+    });
+    EXPECT_EQ(Entorno.Comunidad, 15);
+}
+
+TEST_F(Seleccion, RefusedWhileScreensAreOpenAndF2RunsIt)
+{
+    QAction comunidades(QStringLiteral("Comunidades"));
+    AbreVentana<TFComunidad>(&comunidades);
+    QString visto;
+    modales.Espera([&](QWidget* w) {
+        visto = qdtest::Textos(w);
+        Pulsa(w, "Aceptar");
+    });
+    seleccion->trigger();
+    EXPECT_TRUE(visto.contains("Cierre todas las ventanas antes de cambiar de comunidad")) << visto.toStdString();
+    CierraVentanas();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    modales.Espera([](QWidget* w) { Escribe(qobject_cast<TFBuscaEmp*>(w), "5"); QTest::mouseClick(qobject_cast<TFBuscaEmp*>(w)->BtAceptar, Qt::LeftButton); });
+    QTest::keyClick(principal.get(), Qt::Key_F2);
+    EXPECT_EQ(Entorno.Comunidad, 5);
+}
+
+} // namespace
