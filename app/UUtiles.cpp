@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSaveFile>
@@ -492,6 +493,18 @@ int EnviaCorreo(const QString& asunto, const QString& cuerpo, const QString& adj
     }
     plataforma::Abandona(*pid);
     return 0;
+}
+
+// ------------------------------------------------------------- lookups --
+
+void TeclaBusqueda(QWidget* campo, int tecla)
+{
+    if (tecla != Qt::Key_F2 || !campo)
+        return;
+    // A lookup field opens its dialog on any character that cannot be part
+    // of a code; the NUL character adds nothing to the search text.
+    QKeyEvent pulsacion(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(u'\0')));
+    QCoreApplication::sendEvent(campo, &pulsacion);
 }
 
 // --------------------------------------------------------------- system --

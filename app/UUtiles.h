@@ -184,6 +184,13 @@ int EnviaCorreo(const QString& asunto, const QString& cuerpo, const QString& adj
                 const QString& direccion, const QString& nombre,
                 const QString& direccionRemitente, const QString& nombreRemitente);
 
+// ------------------------------------------------------------- lookups --
+
+// The search key of a lookup field: F2 opens the field's search dialog as a
+// key without character typed in it would (the list starts with every row);
+// any other key does nothing.
+void TeclaBusqueda(QWidget* campo, int tecla);
+
 // --------------------------------------------------------------- system --
 
 // The operating system's name: on Linux the PRETTY_NAME of os-release.
