@@ -10,7 +10,6 @@
 #include <QPointer>
 #include <QToolButton>
 #include <QTimer>
-#include <memory>
 
 namespace {
 
@@ -61,14 +60,24 @@ bool TEditFindComun::ExisteValor()
 
 bool TEditFindComun::AbrirBusqueda()
 {
+    if (!PuedeElegir())
+        return false;
+    // The screen may go while the dialog is open (the dialog with it): then
+    // nothing of either is touched again.
+    const QPointer<QLineEdit> vivo(editor_);
     buscando_ = true;
     struct Fin {
-        bool& b;
-        ~Fin() { b = false; }
-    } fin{buscando_};
-
-    auto dialogo = std::make_unique<TFIBDBEDITDLG>(enlazado_ ? editor_->window() : nullptr);
-    TFIBDBEDITDLG& d = *dialogo;
+        const QPointer<QLineEdit>& vivo;
+        bool& buscando;
+        QPointer<TFIBDBEDITDLG> dialogo;
+        ~Fin()
+        {
+            delete dialogo.data();
+            if (vivo)
+                buscando = false;
+        }
+    } fin{vivo, buscando_, new TFIBDBEDITDLG(enlazado_ ? editor_->window() : nullptr)};
+    TFIBDBEDITDLG& d = *fin.dialogo;
     if (OnBusqueda)
         OnBusqueda(d);
     d.Condicion = CondicionEfectiva();
@@ -95,10 +104,9 @@ bool TEditFindComun::AbrirBusqueda()
         });
     }
 
-    QPointer<QLineEdit> editor(editor_);
     const bool elegido = d.exec() == QDialog::Accepted;
-    if (!editor)
-        return elegido; // the screen went while the dialog was open
+    if (!vivo || !fin.dialogo)
+        return false;
     if (elegido) {
         if (!CampoADevolver2.isEmpty()) {
             const TField* f2 = d.FIBFind.FindField(CampoADevolver2);
@@ -143,8 +151,11 @@ bool TEditFindComun::Tecla(QKeyEvent* e)
         return false;
     if (c != QChar(u'\0') && !c.isPrint())
         return false;
+    if (!PuedeElegir())
+        return false;
     caracter_ = c.toUpper();
-    if (AbrirBusqueda())
+    const QPointer<QLineEdit> vivo(editor_);
+    if (AbrirBusqueda() || !vivo)
         return true; // the character is spent
     // Cancelled: the data-bound field takes the character as typed.
     return !enlazado_;
@@ -152,11 +163,17 @@ bool TEditFindComun::Tecla(QKeyEvent* e)
 
 void TEditFindComun::Confirma(bool saliendo)
 {
+    const QPointer<QLineEdit> vivo(editor_);
     saliendo_ = saliendo;
     struct Fin {
-        bool& b;
-        ~Fin() { b = false; }
-    } fin{saliendo_};
+        const QPointer<QLineEdit>& vivo;
+        bool& saliendo;
+        ~Fin()
+        {
+            if (vivo)
+                saliendo = false;
+        }
+    } fin{vivo, saliendo_};
 
     if (ExisteValor()) {
         if (OnExiste)
@@ -173,7 +190,8 @@ void TEditFindComun::Confirma(bool saliendo)
             AbrirBusqueda();
         return;
     }
-    if (!AbrirBusqueda()) {
+    // Nothing chosen: the field keeps the focus.
+    if (!AbrirBusqueda() && vivo) {
         editor_->setFocus(Qt::OtherFocusReason);
         if (OnNoExiste)
             OnNoExiste();
@@ -204,6 +222,12 @@ TFIBTransaction* TFIBDBEditfind::TransaccionBusqueda() const
         return tr;
     TFIBDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
     return ds ? ds->Transaction() : nullptr;
+}
+
+bool TFIBDBEditfind::PuedeElegir() const
+{
+    TFIBDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
+    return !ReadOnly() && Field() && !Field()->ReadOnly && ds && ds->Active() && ds->CanModify();
 }
 
 void TFIBDBEditfind::AsignaElegido(const QString& valor)

@@ -68,7 +68,7 @@ public:
     // none.
     bool ExisteValor();
     // Runs the search dialog; true when a row was chosen (its code is then
-    // in the field).
+    // in the field). A read-only field opens none.
     bool AbrirBusqueda();
 
 protected:
@@ -79,6 +79,9 @@ protected:
     virtual TFIBDatabase* BaseBusqueda() const { return Base_de_datos; }
     // The transaction of check and dialog: the database's default one.
     virtual TFIBTransaction* TransaccionBusqueda() const;
+    // Whether a row chosen could go into the field: a read-only field
+    // opens no search.
+    virtual bool PuedeElegir() const = 0;
     // The chosen row's code goes into the field.
     virtual void AsignaElegido(const QString& valor) = 0;
     virtual void PreparaDialogo(TFIBDBEDITDLG&) {}
@@ -122,6 +125,7 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     TFIBDatabase* BaseBusqueda() const override;
     TFIBTransaction* TransaccionBusqueda() const override;
+    bool PuedeElegir() const override;
     void AsignaElegido(const QString& valor) override;
     void PreparaDialogo(TFIBDBEDITDLG& dialogo) override;
     void TrasDialogo(TFIBDBEDITDLG& dialogo) override;
@@ -137,6 +141,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    bool PuedeElegir() const override { return !isReadOnly(); }
     void AsignaElegido(const QString& valor) override { setText(valor); }
     void SiguienteControl() override { focusNextChild(); }
 };

@@ -682,14 +682,24 @@ TEST_F(LookupTest, LeavingAMissingCodeSearchesOnlyWhereItMust)
     EXPECT_EQ(form.focusWidget(), eLibre);
 }
 
-TEST_F(LookupTest, NewRecordButtonClosesWithTagOneAndTheSecondValue)
+TEST_F(LookupTest, DialogButtonsHandOverTheSelectedRow)
 {
     eBanco->VerBotonNuevo = true;
+    eBanco->VerBotonSaldos = true;
+    eBanco->VerBotonExtracto = true;
     eBanco->CampoADevolver2 = "NOMBRE";
+    QList<int> saldos, extractos;
+    eBanco->OnBusqueda = [&](TFIBDBEDITDLG& d) {
+        d.VerSaldos = [&](int codigo) { saldos << codigo; };
+        d.VerExtracto = [&](int codigo) {
+            extractos << codigo;
+            return extractos.size() == 2 ? codigo : 0; // the second time the viewer keeps it
+        };
+    };
     Ventanas v;
+    // New record: closed with tag 1, nothing chosen, the second value kept.
     v.Espera([](TFIBDBEDITDLG& d) {
-        EXPECT_TRUE(d.SbNuevo->isVisible());
-        EXPECT_FALSE(d.SbSaldos->isVisible());
+        EXPECT_EQ(Nombres(d), QStringList({"Cajamar", "Comillas"}));
         d.SbNuevo->click();
     });
     eBanco->setFocus();
@@ -698,4 +708,32 @@ TEST_F(LookupTest, NewRecordButtonClosesWithTagOneAndTheSecondValue)
     EXPECT_EQ(eBanco->ValorDevuelto2(), "Cajamar");
     EXPECT_EQ(propietarios.FieldByName("BANCO")->AsString(), "0049");
     propietarios.Cancel();
+
+    // F3 and F5 hand the selected code over as a number; a statement viewer
+    // that keeps a code closes the dialog with the row.
+    v.Espera([](TFIBDBEDITDLG& d) {
+        for (QToolButton* b : {d.SbNuevo, d.SbSaldos, d.SbExtracto})
+            EXPECT_TRUE(b->isVisible());
+        QTest::keyClick(d.FIBEdit, Qt::Key_Down);
+        QTest::keyClick(d.DBGFind, Qt::Key_F3);
+        QTest::keyClick(d.DBGFind, Qt::Key_F5);
+        EXPECT_TRUE(d.isVisible());
+        QTest::keyClick(d.DBGFind, Qt::Key_F5);
+    });
+    Activa();
+    eBanco->setFocus();
+    eBanco->selectAll();
+    QTest::keyClick(eBanco, '0');
+    QTest::keyClick(eBanco, Qt::Key_Return);
+    EXPECT_EQ(saldos, QList<int>{81});
+    EXPECT_EQ(extractos, QList<int>({81, 81}));
+    EXPECT_EQ(eBanco->Tag, 0);
+    EXPECT_EQ(propietarios.FieldByName("BANCO")->AsString(), "0081");
+    propietarios.Cancel();
+
+    // A read-only field opens no search.
+    eBanco->SetReadOnly(true);
+    QTest::keyClick(eBanco, 'c');
+    EXPECT_EQ(v.Abiertos(), 2);
+    EXPECT_EQ(propietarios.State(), TDataSetState::dsBrowse);
 }
