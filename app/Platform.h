@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The few places where the operating system shows through the common
@@ -38,5 +39,14 @@ QString NombreDeOsRelease(const QByteArray& contenido);
 
 // The system's name from /etc/os-release (or /usr/lib/os-release).
 QString NombreSistema();
+
+// The request to end (SIGTERM, as a desktop session sends on log-out) is
+// held back from every thread started afterwards, so that it never interrupts
+// the database engine's threads. Call first thing in main.
+void ReservaTerminar();
+// From then on the request runs `accion` from the event loop, so that the
+// program closes as if the user had closed it (a request made before this
+// call runs it at once).
+void AlTerminar(std::function<void()> accion);
 
 } // namespace plataforma

@@ -2,8 +2,10 @@
 // os-release.
 #include "Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSocketNotifier>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +13,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
+#include <pthread.h>
+#include <sys/signalfd.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -256,6 +260,33 @@ QString NombreSistema()
             return NombreDeOsRelease(QByteArray::fromStdString(contenido));
     }
     return QStringLiteral("Linux");
+}
+
+void ReservaTerminar()
+{
+    sigset_t senales;
+    sigemptyset(&senales);
+    sigaddset(&senales, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &senales, nullptr);
+}
+
+void AlTerminar(std::function<void()> accion)
+{
+    sigset_t senales;
+    sigemptyset(&senales);
+    sigaddset(&senales, SIGTERM);
+    const int fd = ::signalfd(-1, &senales, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (fd < 0)
+        return;
+    // Lives as long as the application: the request may come at any time.
+    auto* aviso = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(aviso, &QObject::destroyed, [fd] { ::close(fd); });
+    QObject::connect(aviso, &QSocketNotifier::activated, aviso, [fd, accion = std::move(accion)] {
+        signalfd_siginfo info;
+        while (::read(fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        }
+        accion();
+    });
 }
 
 } // namespace plataforma

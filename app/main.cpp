@@ -1,3 +1,4 @@
+#include "Platform.h"
 #include "UAplicacion.h"
 #include "UDMMain.h"
 #include "UFInicio.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    plataforma::ReservaTerminar();
     TAplicacion app(argc, argv);
     auto splash = std::make_unique<TFInicio>();
     splash->Muestra();
@@ -29,6 +31,8 @@ int main(int argc, char** argv)
         // Maximised; where no window manager does that, the size of the screen.
         principal.setGeometry(principal.screen()->availableGeometry());
         principal.showMaximized();
+        // Log-out or a service manager ends the program as the user would.
+        plataforma::AlTerminar([&principal] { principal.close(); });
         resultado = TAplicacion::exec();
     }
     DMMain = nullptr;
