@@ -134,6 +134,9 @@ TEST_F(Catalogos, EveryIntegerCatalogueNumbersItsNewRowsFromItsOwnTable)
         EXPECT_EQ(Sql(QStringLiteral("SELECT CODIGO FROM %1 WHERE NOMBRE = 'NUEVO'").arg(c.tabla)).toInt(), 5);
         // The reserved row 0 is not on the list.
         EXPECT_FALSE(f->DM()->QTabla.Locate("CODIGO", {0}));
+        Guarda(QStringLiteral("%1-ficha").arg(c.tabla), f);
+        f->PCMain->setCurrentWidget(f->TSTabla);
+        Guarda(QStringLiteral("%1-tabla").arg(c.tabla), f);
     }
 }
 
@@ -147,6 +150,7 @@ TEST_F(Catalogos, BankCodesAreZeroFilledAndTheReservedBankNeverListed)
     p.Escribe("BANCO DE PRUEBA");
     p.Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT ENTIDAD FROM SYS_BANCOS WHERE NOMBRE = 'BANCO DE PRUEBA'").toString(), "0182");
+    Guarda("bancos-ficha", p.w);
 
     // A search for "0" lists the banks whose code starts with it, never 0000.
     p->EBusca->setFocus();
@@ -354,8 +358,10 @@ TEST_F(Catalogos, MainWindowListsTheRegisteredScreensAndGuardsTheParameters)
     QStringList menu;
     for (QAction* a : principal.MenuArchivos->actions())
         menu << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(menu, (QStringList{"Administrador", "Parametros", "-", "Idiomas", "Bancos", "Formas de pago",
-                                 "Tipo de fincas", "Usos de finca", "-", "Salir de la aplicación"}));
+    EXPECT_EQ(menu.join(" | "), QStringList({"Comunidades", "Administrador", "Parametros", "-", "Idiomas", "Bancos",
+                                             "Formas de pago", "Tipo de fincas", "Usos de finca", "-",
+                                             TFMain::kOrdenSeleccion, "Salir de la aplicación"})
+                                    .join(" | "));
     Entorno.Usuario = 2;
     Modales modales;
     QString visto;
