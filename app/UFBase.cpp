@@ -28,9 +28,12 @@ int EnteroColocacion(const QString& texto)
 // The colour of a field that cannot be typed in, and of one that can.
 void ColorSoloLectura(QWidget* w, bool soloLectura)
 {
+    if (!soloLectura) {
+        w->setPalette(QPalette()); // the inherited colours, disabled look included
+        return;
+    }
     QPalette p = w->palette();
-    p.setColor(QPalette::Base, soloLectura ? QApplication::palette().color(QPalette::Window)
-                                           : QApplication::palette().color(QPalette::Base));
+    p.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
     w->setPalette(p);
 }
 } // namespace
@@ -98,6 +101,7 @@ TFBase::TFBase(int numeroFormulario, QSize inicial)
     auto* tabla = new QVBoxLayout(TSTabla);
     tabla->setContentsMargins(0, 0, 0, 0);
     tabla->addWidget(HYTDBGrid1);
+    HYTDBGrid1->horizontalHeader()->setStretchLastSection(true);
     HYTDBGrid1->SetTabFicha(TSFicha);
     HYTDBGrid1->PermutaPaneles = true;
     HYTDBGrid1->SetCamposAOrdenarImgs(DMMain->ILOrdGrid);

@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -161,16 +162,23 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent)
     for (QMenu* m : {gestion, textos, varios})
         m->menuAction()->setVisible(!m->isEmpty());
     // The tool bar: the same commands under a short caption.
-    const std::pair<const char*, const char*> herramientas[] = {
-        {kOrdenSeleccion, "Selección"},
-        {"Comunidades", "Comunidades"},
-        {"Propietarios y Fincas", "Propietarios"},
-        {"Convocatorias y Actas", "Convocatorias "},
-        {"Calendario", "Calendario"},
+    const struct {
+        const char* titulo;
+        const char* texto;
+        QStyle::StandardPixmap icono;
+    } herramientas[] = {
+        {kOrdenSeleccion, "Selección", QStyle::SP_FileDialogDetailedView},
+        {"Comunidades", "Comunidades", QStyle::SP_DirHomeIcon},
+        {"Propietarios y Fincas", "Propietarios", QStyle::SP_FileDialogInfoView},
+        {"Convocatorias y Actas", "Convocatorias ", QStyle::SP_FileDialogListView},
+        {"Calendario", "Calendario", QStyle::SP_FileDialogContentsView},
     };
-    for (const auto& [titulo, texto] : herramientas)
-        if (QAction* a = pantallas_.value(QString::fromUtf8(titulo)))
-            BotonHerramienta(a, QString::fromUtf8(texto));
+    for (const auto& h : herramientas) {
+        if (QAction* a = pantallas_.value(QString::fromUtf8(h.titulo))) {
+            a->setIcon(style()->standardIcon(h.icono));
+            BotonHerramienta(a, QString::fromUtf8(h.texto));
+        }
+    }
 
     if (separadorPendiente && ultimoMenu == MenuArchivos)
         MenuArchivos->addSeparator();

@@ -84,7 +84,8 @@ TFBuscaEmp::TFBuscaEmp(QWidget* parent) : QDialog(parent)
     for (QWidget* w : {static_cast<QWidget*>(cNombre), static_cast<QWidget*>(DbGridEmp),
                        static_cast<QWidget*>(BtAceptar), static_cast<QWidget*>(BtCancelar)})
         w->installEventFilter(this);
-    resize(420, 360);
+    DbGridEmp->horizontalHeader()->setStretchLastSection(true);
+    setMinimumSize(540, 400);
     cNombre->setFocus();
 }
 
