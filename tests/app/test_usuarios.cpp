@@ -2,6 +2,7 @@
 // mail preparation window with the mail program replaced by a recorder.
 #include "Modales.h"
 #include "ProgramaAbierto.h"
+#include "Teclado.h"
 #include "UDBControles.h"
 #include "UDMMain.h"
 #include "UFUsuario.h"
@@ -24,25 +25,9 @@ namespace {
 using qdtest::Modales;
 using qdtest::Pulsa;
 
-void Activa(QWidget* w)
-{
-    w->show();
-    QApplication::setActiveWindow(w);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-}
-
-// Keys go to the focused control, or to the active window when none has it.
-void Teclea(Qt::Key tecla, Qt::KeyboardModifiers m = Qt::NoModifier)
-{
-    QWidget* foco = QApplication::focusWidget();
-    QTest::keyClick(foco ? foco : QApplication::activeWindow(), tecla, m);
-}
-
-void Escribe(const QString& texto)
-{
-    ASSERT_NE(QApplication::focusWidget(), nullptr) << "typing with no field focused";
-    QTest::keyClicks(QApplication::focusWidget(), texto);
-}
+using qdtest::Activa;
+using qdtest::Escribe;
+using qdtest::Teclea;
 
 class Usuarios : public qdtest::ProgramaAbierto {
 protected:

@@ -2,6 +2,7 @@
 // form, driven with keys and clicks against a fresh program database.
 #include "Modales.h"
 #include "ProgramaAbierto.h"
+#include "Teclado.h"
 #include "UDBControles.h"
 #include "UFAdministrador.h"
 #include "UFBanco.h"
@@ -28,18 +29,14 @@ namespace {
 using qdtest::Modales;
 using qdtest::Pulsa;
 
-// Shows a screen as the user's active window.
-void Muestra(QWidget* w)
-{
-    w->show();
-    QApplication::setActiveWindow(w);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-}
+using qdtest::Activa;
+using qdtest::Escribe;
+using qdtest::Teclea;
 
 template <class T>
 struct Pantalla {
     QPointer<T> w = new T;
-    Pantalla() { Muestra(w); }
+    Pantalla() { Activa(w); }
     ~Pantalla()
     {
         if (w)
@@ -47,11 +44,6 @@ struct Pantalla {
     }
     T* operator->() const { return w.data(); }
     TFIBTableSet& Tabla() const { return *w->DM()->Principal(); }
-    void Teclea(Qt::Key tecla, Qt::KeyboardModifiers m = Qt::NoModifier) const
-    {
-        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.data(), tecla, m);
-    }
-    void Escribe(const QString& texto) const { QTest::keyClicks(QApplication::focusWidget(), texto); }
     QStringList Lista(const QString& campo) const
     {
         QStringList l;
@@ -78,37 +70,37 @@ TEST_F(Catalogos, LanguageCodesAreAssignedShownAsAltaAndKeptWhenTyped)
     Sql("DELETE FROM SYS_IDIOMAS");
     Pantalla<TFIdiomas> p;
     // The first language of an empty table gets code 1.
-    p.Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
     EXPECT_EQ(QApplication::focusWidget(), p->DBECodigo);
     EXPECT_EQ(p->DBECodigo->text(), "") << "the code field is ready for typing";
     EXPECT_EQ(p.Tabla().FieldByName("CODIGO")->DisplayText(), "Alta");
     p->DBENombre->setFocus();
     EXPECT_EQ(p->DBECodigo->text(), "Alta");
-    p.Escribe("Catalan");
-    p.Teclea(Qt::Key_G, Qt::ControlModifier);
+    Escribe("Catalan");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT CODIGO FROM SYS_IDIOMAS WHERE NOMBRE = 'Catalan'").toInt(), 1);
     EXPECT_EQ(p->DBECodigo->text(), "1");
 
     Sql("INSERT INTO SYS_IDIOMAS (CODIGO, NOMBRE) VALUES (2, 'B')");
     Sql("INSERT INTO SYS_IDIOMAS (CODIGO, NOMBRE) VALUES (7, 'C')");
-    p.Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
     p->DBENombre->setFocus();
-    p.Escribe("Gallego");
-    p.Teclea(Qt::Key_G, Qt::ControlModifier);
+    Escribe("Gallego");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT CODIGO FROM SYS_IDIOMAS WHERE NOMBRE = 'Gallego'").toInt(), 8);
 
     // A code typed by the user stays.
-    p.Teclea(Qt::Key_Insert, Qt::ControlModifier);
-    p.Escribe("55");
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    Escribe("55");
     p->DBENombre->setFocus();
-    p.Escribe("Vasco");
-    p.Teclea(Qt::Key_G, Qt::ControlModifier);
+    Escribe("Vasco");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT CODIGO FROM SYS_IDIOMAS WHERE NOMBRE = 'Vasco'").toInt(), 55);
     // At most two digits are typed in the code.
-    p.Teclea(Qt::Key_Insert, Qt::ControlModifier);
-    p.Escribe("1234");
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    Escribe("1234");
     EXPECT_EQ(p->DBECodigo->text(), "12");
-    p.Teclea(Qt::Key_X, Qt::ControlModifier);
+    Teclea(Qt::Key_X, Qt::ControlModifier);
 }
 
 TEST_F(Catalogos, EveryIntegerCatalogueNumbersItsNewRowsFromItsOwnTable)
@@ -125,7 +117,7 @@ TEST_F(Catalogos, EveryIntegerCatalogueNumbersItsNewRowsFromItsOwnTable)
         SCOPED_TRACE(c.tabla);
         Sql(QStringLiteral("INSERT INTO %1 (CODIGO, NOMBRE) VALUES (4, 'CUATRO')").arg(c.tabla));
         std::unique_ptr<QWidget> w(c.crea());
-        Muestra(w.get());
+        Activa(w.get());
         auto* f = static_cast<TFCatalogo*>(w.get());
         f->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbInsert);
         f->DBENombre->setFocus();
@@ -144,23 +136,23 @@ TEST_F(Catalogos, BankCodesAreZeroFilledAndTheReservedBankNeverListed)
 {
     Pantalla<TFBanco> p;
     EXPECT_EQ(p.Lista("ENTIDAD"), QStringList{}) << "bank 0000 is reserved";
-    p.Teclea(Qt::Key_Insert, Qt::ControlModifier);
-    p.Escribe("182");
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    Escribe("182");
     p->DBENombre->setFocus();
-    p.Escribe("BANCO DE PRUEBA");
-    p.Teclea(Qt::Key_G, Qt::ControlModifier);
+    Escribe("BANCO DE PRUEBA");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT ENTIDAD FROM SYS_BANCOS WHERE NOMBRE = 'BANCO DE PRUEBA'").toString(), "0182");
     Guarda("bancos-ficha", p.w);
 
     // A search for "0" lists the banks whose code starts with it, never 0000.
     p->EBusca->setFocus();
-    p.Escribe("0");
-    p.Teclea(Qt::Key_Return);
+    Escribe("0");
+    Teclea(Qt::Key_Return);
     EXPECT_EQ(p.Lista("ENTIDAD"), QStringList{"0182"});
     // Saving the reserved code again is refused by the database: the row
     // stays in insert state with the server's message.
-    p.Teclea(Qt::Key_Insert, Qt::ControlModifier);
-    p.Escribe("0");
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    Escribe("0");
     EXPECT_THROW(p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost), EFIBError);
     EXPECT_EQ(p.Tabla().State(), TDataSetState::dsInsert);
     p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbCancel);
@@ -176,12 +168,12 @@ TEST_F(Catalogos, SearchBarFiltersByNameOrCodeAndTheTitlesSort)
     EXPECT_EQ(p.Lista("CODIGO"), (QStringList{"1", "3", "4", "12"}));
     QTest::keyClick(p.w, Qt::Key_U, Qt::AltModifier);
     EXPECT_EQ(QApplication::focusWidget(), p->EBusca) << "the label's accelerator focuses the search";
-    p.Escribe("i");
-    p.Teclea(Qt::Key_Return);
+    Escribe("i");
+    Teclea(Qt::Key_Return);
     EXPECT_EQ(p.Lista("NOMBRE"), (QStringList{"INGLÉS", "ITALIANO"}));
     p->EBusca->clear();
-    p.Escribe("1");
-    p.Teclea(Qt::Key_Return);
+    Escribe("1");
+    Teclea(Qt::Key_Return);
     EXPECT_EQ(p.Lista("CODIGO"), (QStringList{"1", "12"}));
 
     // The table page: title clicks sort by the column (ascending, descending, none).
@@ -197,43 +189,43 @@ TEST_F(Catalogos, EditingLocksKeySearchAndPlacementUntilSaved)
     Pantalla<TFIdiomas> p;
     p->PCMain->setCurrentWidget(p->TSTabla);
     // Insert from the table page shows the record page alone.
-    p.Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
     EXPECT_EQ(p->PCMain->currentWidget(), p->TSFicha);
     EXPECT_FALSE(p->PCMain->isTabVisible(p->PCMain->indexOf(p->TSTabla)));
-    p.Teclea(Qt::Key_X, Qt::ControlModifier);
+    Teclea(Qt::Key_X, Qt::ControlModifier);
     EXPECT_TRUE(p->PCMain->isTabVisible(p->PCMain->indexOf(p->TSTabla)));
 
-    p.Teclea(Qt::Key_E, Qt::ControlModifier);
+    Teclea(Qt::Key_E, Qt::ControlModifier);
     EXPECT_TRUE(p->PEdit->isEnabled());
     EXPECT_FALSE(p->DBECodigo->isEnabledTo(p->PEdit)) << "a record's key cannot change";
     EXPECT_FALSE(p->EBusca->isEnabled());
     EXPECT_FALSE(p->TbGuarda->isEnabled());
     EXPECT_FALSE(p->TbRest->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), p->DBENombre);
-    p.Escribe("X");
-    p.Teclea(Qt::Key_G, Qt::ControlModifier);
+    Escribe("X");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT NOMBRE FROM SYS_IDIOMAS WHERE CODIGO = 1").toString(), "CASTELLANOX");
     EXPECT_TRUE(p->DBECodigo->isEnabledTo(p->PEdit));
     for (QWidget* w : std::initializer_list<QWidget*>{p->EBusca, p->TbGuarda, p->TbRest})
         EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
     // Ctrl+G while browsing does nothing.
-    p.Teclea(Qt::Key_G, Qt::ControlModifier);
+    Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(p.Tabla().State(), TDataSetState::dsBrowse);
 }
 
 TEST_F(Catalogos, EscClosesOnlyWhileBrowsingAndCloseNeverLosesAnEdit)
 {
     Pantalla<TFIdiomas> p;
-    p.Teclea(Qt::Key_Insert, Qt::ControlModifier);
-    p.Teclea(Qt::Key_Escape);
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    Teclea(Qt::Key_Escape);
     ASSERT_TRUE(p.w) << "Esc while inserting keeps the screen";
     EXPECT_TRUE(p->isVisible());
-    p.Teclea(Qt::Key_X, Qt::ControlModifier);
+    Teclea(Qt::Key_X, Qt::ControlModifier);
 
     // Closing while editing asks; "Cancelar" keeps the screen and the edit,
     // "Sí" saves and closes.
-    p.Teclea(Qt::Key_E, Qt::ControlModifier);
-    p.Escribe("Z");
+    Teclea(Qt::Key_E, Qt::ControlModifier);
+    Escribe("Z");
     Modales modales;
     modales.Espera([](QWidget* w) { Pulsa(w, "Cancelar"); });
     EXPECT_FALSE(p->close());
@@ -246,7 +238,7 @@ TEST_F(Catalogos, EscClosesOnlyWhileBrowsingAndCloseNeverLosesAnEdit)
     EXPECT_EQ(Sql("SELECT NOMBRE FROM SYS_IDIOMAS WHERE CODIGO = 1").toString(), "CASTELLANOZ");
 
     Pantalla<TFIdiomas> otra;
-    otra.Teclea(Qt::Key_Escape);
+    Teclea(Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(otra.w) << "Esc while browsing closes";
 }
@@ -298,12 +290,12 @@ TEST_F(Catalogos, ParametersStartTheirRowOnEditAndHideInsertDeleteRefresh)
     EXPECT_EQ(p->size(), QSize(481, 316));
     EXPECT_FALSE(p->ToolBar2->isVisibleTo(p.w)) << "no search bar";
     for (Qt::Key tecla : {Qt::Key_Insert, Qt::Key_Delete, Qt::Key_R})
-        p.Teclea(tecla, Qt::ControlModifier);
+        Teclea(tecla, Qt::ControlModifier);
     EXPECT_EQ(p.Tabla().State(), TDataSetState::dsBrowse);
-    p.Teclea(Qt::Key_E, Qt::ControlModifier);
+    Teclea(Qt::Key_E, Qt::ControlModifier);
     EXPECT_EQ(p.Tabla().State(), TDataSetState::dsInsert) << "Modificar on an empty table starts the row";
-    p.Escribe("ftp.example.org");
-    p.Teclea(Qt::Key_G, Qt::ControlModifier);
+    Escribe("ftp.example.org");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT HOST FROM SYS_PARAMETROS WHERE CODIGO = 0").toString(), "ftp.example.org");
     Guarda("parametros-ficha", p.w);
 }
@@ -341,12 +333,12 @@ TEST_F(Catalogos, AdministratorEditsItsOneRowWithoutInsertOrDelete)
     Pantalla<TFAdministrador> p;
     EXPECT_FALSE(p->HYMNavigator1->Boton(TNavigateBtn::nbInsert)->isVisible());
     EXPECT_FALSE(p->HYMNavigator1->Boton(TNavigateBtn::nbDelete)->isVisible());
-    p.Teclea(Qt::Key_Delete, Qt::ControlModifier);
+    Teclea(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM ADMINISTRADOR").toInt(), 1);
-    p.Teclea(Qt::Key_E, Qt::ControlModifier);
+    Teclea(Qt::Key_E, Qt::ControlModifier);
     EXPECT_TRUE(QApplication::focusWidget()->isEnabled()) << "the company name stays editable";
-    p.Escribe("FINCAS DEL NORTE");
-    p.Teclea(Qt::Key_G, Qt::ControlModifier);
+    Escribe("FINCAS DEL NORTE");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT EMPRESA FROM ADMINISTRADOR").toString(), "FINCAS DEL NORTE");
     Guarda("administrador-ficha", p.w);
 }

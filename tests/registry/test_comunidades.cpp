@@ -2,6 +2,7 @@
 // clicks against a fresh program database.
 #include "Modales.h"
 #include "ProgramaAbierto.h"
+#include "Teclado.h"
 #include "UDBControles.h"
 #include "UFBuscaEmp.h"
 #include "UFComunidad.h"
@@ -35,20 +36,12 @@ protected:
 
 struct Pantalla {
     QPointer<TFComunidad> w = new TFComunidad;
-    Pantalla()
-    {
-        w->show();
-        QApplication::setActiveWindow(w);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
-    }
+    Pantalla() { qdtest::Activa(w); }
     ~Pantalla() { delete w.data(); }
     TFComunidad* operator->() const { return w.data(); }
 };
 
-void Teclea(Qt::Key tecla, Qt::KeyboardModifiers m = Qt::NoModifier)
-{
-    QTest::keyClick(QApplication::focusWidget(), tecla, m);
-}
+using qdtest::Teclea;
 
 TEST_F(Comunidades, NewCommunitiesAreNumberedAndGetTheYearAndMonths)
 {
