@@ -56,6 +56,16 @@ private:
         QTimer::singleShot(0, w, [r, ventana] {
             if (ventana)
                 (*r)(ventana);
+            // An answer that left its window open fails instead of hanging.
+            QTimer::singleShot(8000, [ventana] {
+                if (!ventana || !ventana->isVisible())
+                    return;
+                ADD_FAILURE() << "the window stayed open after its answer: " << ventana->windowTitle().toStdString();
+                if (auto* d = qobject_cast<QDialog*>(ventana.data()))
+                    d->reject();
+                else
+                    ventana->close();
+            });
         });
     }
     QTimer timer_;
