@@ -42,9 +42,9 @@ TFBase::TFBase(int numeroFormulario, QSize inicial)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), numero_(numeroFormulario)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    auto* todo = new QVBoxLayout(this);
-    todo->setContentsMargins(0, 0, 0, 0);
-    todo->setSpacing(0);
+    auto* capas = new QVBoxLayout(this);
+    capas->setContentsMargins(0, 0, 0, 0);
+    capas->setSpacing(0);
 
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
@@ -62,7 +62,7 @@ TFBase::TFBase(int numeroFormulario, QSize inicial)
     TbRest->setToolTip(QStringLiteral("Resturar posición y dimensiones de la ventana."));
     TbRest->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     ToolBar1->addWidget(TbRest);
-    todo->addWidget(ToolBar1);
+    capas->addWidget(ToolBar1);
     connect(TbGuarda, &QToolButton::clicked, this, &TFBase::GuardaPosicion);
     connect(TbRest, &QToolButton::clicked, this, &TFBase::RestauraPosicion);
 
@@ -75,7 +75,7 @@ TFBase::TFBase(int numeroFormulario, QSize inicial)
     LBusca->setContentsMargins(4, 0, 4, 0);
     ToolBar2->addWidget(LBusca);
     ToolBar2->addWidget(EBusca);
-    todo->addWidget(ToolBar2);
+    capas->addWidget(ToolBar2);
     EBusca->installEventFilter(this);
 
     PCMain = new QTabWidget(this);
@@ -86,7 +86,7 @@ TFBase::TFBase(int numeroFormulario, QSize inicial)
     TSTabla->setObjectName(QStringLiteral("TSTabla"));
     PCMain->addTab(TSFicha, QStringLiteral("&Ficha"));
     PCMain->addTab(TSTabla, QStringLiteral("&Tabla"));
-    todo->addWidget(PCMain, 1);
+    capas->addWidget(PCMain, 1);
     PEdit = new QWidget(TSFicha);
     PEdit->setObjectName(QStringLiteral("PEdit"));
     PEdit->setEnabled(false);

@@ -35,9 +35,9 @@ TFMCampos::TFMCampos(const QStringList& campos, QWidget* parent)
     botones->addStretch();
     botones->addWidget(BAceptar);
     botones->addWidget(BCancelar);
-    auto* todo = new QVBoxLayout(this);
-    todo->addLayout(listas);
-    todo->addLayout(botones);
+    auto* capas = new QVBoxLayout(this);
+    capas->addLayout(listas);
+    capas->addLayout(botones);
 
     BAceptar->setDefault(true);
     connect(BAnade, &QPushButton::clicked, this, [this] { Mueve(LDisponibles, LClaves); });

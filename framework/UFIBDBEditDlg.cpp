@@ -43,14 +43,14 @@ TFIBDBEDITDLG::TFIBDBEDITDLG(QWidget* parent)
     setWindowTitle(QStringLiteral("Seleccionar el valor"));
     FIBFind.Name = QStringLiteral("FIBFind");
 
-    auto* todo = new QVBoxLayout(this);
-    todo->setContentsMargins(0, 0, 0, 0);
+    auto* capas = new QVBoxLayout(this);
+    capas->setContentsMargins(0, 0, 0, 0);
     Panel = new QFrame(this);
     Panel->setObjectName(QStringLiteral("Panel"));
     Panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel->setLineWidth(1);
     Panel->installEventFilter(this); // dragging the background moves the dialog
-    todo->addWidget(Panel);
+    capas->addWidget(Panel);
 
     // The frame's line and the margins make the dialog 13 pixels wider than
     // its list.

@@ -86,20 +86,20 @@ void Redondea(std::string& entera, std::string& fraccion, size_t decimales)
     fraccion.resize(decimales);
     if (!sube)
         return;
-    std::string todo = entera + fraccion;
-    int i = static_cast<int>(todo.size()) - 1;
+    std::string digitos = entera + fraccion;
+    int i = static_cast<int>(digitos.size()) - 1;
     for (; i >= 0; --i) {
-        if (todo[i] == '9') {
-            todo[i] = '0';
+        if (digitos[i] == '9') {
+            digitos[i] = '0';
         } else {
-            ++todo[i];
+            ++digitos[i];
             break;
         }
     }
     if (i < 0)
-        todo.insert(todo.begin(), '1');
-    entera = todo.substr(0, todo.size() - decimales);
-    fraccion = todo.substr(todo.size() - decimales);
+        digitos.insert(digitos.begin(), '1');
+    entera = digitos.substr(0, digitos.size() - decimales);
+    fraccion = digitos.substr(digitos.size() - decimales);
 }
 
 } // namespace

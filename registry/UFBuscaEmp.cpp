@@ -31,7 +31,7 @@ TFBuscaEmp::TFBuscaEmp(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FBuscaEmp"));
     setWindowTitle(QStringLiteral("Selección de comunidad"));
-    auto* todo = new QVBoxLayout(this);
+    auto* capas = new QVBoxLayout(this);
     auto* busca = new QHBoxLayout;
     auto* etiqueta = new QLabel(QStringLiteral("Buscar"));
     cNombre = new QLineEdit;
@@ -39,11 +39,11 @@ TFBuscaEmp::TFBuscaEmp(QWidget* parent) : QDialog(parent)
     etiqueta->setBuddy(cNombre);
     busca->addWidget(etiqueta);
     busca->addWidget(cNombre, 1);
-    todo->addLayout(busca);
+    capas->addLayout(busca);
     DbGridEmp = new THYTDBGrid;
     DbGridEmp->setObjectName(QStringLiteral("DbGridEmp"));
     DbGridEmp->setTabKeyNavigation(false); // Tab leaves the list
-    todo->addWidget(DbGridEmp, 1);
+    capas->addWidget(DbGridEmp, 1);
     auto* botones = new QHBoxLayout;
     botones->addStretch(1);
     BtAceptar = new QPushButton(QStringLiteral("&Aceptar"));
@@ -53,7 +53,7 @@ TFBuscaEmp::TFBuscaEmp(QWidget* parent) : QDialog(parent)
         b->setAutoDefault(false);
         botones->addWidget(b);
     }
-    todo->addLayout(botones);
+    capas->addLayout(botones);
     connect(BtAceptar, &QPushButton::clicked, this, &TFBuscaEmp::Acepta);
     connect(BtCancelar, &QPushButton::clicked, this, &QDialog::reject);
     connect(DbGridEmp, &QAbstractItemView::doubleClicked, this, [this] {
