@@ -26,8 +26,7 @@ TFAdministrador::TFAdministrador() : TFBase(0), dm_(std::make_unique<TDMAdminist
 {
     setObjectName(QStringLiteral("FAdministrador"));
     setWindowTitle(QStringLiteral("Datos Administrador"));
-    Conecta(dm_->DataSource());
-    SinBusqueda();
+    Conecta(*dm_);
     TDBEdit* empresa = CampoTexto(QStringLiteral("Empresa"), QStringLiteral("EMPRESA"), 60);
     CampoTexto(QStringLiteral("Administrador"), QStringLiteral("PERSONA"), 35);
     CampoTexto(QStringLiteral("Domicilio"), QStringLiteral("DOMICILIO"), 35);

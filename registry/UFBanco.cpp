@@ -1,5 +1,5 @@
 #include "UFBanco.h"
-#include "UUtiles.h"
+#include "UTextos.h"
 
 namespace {
 // Bank "0000" is reserved: never listed, never changed here.

@@ -3,7 +3,8 @@
 #include "UComponentesBusquedaFiltrada.h"
 #include "UDMMain.h"
 #include "UFormGest.h"
-#include "UUtiles.h"
+#include "UDialogos.h"
+#include "URecursos.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -12,20 +13,8 @@
 #include <QVBoxLayout>
 
 namespace {
-qint16 g_codigo = 0;
-QString g_nombre;
 const QStringList kSelect{QStringLiteral("select codigo,nombre from sys_comunidad"), QStringLiteral("order by codigo")};
 } // namespace
-
-qint16 TFBuscaEmp::CodigoElegido()
-{
-    return g_codigo;
-}
-
-QString TFBuscaEmp::NombreElegido()
-{
-    return g_nombre;
-}
 
 TFBuscaEmp::TFBuscaEmp(QWidget* parent) : QDialog(parent)
 {
@@ -76,7 +65,7 @@ TFBuscaEmp::TFBuscaEmp(QWidget* parent) : QDialog(parent)
     ds_.SetDataSet(&FIBEmpresas);
     DbGridEmp->SetDataSource(&ds_);
     DbGridEmp->SetCamposAOrdenar({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE")});
-    DbGridEmp->SetCamposAOrdenarImgs(DMMain->ILOrdGrid);
+    DbGridEmp->SetCamposAOrdenarImgs(Recursos().ILOrdGrid);
     Transaccion.StartTransaction();
     FIBEmpresas.Open();
 
@@ -98,13 +87,12 @@ TFBuscaEmp::~TFBuscaEmp()
 
 void TFBuscaEmp::Acepta()
 {
+    TElegida elegida;
     if (FIBEmpresas.Active() && !FIBEmpresas.IsEmpty()) {
-        g_codigo = static_cast<qint16>(FIBEmpresas.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
-        g_nombre = FIBEmpresas.FieldByName(QStringLiteral("NOMBRE"))->AsString();
-    } else {
-        g_codigo = 0;
-        g_nombre.clear();
+        elegida.Codigo = static_cast<qint16>(FIBEmpresas.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+        elegida.Nombre = FIBEmpresas.FieldByName(QStringLiteral("NOMBRE"))->AsString();
     }
+    elegida_ = elegida;
     accept();
 }
 
@@ -151,25 +139,16 @@ bool TFBuscaEmp::eventFilter(QObject* objeto, QEvent* e)
 
 void SeleccionaComunidad(QAction* orden)
 {
-    if (VentanasAbiertas() > 0) {
-        Mensaje(QStringLiteral("Cierre todas las ventanas antes de cambiar de comunidad"));
-        return;
-    }
+    if (VentanasAbiertas() > 0)
+        throw EAviso(QStringLiteral("Cierre todas las ventanas antes de cambiar de comunidad"));
     CierraVentanas();
-    QWidget* principal = orden ? qobject_cast<QWidget*>(orden->parent()) : nullptr;
-    TFBuscaEmp dialogo(principal);
+    TFBuscaEmp dialogo(orden ? qobject_cast<QWidget*>(orden->parent()) : nullptr);
     CentraEnPantalla(&dialogo);
     dialogo.exec();
-    Entorno.Ejercicio = 0;
-    if (dialogo.cNombre->text() == QLatin1String("0")) {
-        Entorno.Comunidad = 0;
-        Entorno.NombreComunidad = QStringLiteral("Comunidad general");
-    } else {
-        Entorno.Comunidad = TFBuscaEmp::CodigoElegido();
-        Entorno.NombreComunidad = TFBuscaEmp::NombreElegido();
-    }
-    if (principal)
-        principal->setWindowTitle(QStringLiteral("QuorumDesk - Comunidad : %1 - %2")
-                                      .arg(Entorno.Comunidad)
-                                      .arg(Entorno.NombreComunidad));
+    if (const auto elegida = dialogo.Elegida())
+        DMMain->ComunidadRecordada = {elegida->Codigo, elegida->Nombre};
+    if (dialogo.cNombre->text() == QLatin1String("0"))
+        DMMain->CambiaComunidad(0, QStringLiteral("Comunidad general"));
+    else
+        DMMain->CambiaComunidad(DMMain->ComunidadRecordada.Codigo, DMMain->ComunidadRecordada.Nombre);
 }

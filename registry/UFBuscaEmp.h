@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <optional>
 
 class QAction;
 
@@ -24,13 +25,15 @@ public:
     THYTransaction Transaccion;
     TFIBTableSet FIBEmpresas;
 
-    // The row last accepted in the dialog, for the life of the process
-    // (code 0 and no name until something is accepted).
-    static qint16 CodigoElegido();
-    static QString NombreElegido();
+    // The row accepted in the dialog (code 0 and no name for an empty list);
+    // nothing when it was closed without accepting.
+    struct TElegida {
+        qint16 Codigo = 0;
+        QString Nombre;
+    };
+    std::optional<TElegida> Elegida() const { return elegida_; }
 
-    // Remembers the list's current row (code 0 and no name for an empty
-    // list) and closes.
+    // Takes the list's current row and closes.
     void Acepta();
     // Enter in the search box: a code for a text that starts with a digit,
     // else the start of a name in upper case; an empty text lists them all.
@@ -41,10 +44,11 @@ protected:
 
 private:
     TDataSource ds_;
+    std::optional<TElegida> elegida_;
 };
 
 // The command "Selección de comunidad": refused while screens of the window
 // list are open; otherwise closes them, runs the dialog and makes its result
-// the current community (typing "0" chooses the "Comunidad general"). The
-// command's window (the main window) gets the community in its title.
+// the current community through the session (typing "0" chooses the
+// "Comunidad general"; a cancelled dialog, the community last accepted).
 void SeleccionaComunidad(QAction* orden);

@@ -1,6 +1,5 @@
 #include "UFCatalogo.h"
 #include "UDBControles.h"
-#include "UDMMain.h"
 
 TDMCatalogo::TDMCatalogo(const TDescripcionCatalogo& d) : d_(d)
 {
@@ -21,12 +20,8 @@ TDMCatalogo::TDMCatalogo(const TDescripcionCatalogo& d) : d_(d)
     codigo->SetDisplayLabel(QStringLiteral("Código"));
     if (!d.claveTexto)
         AsignaCodigoAutomatico(QTabla, clave, tabla);
+    DeclaraBusqueda({clave, QStringLiteral("NOMBRE"), QStringLiteral("00000")});
     Abre();
-}
-
-void TDMCatalogo::Busca(const QString& texto)
-{
-    DMMain->BusquedaRapida(texto, QTabla, QString::fromLatin1(d_.clave), QStringLiteral("NOMBRE"), QStringLiteral("00000"));
 }
 
 TFCatalogo::TFCatalogo(const TDescripcionCatalogo& d, std::unique_ptr<TDMCatalogo> dm)
@@ -34,7 +29,7 @@ TFCatalogo::TFCatalogo(const TDescripcionCatalogo& d, std::unique_ptr<TDMCatalog
 {
     setObjectName(QString::fromLatin1(d.clase).mid(1));
     setWindowTitle(QString::fromUtf8(d.titulo));
-    Conecta(dm_->DataSource());
+    Conecta(*dm_);
     DBECodigo = CampoTexto(QStringLiteral("Código"), QString::fromLatin1(d.clave), d.digitosClave);
     DBECodigo->MaxLength = d.digitosClave;
     DBENombre = CampoTexto(QString::fromUtf8(d.etiquetaNombre), QStringLiteral("NOMBRE"), 40);
@@ -43,7 +38,6 @@ TFCatalogo::TFCatalogo(const TDescripcionCatalogo& d, std::unique_ptr<TDMCatalog
     const QString clave = QString::fromLatin1(d.clave);
     HYTDBGrid1->SetColumnas({clave, QStringLiteral("NOMBRE")});
     HYTDBGrid1->SetCamposAOrdenar({clave, QStringLiteral("NOMBRE")});
-    OnBusca = [this](const QString& texto) { dm_->Busca(texto); };
 }
 
 TFCatalogo::~TFCatalogo() = default;

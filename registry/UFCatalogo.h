@@ -27,8 +27,6 @@ public:
     explicit TDMCatalogo(const TDescripcionCatalogo& d);
     TFIBTableSet QTabla;
     const TDescripcionCatalogo& Descripcion() const { return d_; }
-    // The search bar: by code for a text that starts like a number, else by name.
-    void Busca(const QString& texto);
 
 private:
     const TDescripcionCatalogo& d_;

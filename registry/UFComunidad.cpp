@@ -2,7 +2,6 @@
 #include "FIBError.h"
 #include "UDBControles.h"
 #include "UDMMain.h"
-#include "UUtiles.h"
 
 #include <QDate>
 
@@ -51,24 +50,18 @@ TDMComunidad::TDMComunidad()
     AsignaCodigoAutomatico(QComunidad, QStringLiteral("CODIGO"), QStringLiteral("SYS_COMUNIDAD"));
     // The community everything is being done in cannot go.
     QComunidad.BeforeDelete = [](TFIBDataSet& ds) {
-        if (ds.FieldByName(QStringLiteral("CODIGO"))->AsInteger() == Entorno.Comunidad) {
-            Mensaje(QStringLiteral("No puede borrar la comunidad que tiene seleccionada"));
-            throw EAbort();
-        }
+        if (ds.FieldByName(QStringLiteral("CODIGO"))->AsInteger() == Entorno.Comunidad)
+            throw EAviso(QStringLiteral("No puede borrar la comunidad que tiene seleccionada"));
     };
+    DeclaraBusqueda({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE"), QStringLiteral("00000")});
     Abre();
-}
-
-void TDMComunidad::Busca(const QString& texto)
-{
-    DMMain->BusquedaRapida(texto, QComunidad, QStringLiteral("CODIGO"), QStringLiteral("NOMBRE"), QStringLiteral("00000"));
 }
 
 TFComunidad::TFComunidad() : TFBase(0), dm_(std::make_unique<TDMComunidad>())
 {
     setObjectName(QStringLiteral("FComunidad"));
     setWindowTitle(QStringLiteral("Mantenimiento Comunidades"));
-    Conecta(dm_->DataSource());
+    Conecta(*dm_);
     DBECodigo = CampoTexto(QStringLiteral("Código"), QStringLiteral("CODIGO"), 5);
     DBECodigo->MaxLength = 5;
     DBENombre = CampoTexto(QStringLiteral("Nombre"), QStringLiteral("NOMBRE"), 40);
@@ -86,7 +79,6 @@ TFComunidad::TFComunidad() : TFBase(0), dm_(std::make_unique<TDMComunidad>())
     HYMNavigator1->SetInsertaControl(DBECodigo);
     HYTDBGrid1->SetColumnas({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE"), QStringLiteral("EJERCICIO")});
     HYTDBGrid1->SetCamposAOrdenar({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE")});
-    OnBusca = [this](const QString& texto) { dm_->Busca(texto); };
 }
 
 TFComunidad::~TFComunidad() = default;

@@ -13,8 +13,6 @@ public:
     TDMComunidad();
     TFIBTableSet QComunidad;
     TFIBQuery SpGen;
-    // The search bar: by code for a text that starts like a number, else by name.
-    void Busca(const QString& texto);
 };
 
 class TFComunidad : public TFBase {

@@ -1,7 +1,6 @@
 #include "UFParametros.h"
 #include "FIBError.h"
 #include "UDBControles.h"
-#include "UUtiles.h"
 
 #include <QGroupBox>
 
@@ -42,10 +41,8 @@ TDMParametros::TDMParametros()
                                   .RefreshSQL = g.Refresh,
                                   .Opciones = {TOpcionesTableSet::NoControlarConcurrencia}});
     QParametros.AddField<TStringField>(QStringLiteral("ASIENTOSAUTO"))->OnValidate = [](TField& f) {
-        if (!HoraValida(f.AsString())) {
-            Mensaje(QStringLiteral("Hora no válida"));
-            throw EAbort();
-        }
+        if (!HoraValida(f.AsString()))
+            throw EAviso(QStringLiteral("Hora no válida"));
     };
     // "Modificar" on an empty table starts the one row, numbered 0.
     QParametros.OnNewRecord = [](TFIBDataSet& ds) { ds.FieldByName(QStringLiteral("CODIGO"))->SetAsInteger(0); };
@@ -56,8 +53,7 @@ TFParametros::TFParametros() : TFBase(116, {481, 316}), dm_(std::make_unique<TDM
 {
     setObjectName(QStringLiteral("FParametros"));
     setWindowTitle(QStringLiteral("Parametros generales"));
-    Conecta(dm_->DataSource());
-    SinBusqueda();
+    Conecta(*dm_);
     auto* internet = new QGroupBox(QStringLiteral("Internet"), PEdit);
     auto* campos = new QFormLayout(internet);
     campos->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -5,22 +5,45 @@
 #include "UFComunidad.h"
 #include "UFFormaPago.h"
 #include "UFIdiomas.h"
-#include "UFMain.h"
 #include "UFParametros.h"
 #include "UFTipoFinca.h"
 #include "UFUsoFinca.h"
 #include "UFormGest.h"
 #include "UOrdenes.h"
 
+namespace {
+template <class T>
+TAbreOrden Ventana()
+{
+    return [](QAction* a) { AbreVentana<T>(a); };
+}
+} // namespace
+
 void RegistraOrdenesRegistro()
 {
-    RegistraOrden(QStringLiteral("Comunidades"), [](QAction* a) { AbreVentana<TFComunidad>(a); });
-    RegistraOrden(QString::fromUtf8(TFMain::kOrdenSeleccion), SeleccionaComunidad);
-    RegistraOrden(QStringLiteral("Administrador"), [](QAction* a) { AbreVentana<TFAdministrador>(a); });
-    RegistraOrden(QStringLiteral("Parametros"), [](QAction* a) { AbreVentana<TFParametros>(a); });
-    RegistraOrden(QStringLiteral("Idiomas"), [](QAction* a) { AbreVentana<TFIdiomas>(a); });
-    RegistraOrden(QStringLiteral("Bancos"), [](QAction* a) { AbreVentana<TFBanco>(a); });
-    RegistraOrden(QStringLiteral("Formas de pago"), [](QAction* a) { AbreVentana<TFFormaPago>(a); });
-    RegistraOrden(QStringLiteral("Tipo de fincas"), [](QAction* a) { AbreVentana<TFTipoFinca>(a); });
-    RegistraOrden(QStringLiteral("Usos de finca"), [](QAction* a) { AbreVentana<TFUsoFinca>(a); });
+    using enum TMenuOrden;
+    RegistraOrden({.Id = QStringLiteral("Comunidades"), .Menu = Archivos, .Posicion = 20,
+                   .Titulo = QStringLiteral("Comunidades"), .Abre = Ventana<TFComunidad>(),
+                   .TextoHerramienta = QStringLiteral("Comunidades"), .PosicionHerramienta = 2,
+                   .Icono = QStyle::SP_DirHomeIcon});
+    RegistraOrden({.Id = QStringLiteral("Administrador"), .Menu = Archivos, .Posicion = 40,
+                   .Titulo = QStringLiteral("Administrador"), .Abre = Ventana<TFAdministrador>()});
+    RegistraOrden({.Id = QStringLiteral("Parametros"), .Menu = Archivos, .Posicion = 60,
+                   .Titulo = QStringLiteral("Parametros"), .Abre = Ventana<TFParametros>(),
+                   .Acceso = TAccesoOrden::SoloAdministrador, .SeparadorDespues = true});
+    RegistraOrden({.Id = QStringLiteral("Idiomas"), .Menu = Archivos, .Posicion = 70,
+                   .Titulo = QStringLiteral("Idiomas"), .Abre = Ventana<TFIdiomas>()});
+    RegistraOrden({.Id = QStringLiteral("Bancos"), .Menu = Archivos, .Posicion = 80,
+                   .Titulo = QStringLiteral("Bancos"), .Abre = Ventana<TFBanco>()});
+    RegistraOrden({.Id = QStringLiteral("FormasPago"), .Menu = Archivos, .Posicion = 90,
+                   .Titulo = QStringLiteral("Formas de pago"), .Abre = Ventana<TFFormaPago>()});
+    RegistraOrden({.Id = QStringLiteral("TiposFinca"), .Menu = Archivos, .Posicion = 100,
+                   .Titulo = QStringLiteral("Tipo de fincas"), .Abre = Ventana<TFTipoFinca>()});
+    RegistraOrden({.Id = QStringLiteral("UsosFinca"), .Menu = Archivos, .Posicion = 110,
+                   .Titulo = QStringLiteral("Usos de finca"), .Abre = Ventana<TFUsoFinca>(),
+                   .SeparadorDespues = true});
+    RegistraOrden({.Id = ordenes::SeleccionComunidad, .Menu = Archivos, .Posicion = 120,
+                   .Titulo = QStringLiteral("Selección de comunidad       F2"), .Abre = SeleccionaComunidad,
+                   .TextoHerramienta = QStringLiteral("Selección"), .PosicionHerramienta = 1,
+                   .Icono = QStyle::SP_FileDialogDetailedView});
 }

@@ -16,4 +16,4 @@ if [ ! -e "$QUORUMDESK_HOME/quorumdesk.fdb" ]; then
   echo "Creating the demo database $QUORUMDESK_HOME/quorumdesk.fdb"
   build/schema/qd_creabd --demo "$QUORUMDESK_HOME/quorumdesk.fdb"
 fi
-exec build/app/quorumdesk "$@"
+exec build/shell/quorumdesk "$@"

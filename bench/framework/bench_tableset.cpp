@@ -123,7 +123,7 @@ int main(int argc, char** argv)
                                      .TableName = "EMP_PROPIETARIO",
                                      .SelectSQL = comunidad ? listaComunidad : listaTodos});
         const double first = Best(5, [&] {
-            BusquedaRapida(QString::fromUtf8(s.text), propietarios, "CODIGO", "NOMBRE", s.flags, "", asigna);
+            BusquedaRapida(QString::fromUtf8(s.text), propietarios, {"CODIGO", "NOMBRE", s.flags}, asigna);
         });
         propietarios.FetchAll();
         std::printf("quick search \"%s\" (%s): first rows %.2f ms, %d rows match; ratio to the unfiltered list %.1f\n",

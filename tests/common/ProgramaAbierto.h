@@ -4,6 +4,7 @@
 // every test that drives the program's screens.
 #include "ProgramDatabase.h"
 #include "UDMMain.h"
+#include "UDialogos.h"
 #include "UPerfil.h"
 
 #include <QTemporaryDir>
@@ -25,7 +26,12 @@ protected:
         Entorno = TREntorno{};
         dm = std::make_unique<TDMMain>();
         DMMain = dm.get();
-        ASSERT_TRUE(dm->DataModuleCreate());
+        ASSERT_TRUE(dm->DataModuleCreate(
+            {.Aviso = [](const QString& texto, bool informativo) { Mensaje(texto, informativo); },
+             .PideCamino = [](const QString& camino) -> std::optional<QString> {
+                 ADD_FAILURE() << "the test database did not open: " << camino.toStdString();
+                 return std::nullopt;
+             }}));
     }
     void TearDown() override
     {

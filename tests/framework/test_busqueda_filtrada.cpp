@@ -98,7 +98,7 @@ TEST_F(BusquedaTest, SearchesMatchTheBeginningOfTheCodeOrTheName)
     for (const Caso& k : casos) {
         SCOPED_TRACE(k.texto);
         TFIBTableSet& ds = k.todos ? todos : propietarios;
-        BusquedaRapida(QString::fromUtf8(k.texto), ds, "CODIGO", "NOMBRE", k.flags, k.orden, asigna);
+        BusquedaRapida(QString::fromUtf8(k.texto), ds, {"CODIGO", "NOMBRE", k.flags, k.orden}, asigna);
         QStringList esperado = k.todos ? QStringList{todosSelect.first()} : propietariosSelect.mid(0, 2);
         for (const QString& l : k.lineas)
             esperado << l;
@@ -115,16 +115,16 @@ TEST_F(BusquedaTest, SearchesMatchTheBeginningOfTheCodeOrTheName)
 
 TEST_F(BusquedaTest, SearchesNeverAccumulateAndAnEmptySearchKeepsTheFilter)
 {
-    BusquedaRapida("12", propietarios, "CODIGO", "NOMBRE", "10000", "", asigna);
+    BusquedaRapida("12", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
     const QStringList filtrada = propietarios.SelectSQL();
     const int filas = propietarios.RecordCount();
-    BusquedaRapida("", propietarios, "CODIGO", "NOMBRE", "10000", "", asigna);
+    BusquedaRapida("", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
     EXPECT_EQ(propietarios.SelectSQL(), filtrada);
     EXPECT_TRUE(propietarios.Active());
     EXPECT_EQ(propietarios.RecordCount(), filas);
     EXPECT_EQ(asignaciones, 1);
 
-    BusquedaRapida("Propietario 7", propietarios, "CODIGO", "NOMBRE", "10000", "", asigna);
+    BusquedaRapida("Propietario 7", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
     EXPECT_EQ(propietarios.SelectSQL(),
               QStringList({"SELECT * FROM EMP_PROPIETARIO", "WHERE COMUNIDAD=?Comunidad",
                            " and NOMBRE LIKE \"Propietario 7%\"", "ORDER BY ", "NOMBRE"}));
@@ -134,11 +134,11 @@ TEST_F(BusquedaTest, SearchesNeverAccumulateAndAnEmptySearchKeepsTheFilter)
 
 TEST_F(BusquedaTest, AnOrderClauseOnTheSelectsOwnLineGoesWithoutTheSelect)
 {
-    BusquedaRapida("2", bancos, "ENTIDAD", "NOMBRE", "00000", "", asigna);
+    BusquedaRapida("2", bancos, {"ENTIDAD", "NOMBRE", "00000"}, asigna);
     EXPECT_EQ(bancos.SelectSQL(),
               QStringList({"SELECT * FROM SYS_BANCOS ", " where ENTIDAD LIKE \"2%\"", "ORDER BY ", "ENTIDAD"}));
     EXPECT_EQ(bancos.FieldByName("NOMBRE")->AsString(), "Caixa");
-    BusquedaRapida("s", bancos, "ENTIDAD", "NOMBRE", "00000", "", nullptr); // nothing to bind
+    BusquedaRapida("s", bancos, {"ENTIDAD", "NOMBRE", "00000"}, nullptr); // nothing to bind
     EXPECT_EQ(bancos.FieldByName("NOMBRE")->AsString(), "Santander");
 }
 

@@ -8,6 +8,7 @@
 #include "UFComunidad.h"
 #include "UFMain.h"
 #include "UFormGest.h"
+#include "UOrdenes.h"
 #include "URegistro.h"
 
 #include <QAction>
@@ -79,7 +80,7 @@ TEST_F(Comunidades, TheSelectedCommunityCannotBeDeletedAnyOtherCan)
         Pulsa(w, "Aceptar");
     });
     ASSERT_TRUE(p->DM()->QComunidad.Locate("CODIGO", {3}));
-    EXPECT_THROW(p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbDelete), EAbort); // silent at the event loop
+    Teclea(Qt::Key_Delete, Qt::ControlModifier); // the refusal reaches the user as the program's warning
     EXPECT_TRUE(visto.contains("No puede borrar la comunidad que tiene seleccionada")) << visto.toStdString();
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_COMUNIDAD").toInt(), 2);
     ASSERT_TRUE(p->DM()->QComunidad.Locate("CODIGO", {4}));
@@ -115,7 +116,7 @@ protected:
         Alta(15, "QUINCE");
         RegistraOrdenesRegistro();
         principal = std::make_unique<TFMain>();
-        seleccion = principal->OrdenPantalla(TFMain::kOrdenSeleccion);
+        seleccion = principal->OrdenPantalla(ordenes::SeleccionComunidad);
         ASSERT_NE(seleccion, nullptr);
     }
     void TearDown() override
@@ -241,7 +242,7 @@ TEST_F(Seleccion, RefusedWhileScreensAreOpenAndF2RunsIt)
         visto = qdtest::Textos(w);
         Pulsa(w, "Aceptar");
     });
-    seleccion->trigger();
+    QTest::keyClick(principal.get(), Qt::Key_F2);
     EXPECT_TRUE(visto.contains("Cierre todas las ventanas antes de cambiar de comunidad")) << visto.toStdString();
     CierraVentanas();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

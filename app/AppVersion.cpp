@@ -1,6 +1,0 @@
-#include "AppVersion.h"
-
-QString VersionPrograma()
-{
-    return QStringLiteral(QD_VERSION);
-}

@@ -1,0 +1,51 @@
+#include "UAplicacion.h"
+#include "FIBError.h"
+#include "FIBTableDataSet.h"
+#include "UDialogos.h"
+#include "WaitCursor.h"
+
+#include <QMessageBox>
+
+namespace {
+void CursorEspera(bool ocupado)
+{
+    if (ocupado)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+} // namespace
+
+TAplicacion::TAplicacion(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("QuorumDesk"));
+    setApplicationVersion(QStringLiteral(QD_VERSION));
+    SetWaitCursorHook(&CursorEspera);
+    SetBeepHook(&QApplication::beep); // a row changed by another seat when editing begins
+}
+
+void MuestraError(const std::exception& e)
+{
+    if (dynamic_cast<const EAbort*>(&e))
+        return;
+    // A wait cursor left by the failed operation must not stay over the message.
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+    // The program's own refusals are its warnings; anything else is the
+    // general error message with the error's own text.
+    if (const auto* aviso = dynamic_cast<const EAviso*>(&e)) {
+        Mensaje(aviso->Message());
+        return;
+    }
+    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("QuorumDesk"), QString::fromUtf8(e.what()));
+}
+
+bool TAplicacion::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        MuestraError(e);
+    }
+    return false;
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <QApplication>
+#include <exception>
+
+// The application object. Qt does not carry exceptions through its event
+// loop: every event is delivered inside a boundary that shows an error with
+// its own text (the server's, for database errors) and goes on. A silent
+// abort shows nothing.
+class TAplicacion : public QApplication {
+public:
+    TAplicacion(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// The general error message: the error's text in the platform message box;
+// the program's own refusals (EAviso) as its warning, nothing for EAbort.
+void MuestraError(const std::exception& e);
+// Runs `f`, showing any error it raises; true when it ran without one.
+template <typename F>
+bool SinErrores(F&& f)
+{
+    try {
+        f();
+        return true;
+    } catch (const std::exception& e) {
+        MuestraError(e);
+    }
+    return false;
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The session: the environment record, the shared connection with its
+// default transaction, and the statements that every screen shares. QtCore
+// only: it shows nothing. What start-up has to ask the user is handed in.
+#include "FIBDataSet.h"
+#include "FIBDatabase.h"
+#include "FIBQuery.h"
+#include "FIBTransaction.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class TFIBTableSet;
+
+// The environment record: one instance, Entorno, from start-up to exit. Only
+// start-up, login and community selection write it.
+struct TREntorno {
+    qint32 Ejercicio = 0;     // financial year: always 0, no selection carries one
+    qint32 Comunidad = 0;     // current community; 0 is the "Comunidad general"
+    QString CaminoPrograma;   // program directory, no trailing separator
+    qint16 Usuario = 0;       // logged-in user
+    quint8 EnlaceContable = 0; // 1 when the start-up import from the accounting product ran
+    QString NombreComunidad;
+};
+extern TREntorno Entorno;
+
+// What the database part of start-up asks of the user.
+struct TDialogosArranque {
+    // A notice ("informativo") or a warning.
+    std::function<void(const QString& texto, bool informativo)> Aviso;
+    // Another path for a database that cannot be opened; nullopt when the
+    // user gives up.
+    std::function<std::optional<QString>(const QString& camino)> PideCamino;
+};
+
+// The main data module: the shared connection and its default transaction,
+// and the shared statements and datasets. Exists once, from start-up to exit.
+class TDMMain : public QObject {
+    Q_OBJECT
+public:
+    // The database password of the program's connection, and the remote
+    // server's that the marker file "ServidorRemoto.cfg" switches to.
+    static constexpr const char* kPassword = "kelpstone";
+    static constexpr const char* kPasswordRemoto = "qx7v3mtb";
+
+    TDMMain();
+    ~TDMMain() override;
+
+    TFIBDatabase DataBase;
+    TFIBTransaction TGenerica;
+    TFIBQuery QGen;
+    TFIBDataSet QGene;      // "SELECT * FROM SYS_REGISTRO": users already connected
+    TFIBDataSet QComunidad; // the current community's row, for the listings
+    TFIBDataSet QPara;      // installation parameters
+    TFIBDataSet QCondicion; // conditions of a listing
+
+    // The database part of start-up: clean-up, the pending update script, the
+    // configured path, the open loop asking for another path. Returns false
+    // when the user gave up and the program must end.
+    bool DataModuleCreate(const TDialogosArranque& dialogos);
+    // Year 0, community 0, program directory, user 1, no community name, and
+    // the process-wide number and date formats.
+    void InicializarEntorno();
+    // Closes the dataset, binds "Comunidad" (flag character 1 "1") and
+    // "ejercicio" (character 2 "1") from the environment, and opens it when asked.
+    void AsignarParametrosEntorno(TFIBDataSet& ds, const QString& flags, bool abrir);
+    // The name of a user code typed as text ("" when there is no such user
+    // or the text is not a code), read with the caller's statement.
+    QString NombreUsuario(const QString& codigo, TFIBQuery& q);
+    // Removes the login's row of the connected users, at exit.
+    void RegistraSalida();
+    // Makes a community the current one (year 0) and announces it.
+    void CambiaComunidad(qint32 codigo, const QString& nombre);
+
+    // The community last accepted in the selection dialog, for the life of
+    // the process (code 0 and no name until one is accepted); a cancelled
+    // selection falls back on it.
+    struct TComunidadRecordada {
+        qint16 Codigo = 0;
+        QString Nombre;
+    } ComunidadRecordada;
+
+signals:
+    void ComunidadCambiada();
+
+private:
+    void EjecutaActualizacion(const TDialogosArranque& dialogos);
+    bool AbreBaseDeDatos(QString camino, const TDialogosArranque& dialogos);
+    void LimpiaRegistro();
+};
+extern TDMMain* DMMain;

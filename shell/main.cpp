@@ -1,0 +1,42 @@
+#include "Platform.h"
+#include "UAplicacion.h"
+#include "UDMMain.h"
+#include "UFCamino.h"
+#include "UFInicio.h"
+#include "UFMain.h"
+#include "UFUsuario.h"
+#include "URegistro.h"
+
+#include <QScreen>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    plataforma::ReservaTerminar();
+    TAplicacion app(argc, argv);
+    auto splash = std::make_unique<TFInicio>();
+    splash->Muestra();
+    Entorno = TREntorno{};
+    auto dataModule = std::make_unique<TDMMain>();
+    DMMain = dataModule.get();
+    bool abierta = false;
+    SinErrores([&] { abierta = DMMain->DataModuleCreate(DialogosArranque()); });
+    if (!abierta)
+        return 0;
+    // The subsystems' commands; the main window lists what is registered.
+    RegistraOrdenesRegistro();
+    RegistraOrdenesUsuarios();
+    int resultado = 0;
+    {
+        TFMain principal;
+        splash.reset();
+        // Maximised; where no window manager does that, the size of the screen.
+        principal.setGeometry(principal.screen()->availableGeometry());
+        principal.showMaximized();
+        // Log-out or a service manager ends the program as the user would.
+        plataforma::AlTerminar([&principal] { principal.close(); });
+        resultado = TAplicacion::exec();
+    }
+    DMMain = nullptr;
+    return resultado;
+}

@@ -1,0 +1,253 @@
+// Start-up: the INI file, the update script, the marker files, the open loop
+// with the path dialog, the environment and the clean-up of connected users.
+#include "Modales.h"
+#include "TestDatabase.h"
+#include "UDMMain.h"
+#include "UFCamino.h"
+#include "UPerfil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kEsquema = QStringLiteral(R"SQL(
+CREATE TABLE SYS_REGISTRO (CODIGO SMALLINT, FECHA_ENTRADA DATE, FECHA_SALIDA DATE);
+INSERT INTO SYS_REGISTRO VALUES (3, '2026-01-01 10:00', NULL);
+INSERT INTO SYS_REGISTRO VALUES (4, '2026-01-01 11:00', NULL);
+)SQL");
+
+void Escribe(const QString& fichero, const QByteArray& contenido)
+{
+    QFile f(fichero);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(contenido);
+}
+
+QByteArray Lee(const QString& fichero)
+{
+    QFile f(fichero);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int Registrados(const QString& camino, const QString& password = QStringLiteral("masterkey"))
+{
+    qdtest::Connection c(camino, QStringLiteral("SYSDBA"), password);
+    TFIBQuery q;
+    q.SetDatabase(&c.db);
+    q.SetTransaction(&c.tr);
+    q.SetSQL("SELECT COUNT(*) FROM SYS_REGISTRO");
+    q.ExecQuery();
+    return static_cast<int>(q.Fields(0)->AsInteger());
+}
+
+// A program folder, a configuration folder and a working folder of their own.
+class Arranque : public ::testing::Test {
+protected:
+    Arranque()
+    {
+        qputenv("QUORUMDESK_HOME", programa.path().toUtf8());
+        qputenv("QUORUMDESK_CONFIG_DIR", (config.path() + "/cfg").toUtf8());
+        anterior = QDir::currentPath();
+        QDir::setCurrent(trabajo.path());
+        Entorno = TREntorno{};
+    }
+    ~Arranque() override { QDir::setCurrent(anterior); }
+    QString Ini() const { return QString::fromUtf8(Lee(FicheroPerfil("quorumdesk.ini"))); }
+    void PonIni(const QString& camino)
+    {
+        QDir().mkpath(config.path() + "/cfg");
+        Escribe(config.path() + "/cfg/QuorumDesk.INI", ("[datos]\nBaseDeDatos=" + camino + "\n").toUtf8());
+    }
+    QString BaseEn(const QString& camino)
+    {
+        QFile::copy(qdtest::FreshDatabase("arranque", kEsquema), camino);
+        return camino;
+    }
+    QTemporaryDir programa, config, trabajo;
+    QString anterior;
+};
+
+TEST_F(Arranque, FirstStartWritesTheIniWithTheDefaultPathAndOpensIt)
+{
+    const QString base = BaseEn(programa.path() + "/quorumdesk.fdb");
+    Escribe(programa.path() + "/viejo.out", "x");
+    Escribe(programa.path() + "/OTRO.OUT", "x");
+    Escribe(programa.path() + "/guarda.txt", "x");
+    Entorno.Comunidad = 7;
+    TDMMain dm;
+    ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    EXPECT_TRUE(dm.DataBase.Connected());
+    EXPECT_TRUE(dm.TGenerica.Active());
+    EXPECT_TRUE(Ini().contains("BaseDeDatos=" + base)) << Ini().toStdString();
+    EXPECT_EQ(Entorno.Comunidad, 0);
+    EXPECT_EQ(Entorno.Usuario, 1);
+    EXPECT_EQ(Entorno.Ejercicio, 0);
+    EXPECT_EQ(Entorno.CaminoPrograma, programa.path());
+    EXPECT_EQ(QDir(programa.path()).entryList(QDir::Files), QStringList({"guarda.txt", "quorumdesk.fdb"}));
+    EXPECT_EQ(dm.DataBase.DBParams(), QStringList({"user_name=SYSDBA", "password=kelpstone"}));
+}
+
+TEST_F(Arranque, AFailingPathCorrectedInTheDialogOpensAndIsWrittenToTheIni)
+{
+    const QString base = BaseEn(trabajo.path() + "/buena.fdb");
+    PonIni("/no/existe/quorumdesk.fdb");
+    qdtest::Modales modales;
+    modales.Espera([](QWidget* w) {
+        EXPECT_TRUE(qdtest::Textos(w).startsWith("Imposible abrir base de datos")) << qdtest::Textos(w).toStdString();
+        EXPECT_TRUE(qdtest::Textos(w).contains("/no/existe/quorumdesk.fdb")); // the server's own words follow
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    modales.Espera([&](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "Base de datos");
+        auto* ed = w->findChild<QLineEdit*>("EdCamino");
+        EXPECT_EQ(ed->text(), "/no/existe/quorumdesk.fdb");
+        ed->setText(base);
+        qdtest::Pulsa(w, "Reintentar");
+    });
+    TDMMain dm;
+    ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    EXPECT_EQ(dm.DataBase.DBName(), base);
+    EXPECT_TRUE(Ini().contains("BaseDeDatos=" + base)) << Ini().toStdString();
+    EXPECT_EQ(QDir(config.path() + "/cfg").entryList(QDir::Files).size(), 1); // one file, whatever the case
+}
+
+TEST_F(Arranque, CancellingThePathDialogEndsWithoutTouchingAnything)
+{
+    PonIni("/no/existe/quorumdesk.fdb");
+    const QString antes = Ini();
+    qdtest::Modales modales;
+    modales.Espera([](QWidget* w) { qdtest::Pulsa(w, "Aceptar"); });
+    modales.Espera([](QWidget* w) {
+        w->findChild<QLineEdit*>("EdCamino")->setText("/otro/sitio.fdb");
+        qdtest::Pulsa(w, "Cancelar");
+    });
+    TDMMain dm;
+    EXPECT_FALSE(dm.DataModuleCreate(DialogosArranque()));
+    EXPECT_FALSE(dm.DataBase.Connected());
+    EXPECT_EQ(Ini(), antes); // only a path that opened is written
+}
+
+TEST_F(Arranque, BadInputLeadsToThePathDialog)
+{
+    struct Caso {
+        const char* que;
+        QByteArray ini;
+    } casos[] = {
+        {"garbage INI", QByteArray("\x01\x02 basura\n[[[\n=sin clave\n[datos\nBaseDeDatos\n", 44)},
+        {"not a database", "[datos]\nBaseDeDatos=@NOBASE@\n"},
+    };
+    const QString noBase = trabajo.path() + "/nobase.fdb";
+    Escribe(noBase, QByteArray(30000, 'z'));
+    for (const Caso& c : casos) {
+        QDir().mkpath(config.path() + "/cfg");
+        Escribe(config.path() + "/cfg/quorumdesk.ini", QByteArray(c.ini).replace("@NOBASE@", noBase.toUtf8()));
+        qdtest::Modales modales;
+        modales.Espera([&](QWidget* w) {
+            EXPECT_TRUE(qdtest::Textos(w).startsWith("Imposible abrir base de datos")) << c.que;
+            qdtest::Pulsa(w, "Aceptar");
+        });
+        modales.Espera([](QWidget* w) { qdtest::Pulsa(w, "Cancelar"); });
+        TDMMain dm;
+        EXPECT_FALSE(dm.DataModuleCreate(DialogosArranque())) << c.que;
+    }
+}
+
+TEST_F(Arranque, UpdateScriptRunsOnlyBesideTheDatabaseFileAndIsDeleted)
+{
+    BaseEn(programa.path() + "/quorumdesk.fdb");
+    const QString marca = trabajo.path() + "/corrio";
+    // Without "QUORUMDESK.FDB" in the working folder: no message, not run, deleted.
+    Escribe(trabajo.path() + "/act.bat", ("echo si > " + marca + "\n").toUtf8());
+    {
+        qdtest::Modales modales;
+        TDMMain dm;
+        ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    }
+    EXPECT_FALSE(QFile::exists(marca));
+    EXPECT_FALSE(QFile::exists(trabajo.path() + "/act.bat"));
+
+    // Beside it: announced, run to its end, deleted; a failing script is reported.
+    Escribe(trabajo.path() + "/QuorumDesk.fdb", "x");
+    Escribe(trabajo.path() + "/ACT.BAT", ("sleep 1; echo si > " + marca + "; exit 3\n").toUtf8());
+    {
+        qdtest::Modales modales;
+        modales.Espera([](QWidget* w) {
+            EXPECT_EQ(qdtest::Textos(w), "Se va a proceder a actualizar la base de datos, pulse una tecla");
+            qdtest::Pulsa(w, "Aceptar");
+        });
+        modales.Espera([](QWidget* w) {
+            EXPECT_TRUE(qdtest::Textos(w).contains("código 3")) << qdtest::Textos(w).toStdString();
+            qdtest::Pulsa(w, "Aceptar");
+        });
+        TDMMain dm;
+        ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    }
+    EXPECT_EQ(Lee(marca).trimmed(), "si");
+    EXPECT_FALSE(QFile::exists(trabajo.path() + "/ACT.BAT"));
+}
+
+TEST_F(Arranque, RemoteServerMarkerSwitchesThePasswordOnly)
+{
+    BaseEn(programa.path() + "/quorumdesk.fdb");
+    Escribe(programa.path() + "/servidorremoto.CFG", "");
+    TDMMain dm;
+    ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque())); // the embedded engine checks no password
+    EXPECT_EQ(dm.DataBase.DBParams(), QStringList({"user_name=SYSDBA", "password=qx7v3mtb"}));
+}
+
+TEST_F(Arranque, AnEnvironmentParameterBinderFollowsTheFlags)
+{
+    BaseEn(programa.path() + "/quorumdesk.fdb");
+    TDMMain dm;
+    ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    Entorno.Comunidad = 12;
+    TFIBDataSet ds;
+    ds.SetDatabase(&dm.DataBase);
+    ds.SetTransaction(&dm.TGenerica);
+    ds.SetSelectSQL({"SELECT CAST(?Comunidad AS INTEGER) C, CAST(?ejercicio AS INTEGER) E FROM RDB$DATABASE"});
+    ds.ParamByName("ejercicio")->SetAsInteger(5);
+    dm.AsignarParametrosEntorno(ds, "10000", true);
+    EXPECT_EQ(ds.FieldByName("C")->AsInteger(), 12);
+    EXPECT_EQ(ds.FieldByName("E")->AsInteger(), 5); // flag 2 not set: left as it was
+    dm.AsignarParametrosEntorno(ds, "01", false);
+    EXPECT_FALSE(ds.Active());
+    ds.Open();
+    EXPECT_EQ(ds.FieldByName("E")->AsInteger(), 0);
+}
+
+TEST_F(Arranque, ALoneSeatEmptiesTheConnectedUsers)
+{
+    const QString base = BaseEn(programa.path() + "/quorumdesk.fdb");
+    {
+        TDMMain dm;
+        ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    }
+    EXPECT_EQ(Registrados(base), 0);
+}
+
+TEST_F(Arranque, ASecondSeatLeavesTheConnectedUsersAlone)
+{
+    QD_REQUIRE_SERVER();
+    if (qdtest::ServerPassword() != QLatin1String(TDMMain::kPassword)) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            FAIL() << "the test server's SYSDBA password must be the program's";
+        GTEST_SKIP() << "the test server's SYSDBA password is not the program's: test skipped";
+    }
+    const QString base = qdtest::ServerDatabase(kEsquema);
+    PonIni(base);
+    {
+        qdtest::Connection otroPuesto(base, qdtest::ServerUser(), qdtest::ServerPassword());
+        TDMMain dm;
+        ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+        EXPECT_EQ(Registrados(base, qdtest::ServerPassword()), 2);
+    }
+    TDMMain dm;
+    ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    EXPECT_EQ(Registrados(base, qdtest::ServerPassword()), 0);
+}
+
+} // namespace

@@ -1,0 +1,302 @@
+// The application shell: window list, login and connected users, version
+// check, the main window's commands and the about box.
+#include "Modales.h"
+#include "ProgramDatabase.h"
+#include "ServidorHttp.h"
+#include "TestDatabase.h"
+#include "ProgramaAbierto.h"
+#include "UDMMain.h"
+#include "UFAccesos.h"
+#include "UFAcercaDe.h"
+#include "UFMain.h"
+#include "UFormGest.h"
+#include "UPerfil.h"
+#include "UVersion.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+// Two screens for the window list.
+class TFPruebaUno : public QWidget {
+    Q_OBJECT
+};
+class TFPruebaDos : public QWidget {
+    Q_OBJECT
+};
+
+namespace {
+
+void Escribe(const QString& fichero, const QByteArray& contenido)
+{
+    QFile f(fichero);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(contenido);
+}
+
+// A program folder with the demo database opened by the main data module.
+class Shell : public qdtest::ProgramaAbierto {
+protected:
+    Shell() : ProgramaAbierto(true) {}
+};
+
+TEST_F(Shell, WindowListKeepsOneInstanceAndOneEntryAndHandsTheFocusOn)
+{
+    QMenu ventanas;
+    AsignaMenuVentanas(&ventanas);
+    QAction uno("Uno"), dos("Dos");
+    auto* a = AbreVentana<TFPruebaUno>(&uno);
+    EXPECT_EQ(a->objectName(), "FPruebaUno");
+    EXPECT_EQ(AbreVentana<TFPruebaUno>(&uno), a); // brought to the front, not opened again
+    EXPECT_EQ(VentanasAbiertas(), 1);
+    EXPECT_EQ(ventanas.actions().value(0)->text(), "Uno");
+    auto* b = AbreVentana<TFPruebaDos>(&dos);
+    EXPECT_EQ(VentanasAbiertas(), 2);
+    auto* sinEntrada = AbreVentana<TFPruebaUno>(nullptr); // already open: no second window either
+    EXPECT_EQ(sinEntrada, a);
+    b->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(VentanasAbiertas(), 1);
+    EXPECT_EQ(VentanaAbierta("TFPruebaDos"), nullptr);
+    int reabierta = 0;
+    QObject::connect(&uno, &QAction::triggered, [&] { ++reabierta; });
+    ventanas.actions().value(0)->trigger(); // the entry runs its command again
+    EXPECT_EQ(reabierta, 1);
+    CierraVentanas();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(VentanasAbiertas(), 0);
+    AsignaMenuVentanas(nullptr);
+}
+
+TEST_F(Shell, LoginRecordsTheUserRemembersTheCodeAndRefusesASecondLogin)
+{
+    qdtest::Modales modales;
+    {
+        TFAccesos accesos;
+        EXPECT_TRUE(accesos.EdCodigo->text().isEmpty()); // first login on this machine
+        modales.Espera([](QWidget* w) {
+            auto* d = static_cast<TFAccesos*>(w);
+            QTest::keyClicks(d->EdCodigo, "1");
+            EXPECT_EQ(d->EdNombre->text(), "ADMINISTRADOR");
+            QTest::keyClicks(d->EdClave, "Q  "); // compared without surrounding blanks
+            QTest::keyClick(d->EdClave, Qt::Key_Return);
+        });
+        accesos.exec();
+        EXPECT_TRUE(accesos.Aceptado());
+        EXPECT_EQ(accesos.Codigo(), 1);
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_REGISTRO WHERE CODIGO = 1").toInt(), 1);
+    QFile cfg(programa.path() + "/usuario.cfg");
+    ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
+    EXPECT_EQ(cfg.readAll().trimmed(), "1");
+
+    // The next login shows the code with the focus on the password; the user
+    // is connected already: the message, and the dialog stays open.
+    TFAccesos otra;
+    modales.Espera([&](QWidget* w) {
+        EXPECT_EQ(otra.EdCodigo->text(), "1");
+        EXPECT_EQ(QApplication::focusWidget(), otra.EdClave);
+        QTest::keyClicks(otra.EdClave, "Q");
+        QTest::keyClick(otra.EdClave, Qt::Key_Return);
+        EXPECT_TRUE(w->isVisible());
+    });
+    modales.Espera([](QWidget* w) {
+        EXPECT_TRUE(qdtest::Textos(w).startsWith("USUARIO CONECTADO\nDESDE:\n")) << qdtest::Textos(w).toStdString();
+        EXPECT_EQ(qdtest::Textos(w).size(), QString("USUARIO CONECTADO\nDESDE:\n").size() + 19); // dd/mm/yyyy HH:mm:ss
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    QTimer::singleShot(1500, &otra, [&] {
+        EXPECT_TRUE(otra.isVisible());
+        otra.reject();
+    });
+    otra.exec();
+    EXPECT_FALSE(otra.Aceptado());
+}
+
+TEST_F(Shell, LoginRefusalsTable)
+{
+    struct Caso {
+        const char* codigo;
+        const char* clave;
+        const char* mensaje;
+        bool cierra;
+    } casos[] = {
+        {"1", "q", "Nombre de usuario o clave no valida", true}, // letter case counts
+        {"99", "", "Nombre de usuario o clave no valida", true},  // no such user
+        {"1 OR 1=1", "Q", "El código de usuario debe ser un número entre 1 y 32767.", false},
+        {"abc'", "Q", "El código de usuario debe ser un número entre 1 y 32767.", false},
+    };
+    for (const Caso& c : casos) {
+        TFAccesos accesos;
+        qdtest::Modales modales;
+        modales.Espera([&](QWidget*) {
+            QTest::keyClicks(accesos.EdCodigo, c.codigo);
+            QTest::keyClicks(accesos.EdClave, c.clave);
+            QTest::keyClick(accesos.EdClave, Qt::Key_Return);
+        });
+        modales.Espera([&](QWidget* w) {
+            EXPECT_EQ(qdtest::Textos(w), c.mensaje) << c.codigo;
+            qdtest::Pulsa(w, "Aceptar");
+            if (!c.cierra)
+                QTimer::singleShot(50, &accesos, [&] {
+                    EXPECT_TRUE(accesos.isVisible()) << c.codigo;
+                    accesos.reject();
+                });
+        });
+        accesos.exec();
+        EXPECT_FALSE(accesos.Aceptado()) << c.codigo;
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_REGISTRO").toInt(), 0);
+}
+
+TEST_F(Shell, AutomaticLoginSucceedsWithTheBuiltInPasswordAndFailsWithAnother)
+{
+    {
+        TFAccesos accesos;
+        EXPECT_TRUE(accesos.Automatico());
+        EXPECT_EQ(accesos.Nombre(), "ADMINISTRADOR");
+    }
+    Sql("DELETE FROM SYS_REGISTRO");
+    Sql("UPDATE SYS_USUARIO SET CLAVE = 'otra' WHERE CODIGO = 1");
+    qdtest::Modales modales;
+    modales.Espera([](QWidget* w) {
+        EXPECT_EQ(qdtest::Textos(w), "Nombre de usuario o clave no valida");
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    TFAccesos accesos;
+    EXPECT_FALSE(accesos.Automatico());
+}
+
+TEST_F(Shell, MainWindowLogsInAutomaticallyAndRemovesItsRowAtExit)
+{
+    Escribe(programa.path() + "/usuario2.cfg", "");
+    Escribe(programa.path() + "/CFGACT.CFG", ""); // no version check here
+    Sql("INSERT INTO SYS_REGISTRO (CODIGO, FECHA_ENTRADA) VALUES (5, 'NOW')"); // another seat's
+    {
+        TFMain principal;
+        ASSERT_TRUE(principal.PasosInicio());
+        EXPECT_EQ(Entorno.Usuario, 1);
+        EXPECT_EQ(principal.LbUsuario->text(), "<b>USUARIO: ADMINISTRADOR</b>");
+        EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_REGISTRO").toInt(), 2);
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_REGISTRO").toInt(), 1);
+    {
+        TFMain sinLogin; // a run whose login did not happen removes nothing
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_REGISTRO").toInt(), 1);
+}
+
+TEST_F(Shell, StripToggleTwiceRestoresTheHeightAndUpdaterNeedsUserOne)
+{
+    // Shown, the window runs its start-up steps: the automatic login, no version check.
+    Escribe(programa.path() + "/usuario2.cfg", "");
+    Escribe(programa.path() + "/CFGACT.CFG", "");
+    TFMain principal;
+    principal.setGeometry(0, 0, 800, 600);
+    principal.show();
+    EXPECT_EQ(principal.PistaVer(), "Ver escritorio o fondo programa");
+    principal.VerEscritorio();
+    EXPECT_EQ(principal.height(), 115);
+    EXPECT_EQ(principal.PistaVer(), "Ver fondo programa");
+    principal.VerEscritorio();
+    EXPECT_EQ(principal.height(), 600);
+    EXPECT_EQ(principal.PistaVer(), "Ver escritorio");
+
+    qdtest::Modales modales;
+    Entorno.Usuario = 2;
+    modales.Espera([](QWidget* w) {
+        EXPECT_EQ(qdtest::Textos(w), "ACCESO DENEGADO.");
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    principal.Actualizacion();
+    Entorno.Usuario = 1;
+    modales.Espera([](QWidget* w) {
+        EXPECT_EQ(qdtest::Textos(w), "Opción no disponible");
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    principal.Actualizacion();
+}
+
+TEST_F(Shell, AboutBoxShowsVersionsDatabaseAndConnections)
+{
+    TFAcercaDe acerca;
+    auto texto = [&](const char* nombre) { return acerca.findChild<QLabel*>(nombre)->text(); };
+    EXPECT_EQ(texto("LbBaseDatos"), base);
+    EXPECT_EQ(texto("LbVersionBD"), "0.10");
+    EXPECT_FALSE(texto("LbMotor").isEmpty());
+    EXPECT_EQ(texto("LbConexiones"), "Conexiones activas: 1");
+    EXPECT_TRUE(texto("LbSistema").startsWith("Sistema Operativo: "));
+    EXPECT_TRUE(qdtest::Textos(&acerca).contains("Versión 0.10"));
+}
+
+TEST_F(Shell, VersionCheckAsksOnlyWhenTheServerPublishesANewerVersion)
+{
+    qdtest::ServidorHttp servidor;
+    TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Actualizacion", "Servidor", servidor.Base());
+    struct Caso {
+        QByteArray historia;
+        bool pregunta;
+    } casos[] = {
+        {"0.09 primera\n0.10 actual\n0.11 nueva\n", true},
+        {"0.11 nueva\n0.10 actual\n", false},   // only the last line counts
+        {"0.09 anterior\n", false},
+        {"", false},
+        {"<html>error</html>\n", false},         // not a version: ignored
+    };
+    for (const Caso& c : casos) {
+        servidor.rutas["/Descargas/historico7.txt"] = {"200 OK", {}, c.historia};
+        qdtest::Modales modales;
+        if (c.pregunta)
+            modales.Espera([](QWidget* w) {
+                EXPECT_EQ(w->windowTitle(), "CONFIRMACIÓN");
+                qdtest::Pulsa(w, "No");
+            });
+        QLabel aviso;
+        CompruebaVersion(&aviso);
+        EXPECT_FALSE(aviso.isVisible());
+        EXPECT_FALSE(QFile::exists(programa.path() + "/historico7.txt"));
+    }
+    const int peticiones = servidor.peticiones;
+    EXPECT_EQ(peticiones, 5);
+    EXPECT_EQ(servidor.ultimoAgente, "ZerurOvozudir");
+
+    // A workstation with another version than the database's is warned; the
+    // machine that holds the database file is not. "CFGACT.CFG" skips it all.
+    Sql("UPDATE SYS_VERSION SET VERSION = '0.09' WHERE CODIGO = 1");
+    servidor.rutas.clear();
+    {
+        qdtest::Modales modales;
+        modales.Espera([](QWidget* w) {
+            EXPECT_EQ(qdtest::Textos(w), "TERMINAL CON VERSION DE QUORUMDESK DISTINTA A SERVIDOR");
+            qdtest::Pulsa(w, "Aceptar");
+        });
+        CompruebaVersion(nullptr);
+    }
+    Escribe(programa.path() + "/quorumdesk.fdb", "");
+    {
+        qdtest::Modales ninguna;
+        CompruebaVersion(nullptr);
+    }
+    Escribe(programa.path() + "/cfgact.cfg", "");
+    CompruebaVersion(nullptr);
+    EXPECT_EQ(servidor.peticiones, peticiones + 2);
+}
+
+TEST_F(Shell, VersionCheckEndsSilentlyWithoutServer)
+{
+    TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Actualizacion", "Servidor", "http://127.0.0.1:9");
+    qdtest::Modales ninguna;
+    QLabel aviso;
+    CompruebaVersion(&aviso);
+    EXPECT_FALSE(aviso.isVisible());
+}
+
+} // namespace
+
+#include "test_shell.moc"
