@@ -74,6 +74,17 @@ private:
     QStringList vistos_;
 };
 
+// One answer for the next modal window, for code that opens just one: the
+// answerer goes once it has answered.
+inline void AlAbrirse(Modales::Respuesta respuesta)
+{
+    auto* modales = new Modales;
+    modales->Espera([modales, respuesta](QWidget* w) {
+        respuesta(w);
+        delete modales;
+    });
+}
+
 // Clicks the button of `w` whose text (without "&") is `texto`.
 inline void Pulsa(QWidget* w, const QString& texto)
 {

@@ -1,6 +1,6 @@
 #pragma once
 // Driving a screen as its user does: shown as the active window, keys to the
-// control that has the focus.
+// control that has the focus, any text typed character by character.
 #include <QApplication>
 #include <QTest>
 #include <QWidget>
@@ -22,10 +22,24 @@ inline void Teclea(Qt::Key tecla, Qt::KeyboardModifiers m = Qt::NoModifier)
     QTest::keyClick(foco ? foco : QApplication::activeWindow(), tecla, m);
 }
 
+// Types the text into `w` with real key events. Characters outside ASCII
+// (ñ, º, accented letters) go one by one as keys without a key code: Qt's
+// keyClicks cannot send them.
+inline void EscribeEn(QWidget* w, const QString& texto)
+{
+    for (const QChar c : texto) {
+        if (c.unicode() < 128)
+            QTest::keyClicks(w, QString(c));
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// Types the text into the focused control.
 inline void Escribe(const QString& texto)
 {
     ASSERT_NE(QApplication::focusWidget(), nullptr) << "typing with no field focused";
-    QTest::keyClicks(QApplication::focusWidget(), texto);
+    EscribeEn(QApplication::focusWidget(), texto);
 }
 
 } // namespace qdtest

@@ -3,6 +3,8 @@
 #include "UFAsk.h"
 #include "UFInput2.h"
 #include "UFStop.h"
+#include "Modales.h"
+#include "Teclado.h"
 #include "UDialogos.h"
 
 #include <QApplication>
@@ -20,30 +22,6 @@ namespace {
 
 QString U(const char* texto) { return QString::fromUtf8(texto); }
 
-// Runs `accion` on the modal window once it is up. A window still open 10
-// seconds later is closed, so a failed check cannot hang the test.
-void AlAbrirse(std::function<void(QWidget*)> accion)
-{
-    auto* reloj = new QTimer;
-    reloj->setInterval(10);
-    QObject::connect(reloj, &QTimer::timeout, [reloj, accion] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w || !w->isVisible())
-            return;
-        reloj->stop();
-        reloj->deleteLater();
-        QPointer<QWidget> guardia(w);
-        QTimer::singleShot(10000, [guardia] {
-            if (guardia && guardia->isVisible()) {
-                ADD_FAILURE() << "modal window left open";
-                static_cast<QDialog*>(guardia.data())->done(0);
-            }
-        });
-        accion(w);
-    });
-    reloj->start();
-}
-
 // Keys go where a person's keys would: to the widget with the focus.
 QWidget* Foco(QWidget* ventana)
 {
@@ -54,17 +32,6 @@ QWidget* Foco(QWidget* ventana)
 void TeclaEn(QWidget* ventana, Qt::Key tecla, Qt::KeyboardModifiers mod = Qt::NoModifier)
 {
     QTest::keyClick(Foco(ventana), tecla, mod);
-}
-
-// Non-ASCII characters one by one (keyClicks cannot send them).
-void EscribeTexto(QWidget* w, const QString& texto)
-{
-    for (const QChar c : texto) {
-        if (c.unicode() < 128)
-            QTest::keyClicks(w, QString(c));
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
 }
 
 bool SinCajaDeCierre(const QWidget* w)
@@ -107,7 +74,7 @@ TEST(Mensaje, EnterAnswersEscDoesNot)
 {
     bool abierta = false, siguioTrasEsc = false;
     QString titulo, texto;
-    AlAbrirse([&](QWidget* w) {
+    qdtest::AlAbrirse([&](QWidget* w) {
         abierta = true;
         titulo = w->windowTitle();
         texto = w->findChild<QLabel*>(U("Cadena"))->text();
@@ -125,7 +92,7 @@ TEST(Mensaje, EnterAnswersEscDoesNot)
 TEST(Mensaje, CentredOnTheScreen)
 {
     QPoint centro, pantalla;
-    AlAbrirse([&](QWidget* w) {
+    qdtest::AlAbrirse([&](QWidget* w) {
         centro = w->frameGeometry().center();
         pantalla = w->screen()->availableGeometry().center();
         QTest::mouseClick(w->findChild<QPushButton*>(U("BtAceptar")), Qt::LeftButton);
@@ -158,23 +125,23 @@ TEST(Pregunta, ReturnsTheNumberOfTheButtonPressed)
 {
     const QStringList tres{U("Reemplazar"), U("Añadir"), U("Abandonar")};
     for (int n = 1; n <= 3; ++n) {
-        AlAbrirse([n](QWidget* w) {
+        qdtest::AlAbrirse([n](QWidget* w) {
             QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("BtOp%1").arg(n)), Qt::LeftButton);
         });
         EXPECT_EQ(Pregunta(U("El formato ya existe"), tres), n);
     }
     // four answers
-    AlAbrirse([](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>(U("BtOp4")), Qt::LeftButton); });
+    qdtest::AlAbrirse([](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>(U("BtOp4")), Qt::LeftButton); });
     EXPECT_EQ(Pregunta(U("¿Qué hacemos?"), {U("Uno"), U("Dos"), U("Tres"), U("Cuatro")}), 4);
 }
 
 TEST(Pregunta, KeysAnswerWithTheFocusedButton)
 {
     const QStringList tres{U("Reemplazar"), U("Añadir"), U("Abandonar")};
-    AlAbrirse([](QWidget* w) { TeclaEn(w, Qt::Key_Return); });
+    qdtest::AlAbrirse([](QWidget* w) { TeclaEn(w, Qt::Key_Return); });
     EXPECT_EQ(Pregunta(U("El formato ya existe"), tres), 1);
 
-    AlAbrirse([](QWidget* w) {
+    qdtest::AlAbrirse([](QWidget* w) {
         TeclaEn(w, Qt::Key_Tab);
         TeclaEn(w, Qt::Key_Tab);
         TeclaEn(w, Qt::Key_Space);
@@ -185,9 +152,9 @@ TEST(Pregunta, KeysAnswerWithTheFocusedButton)
 TEST(Pregunta, ClosingWithoutAnAnswerGivesZero)
 {
     const QStringList tres{U("Reemplazar"), U("Añadir"), U("Abandonar")};
-    AlAbrirse([](QWidget* w) { w->close(); });
+    qdtest::AlAbrirse([](QWidget* w) { w->close(); });
     EXPECT_EQ(Pregunta(U("El formato ya existe"), tres), 0);
-    AlAbrirse([](QWidget* w) { TeclaEn(w, Qt::Key_Escape); });
+    qdtest::AlAbrirse([](QWidget* w) { TeclaEn(w, Qt::Key_Escape); });
     EXPECT_EQ(Pregunta(U("El formato ya existe"), tres), 0);
 }
 
@@ -199,7 +166,7 @@ TEST(TFInput2, PointIsEnteredAsComma)
     EXPECT_EQ(ventana.EdInput->text(), U("3,5"));
     QTest::keyClick(ventana.EdInput, Qt::Key_Period, Qt::KeypadModifier);
     EXPECT_EQ(ventana.EdInput->text(), U("3,5,"));
-    EscribeTexto(ventana.EdInput, U(" año ñ"));
+    qdtest::EscribeEn(ventana.EdInput, U(" año ñ"));
     EXPECT_EQ(ventana.EdInput->text(), U("3,5, año ñ"));
     EXPECT_EQ(ventana.BtAceptar->text(), U("&Aceptar"));
     EXPECT_EQ(ventana.BtCancelar->text(), U("&Cancelar"));
@@ -209,7 +176,7 @@ TEST(TFInput2, PointIsEnteredAsComma)
 TEST(PideDato, AceptarReturnsTheTypedText)
 {
     QString titulo, etiqueta, inicial;
-    AlAbrirse([&](QWidget* w) {
+    qdtest::AlAbrirse([&](QWidget* w) {
         titulo = w->windowTitle();
         etiqueta = w->findChild<QLabel*>(U("LbDato"))->text();
         auto* campo = w->findChild<QLineEdit*>(U("EdInput"));
@@ -223,7 +190,7 @@ TEST(PideDato, AceptarReturnsTheTypedText)
     EXPECT_EQ(etiqueta, U("Copiar este formato al código"));
     EXPECT_EQ(inicial, U("13"));
 
-    AlAbrirse([](QWidget* w) {
+    qdtest::AlAbrirse([](QWidget* w) {
         auto* campo = w->findChild<QLineEdit*>(U("EdInput"));
         QTest::keyClick(campo, Qt::Key_End);
         QTest::keyClicks(campo, U(".25"));
@@ -234,28 +201,28 @@ TEST(PideDato, AceptarReturnsTheTypedText)
 
 TEST(PideDato, CancelarGivesAnEmptyTextEvenAfterTyping)
 {
-    AlAbrirse([](QWidget* w) {
+    qdtest::AlAbrirse([](QWidget* w) {
         QTest::keyClicks(w->findChild<QLineEdit*>(U("EdInput")), U("99"));
         QTest::mouseClick(w->findChild<QPushButton*>(U("BtCancelar")), Qt::LeftButton);
     });
     EXPECT_EQ(PideDato(U("Formatos"), U("Copiar este formato al código"), U("13")), U(""));
 
-    AlAbrirse([](QWidget* w) {
+    qdtest::AlAbrirse([](QWidget* w) {
         QTest::keyClicks(w->findChild<QLineEdit*>(U("EdInput")), U("99"));
         TeclaEn(w, Qt::Key_Escape);
     });
     EXPECT_EQ(PideDato(U("Formatos"), U("Copiar este formato al código"), U("13")), U(""));
 
-    AlAbrirse([](QWidget* w) { TeclaEn(w, Qt::Key_C, Qt::AltModifier); });
+    qdtest::AlAbrirse([](QWidget* w) { TeclaEn(w, Qt::Key_C, Qt::AltModifier); });
     EXPECT_EQ(PideDato(U("Formatos"), U("Copiar este formato al código"), U("13")), U(""));
 }
 
 TEST(PideDato, TheCloseBoxKeepsTheText)
 {
-    AlAbrirse([](QWidget* w) {
+    qdtest::AlAbrirse([](QWidget* w) {
         auto* campo = w->findChild<QLineEdit*>(U("EdInput"));
         QTest::keyClick(campo, Qt::Key_End);
-        EscribeTexto(campo, U("ñ"));
+        qdtest::EscribeEn(campo, U("ñ"));
         w->close();
     });
     EXPECT_EQ(PideDato(U("Formatos"), U("Código"), U("1")), U("1ñ"));

@@ -1,6 +1,8 @@
 // Text, date, bank-account, file, version and system helpers of the common
 // utilities.
 #include "Platform.h"
+#include "Ficheros.h"
+#include "Modales.h"
 #include "UDialogos.h"
 #include "USistema.h"
 
@@ -278,35 +280,11 @@ TEST(DigitosControlCuenta, NonDigitsOrOverlongPartsAreConversionErrors)
             << c.entidad << " " << c.oficina << " " << c.cuenta;
 }
 
-// Runs `accion` once a modal window is up, closing any left open later so a
-// failing check cannot hang the test.
-template <class F>
-void AlAbrirse(F accion)
-{
-    auto* reloj = new QTimer;
-    reloj->setInterval(10);
-    QObject::connect(reloj, &QTimer::timeout, [reloj, accion] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            reloj->stop();
-            reloj->deleteLater();
-            accion(w);
-        }
-    });
-    reloj->start();
-}
-
-void Escribe(const QString& ruta, const QByteArray& datos)
-{
-    QFile f(ruta);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(datos);
-}
-
 TEST(FechaFichero, StampChangesWhenTheFileIsSaved)
 {
     QTemporaryDir dir;
     const QString ruta = dir.filePath(U("tmp.rtf"));
-    Escribe(ruta, "{\\rtf1 uno}");
+    qdtest::EscribeFichero(ruta, "{\\rtf1 uno}");
     const QDateTime antes = QDateTime(QDate(2012, 3, 5), QTime(10, 0));
     {
         QFile f(ruta);
@@ -316,7 +294,7 @@ TEST(FechaFichero, StampChangesWhenTheFileIsSaved)
     const qint64 sello = FechaFichero(ruta);
     EXPECT_EQ(sello, antes.toMSecsSinceEpoch());
     EXPECT_EQ(FechaFichero(ruta), sello);
-    Escribe(ruta, "{\\rtf1 dos}");
+    qdtest::EscribeFichero(ruta, "{\\rtf1 dos}");
     EXPECT_GT(FechaFichero(ruta), sello);
 }
 
@@ -325,7 +303,7 @@ TEST(FechaFichero, UnreadableFileShowsAPlainMessageAndGivesMinusOne)
     QTemporaryDir dir;
     QString texto, titulo;
     bool conIcono = true;
-    AlAbrirse([&](QWidget* w) {
+    qdtest::AlAbrirse([&](QWidget* w) {
         auto* caja = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(caja, nullptr);
         texto = caja->text();
@@ -343,7 +321,7 @@ TEST(BorraFicheros, DeletesOnlyOrdinaryMatchingFiles)
 {
     QTemporaryDir dir;
     for (const char* nombre : {"a.out", "B.OUT", "c.out.txt", "d.txt", ".oculto.out"})
-        Escribe(dir.filePath(U(nombre)), "x");
+        qdtest::EscribeFichero(dir.filePath(U(nombre)), "x");
     ASSERT_TRUE(QDir(dir.path()).mkdir(U("carpeta.out")));
     ASSERT_EQ(::mkfifo(dir.filePath(U("tuberia.out")).toLocal8Bit().constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(dir.filePath(U("no-hay")), dir.filePath(U("roto.out"))));

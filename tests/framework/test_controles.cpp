@@ -5,6 +5,7 @@
 #include "ControlesSchema.h"
 #include "DbComboBoxValue.h"
 #include "FIBTableDataSet.h"
+#include "Teclado.h"
 #include "TestDatabase.h"
 #include "UDBDateTimePicker.h"
 #include "UFormatos.h"
@@ -75,14 +76,6 @@ protected:
     }
 
     void Fila(int codigo) { ASSERT_TRUE(convoca.Locate("CODIGO", {codigo})); }
-
-    // Types text with real key events, one character at a time (accented
-    // letters cannot go through keyClicks).
-    static void Teclea(QWidget* w, const QString& texto)
-    {
-        for (QChar ch : texto)
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
 
     qdtest::Connection c;
     TFIBTableSet convoca;
@@ -273,7 +266,7 @@ TEST_F(ControlesTest, EditShowsTheDisplayTextAndTakesNumbersWithTheDecimalComma)
     // Text with accents, and the label that follows the field.
     eDes->setFocus();
     eDes->end(false);
-    Teclea(eDes, " año ñú");
+    qdtest::EscribeEn(eDes, " año ñú");
     convoca.Post(); // the post collects what the focused field holds
     EXPECT_EQ(Guardado("DES", 1), "Junta ordinaria año ñú");
     EXPECT_EQ(Guardado("IMPORTE", 1), "997,75");

@@ -4,6 +4,7 @@
 // and unbound fields (Enter, letters, leaving the field), the fallback after a
 // statement the server rejects, and typed quotation marks kept as data.
 #include "FIBTableDataSet.h"
+#include "Teclado.h"
 #include "TestDatabase.h"
 #include "UFIBDBEditDlg.h"
 #include "UFIBDBEditfind.h"
@@ -155,14 +156,6 @@ bool Espera(const std::function<bool()>& condicion, int ms = 5000)
     while (!condicion() && reloj.elapsed() < ms)
         QTest::qWait(20);
     return condicion();
-}
-
-// Types text with real key events, one character at a time (accented letters
-// cannot go through keyClicks).
-void Teclea(QWidget* w, const QString& texto)
-{
-    for (QChar ch : texto)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
 class LookupTest : public ::testing::Test {
@@ -580,7 +573,7 @@ TEST_F(LookupTest, LetterInTheLanguageFieldSearchesNamesAndChoosingEditsTheRecor
         EXPECT_EQ(Nombres(d), QStringList{"Árabe"});
         d.accept();
     });
-    Teclea(eIdioma, "á");
+    qdtest::EscribeEn(eIdioma, "á");
     EXPECT_EQ(propietarios.FieldByName("IDIOMA")->AsInteger(), 13);
 }
 

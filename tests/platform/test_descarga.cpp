@@ -1,10 +1,11 @@
 // HTTP download against a small server on 127.0.0.1 run by the test itself:
 // the download keeps the event loop turning, so the server in this same
 // thread answers while the file is fetched.
+#include "Ficheros.h"
+#include "ServidorHttp.h"
 #include "UDescarga.h"
 
 #include <QFile>
-#include "ServidorHttp.h"
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -24,19 +25,6 @@ protected:
         destino = dir.filePath(U("historico7.txt"));
     }
 
-    QByteArray Lee(const QString& ruta)
-    {
-        QFile f(ruta);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<sin fichero>");
-    }
-
-    void Escribe(const QString& ruta, const QByteArray& datos)
-    {
-        QFile f(ruta);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(datos);
-    }
-
     QTemporaryDir dir;
     QString destino;
     qdtest::ServidorHttp servidor;
@@ -52,13 +40,13 @@ TEST_F(Descarga, WritesTheWholeBodyInBlocks)
     servidor.rutas["/Descargas/historico7.txt"] = {"200 OK", {}, cuerpo};
     ASSERT_TRUE(conexion.Abierta());
     EXPECT_TRUE(DescargaFichero(servidor.Url("/Descargas/historico7.txt"), destino, 30, conexion));
-    EXPECT_EQ(Lee(destino), cuerpo);
+    EXPECT_EQ(qdtest::LeeFichero(destino), cuerpo);
     EXPECT_EQ(servidor.ultimoAgente, QByteArray("ZerurOvozudir"));
 
     // again on the same connection, overwriting the file with a shorter one
     servidor.rutas["/Descargas/historico7.txt"] = {"200 OK", {}, "2.04 ...\r\n2.05 versión\r\n"};
     EXPECT_TRUE(DescargaFichero(servidor.Url("/Descargas/historico7.txt"), destino, 30, conexion));
-    EXPECT_EQ(Lee(destino), QByteArray("2.04 ...\r\n2.05 versión\r\n"));
+    EXPECT_EQ(qdtest::LeeFichero(destino), QByteArray("2.04 ...\r\n2.05 versión\r\n"));
 }
 
 TEST_F(Descarga, EmptyBodyGivesAnEmptyFile)
@@ -66,7 +54,7 @@ TEST_F(Descarga, EmptyBodyGivesAnEmptyFile)
     servidor.rutas["/vacio"] = {"200 OK", {}, {}};
     EXPECT_TRUE(DescargaFichero(servidor.Url("/vacio"), destino, 30, conexion));
     EXPECT_TRUE(QFile::exists(destino));
-    EXPECT_EQ(Lee(destino), QByteArray());
+    EXPECT_EQ(qdtest::LeeFichero(destino), QByteArray());
 }
 
 TEST_F(Descarga, FollowsRedirections)
@@ -74,19 +62,19 @@ TEST_F(Descarga, FollowsRedirections)
     servidor.rutas["/viejo"] = {"301 Moved Permanently", "Location: /Descargas/historico7.txt\r\n", {}};
     servidor.rutas["/Descargas/historico7.txt"] = {"200 OK", {}, "2.06\r\n"};
     EXPECT_TRUE(DescargaFichero(servidor.Url("/viejo"), destino, 4096, conexion));
-    EXPECT_EQ(Lee(destino), QByteArray("2.06\r\n"));
+    EXPECT_EQ(qdtest::LeeFichero(destino), QByteArray("2.06\r\n"));
 }
 
 TEST_F(Descarga, AnErrorPageIsNotAFileAndLeavesTheOldOneAlone)
 {
-    Escribe(destino, "anterior");
+    qdtest::EscribeFichero(destino, "anterior");
     EXPECT_FALSE(DescargaFichero(servidor.Url("/Descargas/historico7.txt"), destino, 30, conexion));
     EXPECT_EQ(servidor.peticiones, 1);
-    EXPECT_EQ(Lee(destino), QByteArray("anterior"));
+    EXPECT_EQ(qdtest::LeeFichero(destino), QByteArray("anterior"));
 
     servidor.rutas["/roto"] = {"500 Internal Server Error", {}, "fallo"};
     EXPECT_FALSE(DescargaFichero(servidor.Url("/roto"), destino, 30, conexion));
-    EXPECT_EQ(Lee(destino), QByteArray("anterior"));
+    EXPECT_EQ(qdtest::LeeFichero(destino), QByteArray("anterior"));
 
     // nothing is created where there was no file
     const QString nuevo = dir.filePath(U("nuevo.txt"));
@@ -113,7 +101,7 @@ TEST_F(Descarga, UnusableUrlsAndFilesGiveFalse)
     EXPECT_FALSE(DescargaFichero(servidor.Url("/a"), dir.filePath(U("no/hay/carpeta.txt")), 30, conexion));
     EXPECT_EQ(servidor.peticiones, 0);
     // only http and https
-    Escribe(dir.filePath(U("local.txt")), "secreto");
+    qdtest::EscribeFichero(dir.filePath(U("local.txt")), "secreto");
     EXPECT_FALSE(DescargaFichero(QStringLiteral("file://") + dir.filePath(U("local.txt")), destino, 30, conexion));
     EXPECT_FALSE(DescargaFichero(U("esto no es una url"), destino, 30, conexion));
     EXPECT_FALSE(QFile::exists(destino));

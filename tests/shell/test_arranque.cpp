@@ -1,5 +1,6 @@
 // Start-up: the INI file, the update script, the marker files, the open loop
 // with the path dialog, the environment and the clean-up of connected users.
+#include "Ficheros.h"
 #include "Modales.h"
 #include "TestDatabase.h"
 #include "UDMMain.h"
@@ -19,19 +20,6 @@ CREATE TABLE SYS_REGISTRO (CODIGO SMALLINT, FECHA_ENTRADA DATE, FECHA_SALIDA DAT
 INSERT INTO SYS_REGISTRO VALUES (3, '2026-01-01 10:00', NULL);
 INSERT INTO SYS_REGISTRO VALUES (4, '2026-01-01 11:00', NULL);
 )SQL");
-
-void Escribe(const QString& fichero, const QByteArray& contenido)
-{
-    QFile f(fichero);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(contenido);
-}
-
-QByteArray Lee(const QString& fichero)
-{
-    QFile f(fichero);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 int Registrados(const QString& camino, const QString& password = QStringLiteral("masterkey"))
 {
@@ -56,11 +44,11 @@ protected:
         Entorno = TREntorno{};
     }
     ~Arranque() override { QDir::setCurrent(anterior); }
-    QString Ini() const { return QString::fromUtf8(Lee(FicheroPerfil("quorumdesk.ini"))); }
+    QString Ini() const { return QString::fromUtf8(qdtest::LeeFichero(FicheroPerfil("quorumdesk.ini"))); }
     void PonIni(const QString& camino)
     {
         QDir().mkpath(config.path() + "/cfg");
-        Escribe(config.path() + "/cfg/QuorumDesk.INI", ("[datos]\nBaseDeDatos=" + camino + "\n").toUtf8());
+        qdtest::EscribeFichero(config.path() + "/cfg/QuorumDesk.INI", ("[datos]\nBaseDeDatos=" + camino + "\n").toUtf8());
     }
     QString BaseEn(const QString& camino)
     {
@@ -74,9 +62,9 @@ protected:
 TEST_F(Arranque, FirstStartWritesTheIniWithTheDefaultPathAndOpensIt)
 {
     const QString base = BaseEn(programa.path() + "/quorumdesk.fdb");
-    Escribe(programa.path() + "/viejo.out", "x");
-    Escribe(programa.path() + "/OTRO.OUT", "x");
-    Escribe(programa.path() + "/guarda.txt", "x");
+    qdtest::EscribeFichero(programa.path() + "/viejo.out", "x");
+    qdtest::EscribeFichero(programa.path() + "/OTRO.OUT", "x");
+    qdtest::EscribeFichero(programa.path() + "/guarda.txt", "x");
     Entorno.Comunidad = 7;
     TDMMain dm;
     ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
@@ -141,10 +129,10 @@ TEST_F(Arranque, BadInputLeadsToThePathDialog)
         {"not a database", "[datos]\nBaseDeDatos=@NOBASE@\n"},
     };
     const QString noBase = trabajo.path() + "/nobase.fdb";
-    Escribe(noBase, QByteArray(30000, 'z'));
+    qdtest::EscribeFichero(noBase, QByteArray(30000, 'z'));
     for (const Caso& c : casos) {
         QDir().mkpath(config.path() + "/cfg");
-        Escribe(config.path() + "/cfg/quorumdesk.ini", QByteArray(c.ini).replace("@NOBASE@", noBase.toUtf8()));
+        qdtest::EscribeFichero(config.path() + "/cfg/quorumdesk.ini", QByteArray(c.ini).replace("@NOBASE@", noBase.toUtf8()));
         qdtest::Modales modales;
         modales.Espera([&](QWidget* w) {
             EXPECT_TRUE(qdtest::Textos(w).startsWith("Imposible abrir base de datos")) << c.que;
@@ -161,7 +149,7 @@ TEST_F(Arranque, UpdateScriptRunsOnlyBesideTheDatabaseFileAndIsDeleted)
     BaseEn(programa.path() + "/quorumdesk.fdb");
     const QString marca = trabajo.path() + "/corrio";
     // Without "QUORUMDESK.FDB" in the working folder: no message, not run, deleted.
-    Escribe(trabajo.path() + "/act.bat", ("echo si > " + marca + "\n").toUtf8());
+    qdtest::EscribeFichero(trabajo.path() + "/act.bat", ("echo si > " + marca + "\n").toUtf8());
     {
         qdtest::Modales modales;
         TDMMain dm;
@@ -171,8 +159,8 @@ TEST_F(Arranque, UpdateScriptRunsOnlyBesideTheDatabaseFileAndIsDeleted)
     EXPECT_FALSE(QFile::exists(trabajo.path() + "/act.bat"));
 
     // Beside it: announced, run to its end, deleted; a failing script is reported.
-    Escribe(trabajo.path() + "/QuorumDesk.fdb", "x");
-    Escribe(trabajo.path() + "/ACT.BAT", ("sleep 1; echo si > " + marca + "; exit 3\n").toUtf8());
+    qdtest::EscribeFichero(trabajo.path() + "/QuorumDesk.fdb", "x");
+    qdtest::EscribeFichero(trabajo.path() + "/ACT.BAT", ("sleep 1; echo si > " + marca + "; exit 3\n").toUtf8());
     {
         qdtest::Modales modales;
         modales.Espera([](QWidget* w) {
@@ -186,14 +174,14 @@ TEST_F(Arranque, UpdateScriptRunsOnlyBesideTheDatabaseFileAndIsDeleted)
         TDMMain dm;
         ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
     }
-    EXPECT_EQ(Lee(marca).trimmed(), "si");
+    EXPECT_EQ(qdtest::LeeFichero(marca).trimmed(), "si");
     EXPECT_FALSE(QFile::exists(trabajo.path() + "/ACT.BAT"));
 }
 
 TEST_F(Arranque, RemoteServerMarkerSwitchesThePasswordOnly)
 {
     BaseEn(programa.path() + "/quorumdesk.fdb");
-    Escribe(programa.path() + "/servidorremoto.CFG", "");
+    qdtest::EscribeFichero(programa.path() + "/servidorremoto.CFG", "");
     TDMMain dm;
     ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque())); // the embedded engine checks no password
     EXPECT_EQ(dm.DataBase.DBParams(), QStringList({"user_name=SYSDBA", "password=qx7v3mtb"}));

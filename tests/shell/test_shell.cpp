@@ -1,5 +1,6 @@
 // The application shell: window list, login and connected users, version
 // check, the main window's commands and the about box.
+#include "Ficheros.h"
 #include "Modales.h"
 #include "ProgramDatabase.h"
 #include "ServidorHttp.h"
@@ -32,13 +33,6 @@ class TFPruebaDos : public QWidget {
 };
 
 namespace {
-
-void Escribe(const QString& fichero, const QByteArray& contenido)
-{
-    QFile f(fichero);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(contenido);
-}
 
 // A program folder with the demo database opened by the main data module.
 class Shell : public qdtest::ProgramaAbierto {
@@ -175,8 +169,8 @@ TEST_F(Shell, AutomaticLoginSucceedsWithTheBuiltInPasswordAndFailsWithAnother)
 
 TEST_F(Shell, MainWindowLogsInAutomaticallyAndRemovesItsRowAtExit)
 {
-    Escribe(programa.path() + "/usuario2.cfg", "");
-    Escribe(programa.path() + "/CFGACT.CFG", ""); // no version check here
+    qdtest::EscribeFichero(programa.path() + "/usuario2.cfg", "");
+    qdtest::EscribeFichero(programa.path() + "/CFGACT.CFG", ""); // no version check here
     Sql("INSERT INTO SYS_REGISTRO (CODIGO, FECHA_ENTRADA) VALUES (5, 'NOW')"); // another seat's
     {
         TFMain principal;
@@ -195,8 +189,8 @@ TEST_F(Shell, MainWindowLogsInAutomaticallyAndRemovesItsRowAtExit)
 TEST_F(Shell, StripToggleTwiceRestoresTheHeightAndUpdaterNeedsUserOne)
 {
     // Shown, the window runs its start-up steps: the automatic login, no version check.
-    Escribe(programa.path() + "/usuario2.cfg", "");
-    Escribe(programa.path() + "/CFGACT.CFG", "");
+    qdtest::EscribeFichero(programa.path() + "/usuario2.cfg", "");
+    qdtest::EscribeFichero(programa.path() + "/CFGACT.CFG", "");
     TFMain principal;
     principal.setGeometry(0, 0, 800, 600);
     principal.show();
@@ -278,12 +272,12 @@ TEST_F(Shell, VersionCheckAsksOnlyWhenTheServerPublishesANewerVersion)
         });
         CompruebaVersion(nullptr);
     }
-    Escribe(programa.path() + "/quorumdesk.fdb", "");
+    qdtest::EscribeFichero(programa.path() + "/quorumdesk.fdb", "");
     {
         qdtest::Modales ninguna;
         CompruebaVersion(nullptr);
     }
-    Escribe(programa.path() + "/cfgact.cfg", "");
+    qdtest::EscribeFichero(programa.path() + "/cfgact.cfg", "");
     CompruebaVersion(nullptr);
     EXPECT_EQ(servidor.peticiones, peticiones + 2);
 }
