@@ -16,6 +16,9 @@ function(qd_add_test name)
   endforeach()
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${principal})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
+  # The test code itself is compiled without optimising: most of the test
+  # build's time goes to test code, whose speed matters little.
+  target_compile_options(${name} PRIVATE -O0)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QD_SOURCE_DIR=${PROJECT_SOURCE_DIR};QD_BINARY_DIR=${PROJECT_BINARY_DIR}"
