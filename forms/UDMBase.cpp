@@ -2,6 +2,8 @@
 #include "FIBQuery.h"
 #include "UDMMain.h"
 
+#include <memory>
+
 TDMBase::TDMBase()
 {
     FIBTransaction.LoadDefinition(&DMMain->DataBase);
@@ -58,11 +60,16 @@ void AsignaCodigoAutomatico(TFIBTableSet& ds, const QString& campo, const QStrin
         // The edit text is empty so that a typed code replaces nothing.
         texto = nuevo ? (mostrar ? QStringLiteral("Alta") : QString()) : f.AsString();
     };
+    // Whether the code of the record being saved was given here: when the
+    // save fails (another seat took that code in the meantime), the code goes
+    // back to 0 so that the next save reads the highest code again.
+    auto dado = std::make_shared<bool>(false);
     auto antes = ds.BeforePost;
-    ds.BeforePost = [antes, campo, tabla](TFIBDataSet& d) {
+    ds.BeforePost = [antes, campo, tabla, dado](TFIBDataSet& d) {
         if (antes)
             antes(d);
         TField* f = d.FieldByName(campo);
+        *dado = false;
         if (!f->IsNull() && f->AsInteger() != 0)
             return;
         TFIBQuery q;
@@ -72,5 +79,14 @@ void AsignaCodigoAutomatico(TFIBTableSet& ds, const QString& campo, const QStrin
         q.ExecQuery();
         TFIBColumn* maximo = q.Fields(0);
         f->SetAsInteger(maximo->IsNull() ? 1 : maximo->AsInteger() + 1);
+        *dado = true;
+    };
+    auto error = ds.OnPostError;
+    ds.OnPostError = [error, campo, dado](TFIBDataSet& d, const EFIBError& e, TDataAction& accion) {
+        if (*dado && d.State() == TDataSetState::dsInsert)
+            d.FieldByName(campo)->SetAsInteger(0);
+        *dado = false;
+        if (error)
+            error(d, e, accion);
     };
 }

@@ -38,6 +38,19 @@ const QStringList kEmpty;
 
 bool Blank(const QStringList& sql) { return sql.join(QString()).trimmed().isEmpty(); }
 
+// Whether a statement is a plain INSERT/UPDATE/DELETE (not a procedure call),
+// whose count of rows affected tells whether it found its row.
+bool Starts(const QStringList& sql, const char* word)
+{
+    return sql.join(QLatin1Char(' ')).trimmed().startsWith(QLatin1String(word), Qt::CaseInsensitive);
+}
+
+const char kFilaDesaparecida[] =
+    "El registro ya no existe: otro usuario lo ha borrado o ha cambiado su código. No se ha grabado nada y "
+    "la lista ya no lo muestra.";
+const char kNoReleido[] =
+    "El registro se ha grabado, pero no se ha podido volver a leer. Vuelva a abrir la lista para verlo como está.";
+
 std::unique_ptr<TFIBQuery> MakeQuery(bool dataset)
 {
     auto q = std::make_unique<TFIBQuery>();
@@ -49,14 +62,30 @@ std::unique_ptr<TFIBQuery> MakeQuery(bool dataset)
 }
 } // namespace
 
+QStringList RefreshKeys(const QStringList& refresh)
+{
+    QStringList names;
+    TFIBQuery::ParseParams(refresh.join(QLatin1Char('\n')), &names);
+    QStringList keys;
+    for (QString n : std::as_const(names)) {
+        if (n.startsWith(QLatin1String("old_"), Qt::CaseInsensitive) ||
+            n.startsWith(QLatin1String("new_"), Qt::CaseInsensitive))
+            n = n.mid(4);
+        if (!n.isEmpty() && !keys.contains(n, Qt::CaseInsensitive))
+            keys << n;
+    }
+    return keys;
+}
+
 TFIBDataSet::TFIBDataSet()
     : qSelect_(MakeQuery(false)), qInsert_(MakeQuery(true)), qUpdate_(MakeQuery(true)), qDelete_(MakeQuery(true)),
-      qRefresh_(MakeQuery(true))
+      qRefresh_(MakeQuery(true)), qInsertReturning_(MakeQuery(true))
 {
     TFIBQuery::BindOptions writing;
     writing.datasetNulls = true;
     writing.cutText = true;
     qInsert_->SetBindOptions(writing);
+    qInsertReturning_->SetBindOptions(writing);
     qUpdate_->SetBindOptions(writing);
     // The select's parameters come from code or from the master: NULL stays NULL.
     qSelect_->SetBindOptions(TFIBQuery::BindOptions{});
@@ -82,7 +111,8 @@ void TFIBDataSet::SetDatabase(TFIBDatabase* db)
 {
     CheckClosed();
     database_ = db;
-    for (TFIBQuery* q : {qSelect_.get(), qInsert_.get(), qUpdate_.get(), qDelete_.get(), qRefresh_.get()})
+    for (TFIBQuery* q : {qSelect_.get(), qInsert_.get(), qUpdate_.get(), qDelete_.get(), qRefresh_.get(),
+                         qInsertReturning_.get()})
         q->SetDatabase(db);
 }
 
@@ -96,7 +126,8 @@ void TFIBDataSet::SetTransaction(TFIBTransaction* tr)
     transaction_ = tr;
     if (transaction_)
         transaction_->Register(this);
-    for (TFIBQuery* q : {qSelect_.get(), qInsert_.get(), qUpdate_.get(), qDelete_.get(), qRefresh_.get()})
+    for (TFIBQuery* q : {qSelect_.get(), qInsert_.get(), qUpdate_.get(), qDelete_.get(), qRefresh_.get(),
+                         qInsertReturning_.get()})
         q->SetTransaction(tr);
 }
 
@@ -797,27 +828,83 @@ void TFIBDataSet::ExecWithRecord(TFIBQuery& q, const Record& current, const Reco
     q.ExecQuery();
 }
 
+Record TFIBDataSet::Merge(const Record& base, const Record& other, const std::vector<ColumnInfo>& otherCols) const
+{
+    // Every column the other record gives by name (and type) replaces the base's.
+    std::vector<Record::CellIn> cells(cols_.size());
+    for (std::size_t i = 0; i < cols_.size(); ++i) {
+        cells[i] = base.Take(static_cast<int>(i));
+        for (std::size_t k = 0; k < otherCols.size(); ++k) {
+            if (otherCols[k].name.compare(cols_[i].name, Qt::CaseInsensitive) == 0 && otherCols[k].type == cols_[i].type) {
+                cells[i] = other.Take(static_cast<int>(k));
+                break;
+            }
+        }
+    }
+    return Record::Build(cells);
+}
+
+std::optional<Record> TFIBDataSet::ReadRow(const Record& base)
+{
+    ExecWithRecord(*qRefresh_, base, base);
+    if (!qRefresh_->FetchRow())
+        return std::nullopt;
+    const Record fresh = Record::FromOutput(qRefresh_->Output(), qRefresh_->Columns());
+    Record merged = Merge(base, fresh, qRefresh_->Columns());
+    qRefresh_->Close();
+    return merged;
+}
+
 bool TFIBDataSet::ReadBack(int row, const Record& current, const Record& old)
 {
     ExecWithRecord(*qRefresh_, current, old);
     if (!qRefresh_->FetchRow())
         return false;
-    // Take every column the refresh statement gives by name.
     const Record fresh = Record::FromOutput(qRefresh_->Output(), qRefresh_->Columns());
-    const auto& rcols = qRefresh_->Columns();
-    std::vector<Record::CellIn> cells(cols_.size());
-    for (std::size_t i = 0; i < cols_.size(); ++i) {
-        cells[i] = current.Take(static_cast<int>(i));
-        for (std::size_t k = 0; k < rcols.size(); ++k) {
-            if (rcols[k].name.compare(cols_[i].name, Qt::CaseInsensitive) == 0 && rcols[k].type == cols_[i].type) {
-                cells[i] = fresh.Take(static_cast<int>(k));
-                break;
-            }
-        }
-    }
+    rows_[static_cast<std::size_t>(row)] = Merge(current, fresh, qRefresh_->Columns());
     qRefresh_->Close();
-    rows_[static_cast<std::size_t>(row)] = Record::Build(cells);
     return true;
+}
+
+TFIBQuery& TFIBDataSet::InsertQuery()
+{
+    // A row whose key the database gives (a trigger numbers it) is read back
+    // by the key the database returns, not by the one it was posted with.
+    const QStringList keys = Blank(RefreshSQL()) ? QStringList() : RefreshKeys(RefreshSQL());
+    if (keys.isEmpty() || !Starts(InsertSQL(), "INSERT") ||
+        InsertSQL().join(QLatin1Char(' ')).contains(QLatin1String("RETURNING"), Qt::CaseInsensitive))
+        return *qInsert_;
+    for (const QString& k : keys) {
+        if (std::none_of(cols_.cbegin(), cols_.cend(),
+                         [&](const ColumnInfo& c) { return c.name.compare(k, Qt::CaseInsensitive) == 0; }))
+            return *qInsert_;
+    }
+    const QStringList sql = InsertSQL() + QStringList{QStringLiteral("RETURNING ") + keys.join(QLatin1Char(','))};
+    if (qInsertReturning_->SQL() != sql)
+        qInsertReturning_->SetSQL(sql);
+    return *qInsertReturning_;
+}
+
+void TFIBDataSet::RemoveCurrentRow()
+{
+    rows_.erase(rows_.begin() + cur_);
+    if (cur_ >= static_cast<int>(rows_.size()))
+        cur_ = static_cast<int>(rows_.size()) - 1;
+    eof_ = rows_.empty();
+    bof_ = rows_.empty() || cur_ == 0;
+}
+
+void TFIBDataSet::AbandonEdit(std::optional<Record> now)
+{
+    if (state_ != TDataSetState::dsEdit)
+        return;
+    if (now)
+        rows_[static_cast<std::size_t>(cur_)] = std::move(*now);
+    Cancel();
+    if (!now) {
+        RemoveCurrentRow();
+        Notify(TDataEvent::DataSetChange);
+    }
 }
 
 void TFIBDataSet::Post()
@@ -831,14 +918,21 @@ void TFIBDataSet::Post()
     if (Blank(InsertSQL()) && Blank(UpdateSQL()))
         throw EFIBError(QStringLiteral("Cannot post. (No update/insert query)."));
     const bool inserting = state_ == TDataSetState::dsInsert;
+    if (!inserting && !Blank(UpdateSQL()))
+        DoBeforeUpdate();
+    bool found = true;
     for (;;) {
         try {
             TWaitCursor wait;
-            TFIBQuery& q = inserting ? *qInsert_ : *qUpdate_;
+            TFIBQuery& q = inserting ? InsertQuery() : *qUpdate_;
             if (Blank(q.SQL()))
                 throw EFIBError(inserting ? QStringLiteral("Cannot insert into dataset. (No insert query).")
                                           : QStringLiteral("Cannot update. (No update query)."));
             ExecWithRecord(q, *editRec_, *oldRec_);
+            if (&q == qInsertReturning_.get() && q.HasRow())
+                *editRec_ = Merge(*editRec_, Record::FromOutput(q.Output(), q.Columns()), q.Columns());
+            else if (!inserting && Starts(UpdateSQL(), "UPDATE"))
+                found = q.RowsAffected() > 0;
             break;
         } catch (const EFIBError& e) {
             TDataAction action = TDataAction::daFail;
@@ -851,6 +945,12 @@ void TFIBDataSet::Post()
             throw;
         }
     }
+    if (!found) {
+        // Another seat deleted the row or changed its key: nothing was
+        // written, and the list no longer shows a row that does not exist.
+        AbandonEdit(std::nullopt);
+        throw EFIBError(QString::fromUtf8(kFilaDesaparecida));
+    }
     const std::size_t row = static_cast<std::size_t>(cur_);
     rows_[row] = std::move(*editRec_);
     *editRec_ = Record();
@@ -861,7 +961,8 @@ void TFIBDataSet::Post()
         try {
             TWaitCursor wait;
             const Record current = rows_[row].Clone();
-            ReadBack(cur_, current, *oldRec_);
+            if (!ReadBack(cur_, current, *oldRec_))
+                throw EFIBError(QString::fromUtf8(kNoReleido));
         } catch (const EFIBError&) {
             readBackError = std::current_exception();
         }
@@ -932,10 +1033,13 @@ void TFIBDataSet::Delete()
         throw EFIBError(QStringLiteral("Cannot delete from dataset. (No delete query)."));
     if (BeforeScroll)
         BeforeScroll(*this);
+    bool found = true;
     for (;;) {
         try {
             const Record& rec = rows_[static_cast<std::size_t>(cur_)];
             ExecWithRecord(*qDelete_, rec, rec);
+            if (Starts(DeleteSQL(), "DELETE"))
+                found = qDelete_->RowsAffected() > 0;
             break;
         } catch (const EFIBError& e) {
             TDataAction action = TDataAction::daFail;
@@ -947,6 +1051,14 @@ void TFIBDataSet::Delete()
                 throw EAbort();
             throw;
         }
+    }
+    if (!found) {
+        // The row was not as read (deleted or its key changed by another
+        // seat): it leaves the list, and the user is told that nothing was
+        // deleted here.
+        RemoveCurrentRow();
+        Notify(TDataEvent::DataSetChange);
+        throw EFIBError(QString::fromUtf8(kFilaDesaparecida));
     }
     rows_.erase(rows_.begin() + cur_);
     if (cur_ >= static_cast<int>(rows_.size()) && !allFetched_)
@@ -978,13 +1090,8 @@ bool TFIBDataSet::Refresh()
     TWaitCursor wait;
     const Record current = rows_[static_cast<std::size_t>(cur_)].Clone();
     const bool found = ReadBack(cur_, current, current);
-    if (!found) {
-        // Another seat deleted the row: it leaves the cache.
-        rows_.erase(rows_.begin() + cur_);
-        if (cur_ >= static_cast<int>(rows_.size()))
-            cur_ = static_cast<int>(rows_.size()) - 1;
-        eof_ = rows_.empty();
-    }
+    if (!found)
+        RemoveCurrentRow(); // another seat deleted the row
     Notify(TDataEvent::DataSetChange);
     return found;
 }

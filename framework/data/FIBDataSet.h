@@ -8,12 +8,17 @@
 #include <QVariantList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 enum class TDataAction { daFail, daAbort, daRetry };
 enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
+
+// The key columns named by the parameters of a refresh statement, in order;
+// a name "old_X" or "new_X" stands for X.
+QStringList RefreshKeys(const QStringList& refresh);
 
 // A buffered, navigable, editable result set. Rows are fetched on demand,
 // BufferChunks at a time, and kept packed; edits are written with the
@@ -158,6 +163,18 @@ protected:
     void ExecWithRecord(TFIBQuery& q, const fib::Record& current, const fib::Record& old);
     // Re-reads the given row with the refresh statement; false when it is gone.
     bool ReadBack(int row, const fib::Record& current, const fib::Record& old);
+    // The row as the server has it now, read with the refresh statement by
+    // the values of `base`: the columns the refresh statement gives, the
+    // others as in `base`. Nothing when the row is gone.
+    std::optional<fib::Record> ReadRow(const fib::Record& base);
+    // Before the update statement writes an edited row (the table dataset
+    // checks that nobody else changed it).
+    virtual void DoBeforeUpdate() {}
+    // Ends an edit without writing it: the row shows `now`, or leaves the
+    // cache when it is gone; the cancel events run.
+    void AbandonEdit(std::optional<fib::Record> now);
+    // The record as it was when editing began (empty while browsing).
+    const fib::Record& OldRecord() const { return *oldRec_; }
     const fib::Record& CurrentRecord() const;
     int CurrentIndex() const { return cur_; }
     void SetCurrentRecordValues(fib::Record&& rec);
@@ -178,7 +195,15 @@ private:
 
     TFIBDatabase* database_ = nullptr;
     TFIBTransaction* transaction_ = nullptr;
+    TFIBQuery& InsertQuery();
+    fib::Record Merge(const fib::Record& base, const fib::Record& other,
+                      const std::vector<fib::ColumnInfo>& otherCols) const;
+    void RemoveCurrentRow();
+
     std::unique_ptr<TFIBQuery> qSelect_, qInsert_, qUpdate_, qDelete_, qRefresh_;
+    // The insert statement followed by "RETURNING" and the row's keys, so a
+    // row whose key the database gives is read back by that key.
+    std::unique_ptr<TFIBQuery> qInsertReturning_;
     std::unique_ptr<TMasterLink> masterLink_;
     std::vector<fib::ColumnInfo> cols_;
     std::vector<fib::Record> rows_;

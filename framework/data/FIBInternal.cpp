@@ -16,11 +16,44 @@ QString StatusText(const ISC_STATUS* status)
     return lines.join(QLatin1Char('\n'));
 }
 
+QString ExceptionMessage(const ISC_STATUS* status)
+{
+    // A refusal raised by a trigger or procedure: "exception N", then the
+    // exception's name and its message (each the string after isc_random),
+    // then where it was raised. The message is the last of those strings.
+    if (status[0] != isc_arg_gds || status[1] != isc_except)
+        return {};
+    const ISC_STATUS* p = status;
+    bool aleatorio = false;
+    QString mensaje;
+    while (*p != isc_arg_end) {
+        const ISC_STATUS tipo = p[0];
+        if (tipo == isc_arg_gds) {
+            aleatorio = p[1] == isc_random;
+            p += 2;
+        } else if (tipo == isc_arg_cstring) {
+            if (aleatorio)
+                mensaje = QString::fromUtf8(reinterpret_cast<const char*>(p[2]), static_cast<qsizetype>(p[1]));
+            aleatorio = false;
+            p += 3;
+        } else {
+            if (aleatorio && tipo == isc_arg_string)
+                mensaje = QString::fromUtf8(reinterpret_cast<const char*>(p[1]));
+            aleatorio = false;
+            p += 2;
+        }
+    }
+    return mensaje;
+}
+
 void CheckStatus(const ISC_STATUS* status)
 {
     if (status[0] == 1 && status[1] != 0) {
         const long sqlCode = isc_sqlcode(status);
-        throw EFIBError(StatusText(status), sqlCode, static_cast<long>(status[1]));
+        // The refusals of the database's own rules reach the user as their
+        // message, without the engine's exception number, name and place.
+        const QString propio = ExceptionMessage(status);
+        throw EFIBError(propio.isEmpty() ? StatusText(status) : propio, sqlCode, static_cast<long>(status[1]));
     }
 }
 

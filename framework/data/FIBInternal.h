@@ -22,6 +22,9 @@ namespace fib {
 void CheckStatus(const ISC_STATUS* status);
 // The server's text of a status vector, every line.
 QString StatusText(const ISC_STATUS* status);
+// The message of a database exception (a trigger's or procedure's refusal);
+// empty for any other error.
+QString ExceptionMessage(const ISC_STATUS* status);
 
 // Owner of an XSQLDA and of the buffers its variables point to.
 class SqlDA {

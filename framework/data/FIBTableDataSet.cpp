@@ -1,6 +1,7 @@
 #include "FIBTableDataSet.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <vector>
 
@@ -10,6 +11,10 @@ const char kNoAsignadas[] = "La base de datos o la transacción no han sido asig
 const char kNoExiste[] = "La tabla introducida no exista en la base de datos";
 const char kNoBorrar[] = "No se puede borrar el registro seleccionado.";
 const char kFilaBorrada[] = "El registro ya no existe: otro usuario lo ha borrado.";
+const char kFilaCambiada[] =
+    "Otro usuario ha cambiado este registro mientras usted lo editaba. No se han grabado sus cambios: "
+    "se muestra el registro como está ahora; vuelva a hacerlos si siguen siendo necesarios.";
+const char kSavepoint[] = "QD_ANTES_DE_GRABAR";
 
 // Catalogue reads, the relation name given as the parameter T. Names come
 // back blank-padded; the rows keep the server's order.
@@ -44,23 +49,6 @@ QStringList LeeNombres(TFIBQuery& q, const char* sql, const QString& relacion)
     }
     q.Close();
     return nombres;
-}
-
-// The key columns named by the parameters of a refresh statement; a name
-// "old_X" or "new_X" stands for X.
-QStringList ClavesDeRefresco(const QStringList& refresco)
-{
-    QStringList nombres;
-    TFIBQuery::ParseParams(refresco.join(QLatin1Char('\n')), &nombres);
-    QStringList claves;
-    for (QString n : std::as_const(nombres)) {
-        if (n.startsWith(QLatin1String("old_"), Qt::CaseInsensitive) ||
-            n.startsWith(QLatin1String("new_"), Qt::CaseInsensitive))
-            n = n.mid(4);
-        if (!n.isEmpty() && !claves.contains(n, Qt::CaseInsensitive))
-            claves << n;
-    }
-    return claves;
 }
 
 bool MismoValor(const TFIBValue& a, const TFIBValue& b)
@@ -336,7 +324,7 @@ void TFIBTableSet::LoadDefinition(const TTableSetDefinition& d)
     ComprobarTabla = d.ComprobarTabla;
     BufferChunks = d.BufferChunks;
 
-    ClavesPrimarias = ClavesDeRefresco(RefreshSQL());
+    ClavesPrimarias = RefreshKeys(RefreshSQL());
     AutoSQLdeVistas = false;
     selectOriginal_ = SelectSQL();
     condicion_.clear();
@@ -394,7 +382,7 @@ void TFIBTableSet::DoBeforeEdit()
     if (!EnBlanco(UpdateSQL())) {
         ReleeFila();
         if (!Opciones.Contains(TOpcionesTableSet::NoControlarConcurrencia))
-            Bloquea();
+            Bloquea(false);
     }
     TFIBDataSet::DoBeforeEdit();
 }
@@ -429,21 +417,83 @@ void TFIBTableSet::ReleeFila()
     }
 }
 
-void TFIBTableSet::Bloquea()
+void TFIBTableSet::Bloquea(bool valoresLeidos)
 {
     if (EnBlanco(bloqueo_.SQL()))
         return;
     for (int i = 0; i < bloqueo_.ParamCount(); ++i) {
         TFIBParam* p = bloqueo_.Params(i);
-        if (TField* f = FindField(p->Name()))
-            p->SetValue(f->Value());
-        else
-            p->SetNull();
+        TField* f = FindField(p->Name());
+        if (!f)
+            throw EFIBTableError(QStringLiteral("%1: la columna clave %2 no está en la consulta").arg(Name, p->Name()));
+        p->SetValue(valoresLeidos ? f->OldValue() : f->Value());
     }
     // A "nowait" transaction gets the server's lock conflict at once when
     // another transaction holds the row.
     bloqueo_.ExecQuery();
     bloqueo_.Close();
+}
+
+void TFIBTableSet::DoBeforeUpdate()
+{
+    // Two seats editing one row: the second save would write every column
+    // back over the first seat's change. Under the row lock (so nobody can
+    // change it between the check and the update), the row as the server has
+    // it now must still be the row as it was read when editing began.
+    if (EnBlanco(RefreshSQL()))
+        return;
+    TFIBDatabase& db = *Database();
+    TFIBTransaction& tr = *Transaction();
+    auto vuelve = [&] {
+        db.ExecuteImmediate(QStringLiteral("ROLLBACK TO SAVEPOINT ") + QLatin1String(kSavepoint), tr);
+        db.ExecuteImmediate(QStringLiteral("RELEASE SAVEPOINT ") + QLatin1String(kSavepoint), tr);
+    };
+    db.ExecuteImmediate(QStringLiteral("SAVEPOINT ") + QLatin1String(kSavepoint), tr);
+    std::optional<fib::Record> ahora;
+    try {
+        Bloquea(true);
+        ahora = ReadRow(OldRecord());
+    } catch (...) {
+        vuelve();
+        throw;
+    }
+    if (!ahora || !MismaFila(*ahora, OldRecord())) {
+        vuelve();
+        const bool borrada = !ahora;
+        AbandonEdit(std::move(ahora));
+        throw EFIBTableError(QString::fromUtf8(borrada ? kFilaBorrada : kFilaCambiada));
+    }
+    db.ExecuteImmediate(QStringLiteral("RELEASE SAVEPOINT ") + QLatin1String(kSavepoint), tr);
+}
+
+bool TFIBTableSet::MismaFila(const fib::Record& a, const fib::Record& b) const
+{
+    if (a.Count() != b.Count())
+        return false;
+    for (int i = 0; i < a.Count(); ++i) {
+        const fib::Record::Cell x = a.At(i), y = b.At(i);
+        if (x.null != y.null || (!x.null && (x.len != y.len || std::memcmp(x.data, y.data, x.len) != 0)))
+            return false;
+    }
+    return true;
+}
+
+void TFIBTableSet::DoAfterOpen()
+{
+    // A key that the select does not read could neither lock nor re-read its
+    // row: such a definition is refused rather than left without either.
+    if (CanModify()) {
+        for (const QString& clave : std::as_const(ClavesPrimarias)) {
+            if (!FindField(clave)) {
+                Close();
+                throw EFIBTableError(
+                    QStringLiteral("%1: la columna clave %2 no está entre las columnas de su consulta; sin ella no se "
+                                   "puede bloquear ni volver a leer la fila.")
+                        .arg(Name.isEmpty() ? tableName_ : Name, clave));
+            }
+        }
+    }
+    TFIBDataSet::DoAfterOpen();
 }
 
 void TFIBTableSet::ConfirmaSiControla()

@@ -196,6 +196,8 @@ public:
 
 protected:
     void DoBeforeEdit() override;
+    void DoBeforeUpdate() override;
+    void DoAfterOpen() override;
     void DoBeforeDelete() override;
     void DoAfterPost() override;
     void DoAfterCancel() override;
@@ -210,7 +212,9 @@ private:
     void Genera(const QString& name);
     void ConstruyeBloqueo(const QString& name);
     void ReleeFila();
-    void Bloquea();
+    // Takes the server's row lock, with the key values as read (`valoresLeidos`) or as edited.
+    void Bloquea(bool valoresLeidos);
+    bool MismaFila(const fib::Record& a, const fib::Record& b) const;
     void ConfirmaSiControla();
     void CheckAssigned() const;
 

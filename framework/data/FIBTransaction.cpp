@@ -138,9 +138,11 @@ void Termina(Call call, std::uint32_t& handle)
 void TFIBTransaction::Commit()
 {
     CheckActive();
-    NotifyEnding();
+    // The datasets close only once the commit is made: a commit that fails
+    // leaves the transaction and its open datasets as they were.
     Termina(isc_commit_transaction, handle_);
     handle_ = 0;
+    NotifyEnding();
 }
 
 void TFIBTransaction::CommitRetaining()
@@ -152,9 +154,9 @@ void TFIBTransaction::CommitRetaining()
 void TFIBTransaction::Rollback()
 {
     CheckActive();
-    NotifyEnding();
     Termina(isc_rollback_transaction, handle_);
     handle_ = 0;
+    NotifyEnding();
 }
 
 void TFIBTransaction::RollbackRetaining()
