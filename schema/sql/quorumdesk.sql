@@ -237,6 +237,28 @@ CREATE TABLE SYS_LISTADOS_CONDICIONES (
 );
 CREATE INDEX IX_SYS_LISTADOS_COND_CODIGO ON SYS_LISTADOS_CONDICIONES (CODIGO, NUMERO);
 
+/* Codes the database gives to users and matters. They come from a generator
+   rather than from the highest code plus one: two seats inserting at the same
+   moment each draw a code of their own, where both would read the same
+   highest code. Each generator starts at the highest code in use, so that
+   these lines also serve a database that already holds rows. */
+CREATE SEQUENCE G_SYS_USUARIO;
+CREATE SEQUENCE G_ASUNTOS;
+
+SET TERM ^ ;
+
+EXECUTE BLOCK
+AS
+DECLARE VARIABLE MAYOR INTEGER;
+BEGIN
+  SELECT COALESCE(MAX(CODIGO), 0) FROM SYS_USUARIO INTO :MAYOR;
+  MAYOR = GEN_ID(G_SYS_USUARIO, MAYOR - GEN_ID(G_SYS_USUARIO, 0));
+  SELECT COALESCE(MAX(CODIGO), 0) FROM ASUNTOS INTO :MAYOR;
+  MAYOR = GEN_ID(G_ASUNTOS, MAYOR - GEN_ID(G_ASUNTOS, 0));
+END^
+
+SET TERM ; ^
+
 /* The trim functions the program's statements call ("ltrim(rtrim(des))");
    stored functions, so that no server UDF library is needed. */
 SET TERM ^ ;
@@ -571,29 +593,50 @@ END^
 
 /* Triggers. */
 
-/* Rows that arrive with a null or 0 code get the next free one. MAX sees the
-   rows this transaction has inserted, so several new rows in one transaction
-   get consecutive codes. */
+/* Users and matters that arrive with a null or 0 code get the next value of
+   their generator. A code typed by the caller stays, and the generator is
+   moved up to it, so that it never gives that code again. Codes are not
+   given twice: one taken by a row deleted or rolled back since is lost. */
 CREATE TRIGGER SYS_USUARIO_CODIGO FOR SYS_USUARIO
 ACTIVE BEFORE INSERT POSITION 0
 AS
+DECLARE VARIABLE ACTUAL INTEGER;
 BEGIN
   IF (NEW.CODIGO IS NULL OR NEW.CODIGO = 0) THEN
   BEGIN
-    SELECT COALESCE(MAX(CODIGO), 0) + 1 FROM SYS_USUARIO INTO NEW.CODIGO;
-    IF (NEW.CODIGO > 32767) THEN EXCEPTION E_CODIGO_USUARIO;
+    ACTUAL = GEN_ID(G_SYS_USUARIO, 1);
+    IF (ACTUAL > 32767) THEN EXCEPTION E_CODIGO_USUARIO;
+    NEW.CODIGO = ACTUAL;
+  END
+  /* Out of range the row is refused by its check: the generator stays. */
+  ELSE IF (NEW.CODIGO BETWEEN 1 AND 32767) THEN
+  BEGIN
+    ACTUAL = GEN_ID(G_SYS_USUARIO, 0);
+    IF (NEW.CODIGO > ACTUAL) THEN
+      ACTUAL = GEN_ID(G_SYS_USUARIO, NEW.CODIGO - ACTUAL);
   END
 END^
 
 CREATE TRIGGER ASUNTOS_CODIGO FOR ASUNTOS
 ACTIVE BEFORE INSERT POSITION 0
 AS
+DECLARE VARIABLE ACTUAL INTEGER;
 BEGIN
   IF (NEW.CODIGO IS NULL OR NEW.CODIGO = 0) THEN
-    SELECT COALESCE(MAX(CODIGO), 0) + 1 FROM ASUNTOS INTO NEW.CODIGO;
+    NEW.CODIGO = GEN_ID(G_ASUNTOS, 1);
+  ELSE
+  BEGIN
+    ACTUAL = GEN_ID(G_ASUNTOS, 0);
+    IF (NEW.CODIGO > ACTUAL) THEN
+      ACTUAL = GEN_ID(G_ASUNTOS, NEW.CODIGO - ACTUAL);
+  END
 END^
 
-/* Follow-up rows are numbered within their convocation. */
+/* Follow-up rows are numbered within their convocation, as the highest
+   number plus one, not by a generator. They arrive without a number only when
+   the agenda is copied into them, once per convocation; two seats doing it at
+   the same moment meet on the key, and the second is refused rather than
+   giving the convocation every point twice. */
 CREATE TRIGGER DETALLE_NUMERO FOR DETALLE
 ACTIVE BEFORE INSERT POSITION 0
 AS

@@ -43,10 +43,88 @@ TEST_F(Numeracion, MattersInsertedWithCodeZeroEachGetACodeOfTheirOwn)
     EXPECT_EQ(Valor(QStringLiteral("SELECT LIST(CODIGO) FROM (SELECT CODIGO FROM ASUNTOS ORDER BY CODIGO)")).toString(),
               QStringLiteral("1,2,3"));
     Confirma();
-    // The next free code after a deletion of the highest is that code again.
+    // A deleted matter's code is not given to another one.
     Ejecuta(QStringLiteral("DELETE FROM ASUNTOS WHERE CODIGO=3"));
     Ejecuta(QStringLiteral("INSERT INTO ASUNTOS (CODIGO, ASUNTO) VALUES (0, 'OTRO')"));
-    EXPECT_EQ(Valor(QStringLiteral("SELECT CODIGO FROM ASUNTOS WHERE ASUNTO='OTRO'")).toInt(), 3);
+    EXPECT_EQ(Valor(QStringLiteral("SELECT CODIGO FROM ASUNTOS WHERE ASUNTO='OTRO'")).toInt(), 4);
+    // A typed code stays, and later codes follow it.
+    Ejecuta(QStringLiteral("INSERT INTO ASUNTOS (CODIGO, ASUNTO) VALUES (20, 'TECLEADO')"));
+    Ejecuta(QStringLiteral("INSERT INTO ASUNTOS (CODIGO, ASUNTO) VALUES (0, 'SIGUIENTE')"));
+    EXPECT_EQ(Valor(QStringLiteral("SELECT LIST(CODIGO) FROM (SELECT CODIGO FROM ASUNTOS WHERE CODIGO > 4 ORDER BY CODIGO)")).toString(),
+              QStringLiteral("20,21"));
+}
+
+// Two seats, each inserting in its own transaction before either commits.
+class NumeracionDosPuestos : public TBaseTest {
+protected:
+    void SetUp() override
+    {
+        TBaseTest::SetUp();
+        Confirma();
+        otro = std::make_unique<qdtest::Connection>(con->db.DBName());
+    }
+    // Runs an insert on the other seat's connection; the server's text when it fails.
+    QString FalloOtro(const QString& sql)
+    {
+        try {
+            TFIBQuery q;
+            q.SetDatabase(&otro->db);
+            q.SetTransaction(&otro->tr);
+            q.SetSQL(sql);
+            q.ExecQuery();
+        } catch (const EFIBError& e) {
+            return e.Message();
+        }
+        return QString();
+    }
+    QVariant ValorOtro(const QString& sql)
+    {
+        TFIBQuery q;
+        q.SetDatabase(&otro->db);
+        q.SetTransaction(&otro->tr);
+        q.SetSQL(sql);
+        q.ExecQuery();
+        return q.Eof() ? QVariant() : q.Fields(0)->AsVariant();
+    }
+    std::unique_ptr<qdtest::Connection> otro;
+};
+
+TEST_F(NumeracionDosPuestos, UsersAndMattersInsertedAtOnceGetDistinctCodes)
+{
+    const struct { const char* tabla; const char* insercion; const char* nombre; } casos[] = {
+        {"ASUNTOS", "INSERT INTO ASUNTOS (CODIGO, FECHAR, ASUNTO, COMUNIDAD) VALUES (0, 'NOW', '%1', 1)", "ASUNTO"},
+        {"SYS_USUARIO", "INSERT INTO SYS_USUARIO (CODIGO, NOMBRE, CLAVE) VALUES (0, '%1', '')", "NOMBRE"},
+    };
+    for (const auto& c : casos) {
+        const QString insercion = QString::fromLatin1(c.insercion);
+        const QString codigo = QStringLiteral("SELECT CODIGO FROM %1 WHERE %2='%3'").arg(QLatin1String(c.tabla), QLatin1String(c.nombre));
+        Ejecuta(insercion.arg(QStringLiteral("PUESTO1")));
+        const QString fallo = FalloOtro(insercion.arg(QStringLiteral("PUESTO2")));
+        ASSERT_TRUE(fallo.isEmpty()) << c.tabla << ": " << fallo.toStdString();
+        const int uno = Valor(codigo.arg(QStringLiteral("PUESTO1"))).toInt();
+        const int dos = ValorOtro(codigo.arg(QStringLiteral("PUESTO2"))).toInt();
+        EXPECT_GT(uno, 0) << c.tabla;
+        EXPECT_GT(dos, 0) << c.tabla;
+        EXPECT_NE(uno, dos) << c.tabla;
+        con->tr.Commit();
+        otro->tr.Commit();
+        con->tr.StartTransaction();
+        otro->tr.StartTransaction();
+        EXPECT_EQ(Valor(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 STARTING WITH 'PUESTO'")
+                            .arg(QLatin1String(c.tabla), QLatin1String(c.nombre))).toInt(), 2) << c.tabla;
+    }
+}
+
+// Follow-up rows are numbered within their convocation, not by a generator:
+// they are created from the agenda once, when the convocation has none, and
+// the key is what stops a second seat doing the same at the same time from
+// giving the convocation every point twice.
+TEST_F(NumeracionDosPuestos, FollowUpRowsOfOneConvocationCreatedByTwoSeatsAtOnceAreRefusedToTheSecond)
+{
+    const QString alta = QStringLiteral("INSERT INTO DETALLE (COMUNIDAD,CODIGO,NUMERO,DES,TERMINADO) VALUES (1,%1,0,'1º.- CUENTAS',0)");
+    Ejecuta(alta.arg(5));
+    EXPECT_FALSE(FalloOtro(alta.arg(5)).isEmpty());
+    EXPECT_TRUE(FalloOtro(alta.arg(6)).isEmpty()); // another convocation meets nothing
 }
 
 TEST_F(Numeracion, FollowUpRowsAreNumberedWithinTheirConvocation)
