@@ -290,9 +290,15 @@ SELECT P.COMUNIDAD, P.CODIGO, P.NOMBRE, D.DOMICILIO, D.COD_POSTAL,
 FROM EMP_PROPIETARIO P
 JOIN EMP_DIRECCIONES D ON D.COMUNIDAD = P.COMUNIDAD AND D.PROPIETARIO = P.CODIGO;
 
-/* One row per vote row and active property of its owner (the attendance
-   list): PROPIETARIO is the owner's own name, REPRESENTADO the name on the
-   vote row, which differs when a representative attends. */
+/* The attendance list of the minutes: every vote row, so that the list adds
+   up to the totals the procedures wrote on the convocation. A vote row whose
+   owner's active properties still make up its coefficient gives one row per
+   property (FINCA, COEFICIENTE); any other (an owner deleted since, one whose
+   properties have become inactive or changed, one without properties) gives
+   one row with the coefficient on the vote row and no property. PROPIETARIO
+   is the owner's register name, or the vote row's name once the owner is
+   gone; REPRESENTADO the vote row's name, which differs when a representative
+   attends. */
 CREATE VIEW VER_JUNTAS (COMUNIDAD, CONVOCATORIA, ASISTENCIA, CODIGO_P, PROPIETARIO,
     REPRESENTADO, COEFICIENTE_P, CODIGO_F, FINCA, COEFICIENTE, FECHA, DES)
 AS
@@ -301,7 +307,22 @@ SELECT V.COMUNIDAD, V.CONVOCATORIA, V.ASISTENCIA, V.PROPIETARIO, P.NOMBRE,
 FROM VOTACIONES V
 JOIN EMP_PROPIETARIO P ON P.COMUNIDAD = V.COMUNIDAD AND P.CODIGO = V.PROPIETARIO
 JOIN EMP_FINCAS F ON F.COMUNIDAD = V.COMUNIDAD AND F.PROPIETARIO = V.PROPIETARIO AND F.ACTIVO = 1
-LEFT JOIN CONVOCATORIAS C ON C.COMUNIDAD = V.COMUNIDAD AND C.CODIGO = V.CONVOCATORIA;
+LEFT JOIN CONVOCATORIAS C ON C.COMUNIDAD = V.COMUNIDAD AND C.CODIGO = V.CONVOCATORIA
+WHERE ABS(COALESCE(V.COEFICIENTES, 0) -
+          (SELECT SUM(A.COEFICIENTES) FROM EMP_FINCAS A
+           WHERE A.COMUNIDAD = V.COMUNIDAD AND A.PROPIETARIO = V.PROPIETARIO AND A.ACTIVO = 1)) < 0.000001
+UNION ALL
+SELECT V.COMUNIDAD, V.CONVOCATORIA, V.ASISTENCIA, V.PROPIETARIO, COALESCE(P.NOMBRE, V.NOMBRE),
+       V.NOMBRE, V.COEFICIENTES, 0, CAST('' AS VARCHAR(20)), COALESCE(V.COEFICIENTES, 0), C.FECHA, C.DES
+FROM VOTACIONES V
+LEFT JOIN EMP_PROPIETARIO P ON P.COMUNIDAD = V.COMUNIDAD AND P.CODIGO = V.PROPIETARIO
+LEFT JOIN CONVOCATORIAS C ON C.COMUNIDAD = V.COMUNIDAD AND C.CODIGO = V.CONVOCATORIA
+WHERE P.CODIGO IS NULL
+   OR NOT EXISTS (SELECT 1 FROM EMP_FINCAS A
+                  WHERE A.COMUNIDAD = V.COMUNIDAD AND A.PROPIETARIO = V.PROPIETARIO AND A.ACTIVO = 1)
+   OR ABS(COALESCE(V.COEFICIENTES, 0) -
+          (SELECT SUM(A.COEFICIENTES) FROM EMP_FINCAS A
+           WHERE A.COMUNIDAD = V.COMUNIDAD AND A.PROPIETARIO = V.PROPIETARIO AND A.ACTIVO = 1)) >= 0.000001;
 
 /* One row per vote row with the owner's votes (listing "Imprimir
    votaciones"); FINCA is the first of the owner's active properties by name,

@@ -3,6 +3,7 @@
 #include "SchemaTest.h"
 
 #include <QDate>
+#include <QSet>
 
 using namespace qdschema;
 
@@ -381,6 +382,54 @@ TEST_F(Votaciones, AttendanceListViewGivesOneRowPerActivePropertyAndShowsReprese
     EXPECT_EQ(porNombre[1], (QVariantList{QStringLiteral("ANA"), QStringLiteral("ANA"), 25.0, QStringLiteral("GARAJE 1"), 15.0}));
     EXPECT_EQ(porNombre[2], (QVariantList{QStringLiteral("LUIS"), QStringLiteral("PEDRO REPRESENTANTE"), 30.0, QStringLiteral("1º B"), 30.0}));
     EXPECT_EQ(Filas(sql + QStringLiteral("ORDER BY CODIGO_P,FINCA"), p).size(), 3);
+}
+
+// The minutes' attendance list must add up to the totals written on the
+// convocation even when the register has changed since the meeting.
+TEST_F(Votaciones, AttendanceListViewAddsUpToTheConvocationsTotalsAfterTheRegisterChanges)
+{
+    Propietario(1, 5, QStringLiteral("JUAN"));
+    Finca(1, 5, 1, 2, 1, QStringLiteral("TRASTERO 1"));
+    Finca(1, 5, 2, 3, 1, QStringLiteral("TRASTERO 2"));
+    NuevaConvocatoria(1);
+    for (int p = 1; p <= 5; ++p)
+        Asiste(p);
+    Ejecuta(QStringLiteral("UPDATE VOTACIONES SET NOMBRE='PEDRO REPRESENTANTE' WHERE PROPIETARIO=4"));
+    Calcula();
+    // After the meeting: LUIS is deleted, MARTA's properties become
+    // inactive and one of JUAN's two properties too.
+    Ejecuta(QStringLiteral("DELETE FROM EMP_PROPIETARIO WHERE COMUNIDAD=1 AND CODIGO=2"));
+    Ejecuta(QStringLiteral("UPDATE EMP_FINCAS SET ACTIVO=0 WHERE COMUNIDAD=1 AND PROPIETARIO=4"));
+    Ejecuta(QStringLiteral("UPDATE EMP_FINCAS SET ACTIVO=0 WHERE COMUNIDAD=1 AND PROPIETARIO=5 AND CODIGO=2"));
+
+    const QVariantList totales = Filas(QStringLiteral("SELECT ASISTENTES, COEFICIENTES FROM CONVOCATORIAS WHERE COMUNIDAD=1 AND CODIGO=1")).value(0);
+    ASSERT_EQ(totales.size(), 2);
+    EXPECT_EQ(totales[0].toInt(), 5);
+    EXPECT_DOUBLE_EQ(totales[1].toDouble(), 100);
+    const QList<QVariantList> lista = Filas(QStringLiteral(
+        "SELECT CODIGO_P, PROPIETARIO, REPRESENTADO, COEFICIENTE_P, FINCA, COEFICIENTE FROM VER_JUNTAS "
+        "WHERE COMUNIDAD=?COMUNIDAD AND CONVOCATORIA=?CONVOCATORIA AND ASISTENCIA=1\nORDER BY CODIGO_P,FINCA"),
+        {{QStringLiteral("COMUNIDAD"), I(1)}, {QStringLiteral("CONVOCATORIA"), I(1)}});
+    QSet<int> propietarios;
+    double suma = 0;
+    QStringList filas;
+    for (const QVariantList& f : lista) {
+        propietarios.insert(f[0].toInt());
+        suma += f[5].toDouble();
+        QStringList campos;
+        for (const QVariant& v : f)
+            campos << v.toString();
+        filas << campos.join(QLatin1Char('|'));
+    }
+    EXPECT_EQ(propietarios.size(), totales[0].toInt());
+    EXPECT_NEAR(suma, totales[1].toDouble(), 1e-9);
+    // An owner whose active properties still make up his vote row's
+    // coefficient is listed by property; any other attending owner once, with
+    // the coefficient he voted with and no property; the deleted owner by the
+    // name kept on his vote row.
+    EXPECT_EQ(filas, (QStringList{QStringLiteral("1|ANA|ANA|25|1º A|10"), QStringLiteral("1|ANA|ANA|25|GARAJE 1|15"),
+                                  QStringLiteral("2|LUIS|LUIS|30||30"), QStringLiteral("3|SIN FINCAS|SIN FINCAS|0||0"),
+                                  QStringLiteral("4|MARTA|PEDRO REPRESENTANTE|40||40"), QStringLiteral("5|JUAN|JUAN|5||5")}));
 }
 
 // The supplied listings' statements with the conditions their callers give.
