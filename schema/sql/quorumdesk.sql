@@ -352,6 +352,8 @@ WHERE TRIM(C.TEXTO) <> '';
 
 /* Exceptions raised by the triggers below (shown to the user as the
    server's text). */
+CREATE EXCEPTION E_COMUNIDAD_CON_JUNTAS
+  'No se puede borrar una comunidad con juntas, asuntos o planificación; bórrelos antes.';
 CREATE EXCEPTION E_COMUNIDAD_CON_PROPIETARIOS
   'No se puede borrar la comunidad: todavía tiene propietarios. Borre antes sus propietarios.';
 CREATE EXCEPTION E_PROPIETARIO_RESERVADO
@@ -678,22 +680,43 @@ BEGIN
     VALUES (NEW.CODIGO, 0, NEW.NOMBRE, 1, 0, '0000', 0);
 END^
 
-/* A community is deleted only once its owners are gone; its reserved owner 0
-   goes with it. Nothing else of the community is touched. */
+/* A community is deleted only once the user has deleted, from their own
+   screens, its convocations (their minutes are a legal record that one
+   mistaken delete must not take along), its matters, its planned meetings
+   and its owners. The convocations come first, so that nobody deletes the
+   owners only to learn that the community has to stay. */
 CREATE TRIGGER SYS_COMUNIDAD_BORRA FOR SYS_COMUNIDAD
 ACTIVE BEFORE DELETE POSITION 0
 AS
 BEGIN
+  IF (EXISTS (SELECT 1 FROM CONVOCATORIAS WHERE COMUNIDAD = OLD.CODIGO)
+      OR EXISTS (SELECT 1 FROM ASUNTOS WHERE COMUNIDAD = OLD.CODIGO)
+      OR EXISTS (SELECT 1 FROM PLANIFICADOR
+                 WHERE COMUNIDAD = OLD.CODIGO AND TRIM(DES) <> '')) THEN
+    EXCEPTION E_COMUNIDAD_CON_JUNTAS;
   IF (EXISTS (SELECT 1 FROM EMP_PROPIETARIO
               WHERE COMUNIDAD = OLD.CODIGO AND CODIGO <> 0)) THEN
     EXCEPTION E_COMUNIDAD_CON_PROPIETARIOS;
 END^
 
+/* Its reserved owner 0 goes with it, and so does whatever of it no screen
+   reaches any more: vote, tally, agenda and follow-up rows left without their
+   convocation, properties, addresses and balances left without their owner,
+   free planner slots still carrying its code. A new community given the same
+   code then starts with nothing of this one. */
 CREATE TRIGGER SYS_COMUNIDAD_BORRADA FOR SYS_COMUNIDAD
 ACTIVE AFTER DELETE POSITION 0
 AS
 BEGIN
   DELETE FROM EMP_PROPIETARIO WHERE COMUNIDAD = OLD.CODIGO AND CODIGO = 0;
+  DELETE FROM EMP_DIRECCIONES WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM EMP_FINCAS WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM EMP_SALDOS_APER_FINCAS WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM VOTACIONES WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM VOTACIONES_PUNTOS WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM ORDEN WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM DETALLE WHERE COMUNIDAD = OLD.CODIGO;
+  UPDATE PLANIFICADOR SET COMUNIDAD = 0 WHERE COMUNIDAD = OLD.CODIGO;
 END^
 
 /* Deleting an owner deletes his addresses, properties and their opening

@@ -624,19 +624,80 @@ TEST_F(Borrado, DeletingAPropertyLeavesItsBalancesToTheProgram)
     EXPECT_EQ(Cuenta(QStringLiteral("EMP_SALDOS_APER_FINCAS"), QStringLiteral("PROPIETARIO=1 AND FINCA=2")), 2);
 }
 
-TEST_F(Borrado, ACommunityWithOwnersIsRefusedAndWithoutThemGoesWithItsOwnerZeroOnly)
+// The minutes of a community's meetings are a legal record: one mistaken
+// delete of the community must not take them along, so the community is
+// refused while anything the user can see of it remains.
+TEST_F(Borrado, ACommunityIsRefusedWhileItHasOwnersConvocationsMattersOrPlannedMeetings)
 {
-    const QString fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=1"));
-    EXPECT_TRUE(fallo.contains(QStringLiteral("No se puede borrar la comunidad"))) << fallo.toStdString();
-    EXPECT_EQ(Cuenta(QStringLiteral("SYS_COMUNIDAD"), QStringLiteral("CODIGO=1")), 1);
+    // Convocations are named before owners, so that nobody deletes the
+    // owners only to learn that the community must stay anyway.
+    QString fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=1"));
+    EXPECT_TRUE(fallo.contains(QStringLiteral("No se puede borrar una comunidad con juntas"))) << fallo.toStdString();
 
+    const struct { const char* fila; const char* quita; const char* mensaje; } casos[] = {
+        {"INSERT INTO EMP_PROPIETARIO (COMUNIDAD, CODIGO, NOMBRE) VALUES (2, 1, 'ANA')",
+         "DELETE FROM EMP_PROPIETARIO WHERE COMUNIDAD=2 AND CODIGO=1", "todavía tiene propietarios"},
+        {"INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO) VALUES (2, 1)",
+         "DELETE FROM CONVOCATORIAS WHERE COMUNIDAD=2", "con juntas, asuntos o planificación"},
+        {"INSERT INTO ASUNTOS (CODIGO, ASUNTO, COMUNIDAD) VALUES (0, 'GOTERAS', 2)",
+         "DELETE FROM ASUNTOS WHERE COMUNIDAD=2", "con juntas, asuntos o planificación"},
+        {"UPDATE PLANIFICADOR SET DES='JUNTA ORDINARIA', COMUNIDAD=2 WHERE HORA='18:00'",
+         "UPDATE PLANIFICADOR SET DES='' WHERE COMUNIDAD=2", "con juntas, asuntos o planificación"},
+    };
+    Ejecuta(QStringLiteral("EXECUTE PROCEDURE PLANIFICADOR_CREAR(?F)"), {{QStringLiteral("F"), Dia(2025, 6, 2)}});
+    for (const auto& c : casos) {
+        Comunidad(2);
+        Ejecuta(QString::fromUtf8(c.fila));
+        fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=2"));
+        EXPECT_TRUE(fallo.contains(QString::fromUtf8(c.mensaje))) << c.fila << ": " << fallo.toStdString();
+        EXPECT_EQ(Cuenta(QStringLiteral("SYS_COMUNIDAD"), QStringLiteral("CODIGO=2")), 1) << c.fila;
+        Ejecuta(QString::fromUtf8(c.quita));
+        fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=2"));
+        EXPECT_TRUE(fallo.isEmpty()) << c.quita << ": " << fallo.toStdString();
+    }
+}
+
+// Whatever of a deleted community no screen reaches any more (vote, tally,
+// agenda and follow-up rows left without their convocation; properties,
+// addresses and balances left without their owner; free planner slots
+// carrying its code) goes with it, so that a new community given the same
+// code starts with nothing of the old one.
+TEST_F(Borrado, ACommunityCodeUsedAgainStartsWithNothingOfTheDeletedCommunity)
+{
+    // Rows of a convocation whose own row was never written (the vote rows
+    // are created first), and rows whose owner is gone.
+    Ejecuta(QStringLiteral("EXECUTE PROCEDURE votaciones_propi(1,9)"));
+    Ejecuta(QStringLiteral("EXECUTE PROCEDURE votaciones_puntos_mete(1,9)"));
+    Ejecuta(QStringLiteral("INSERT INTO ORDEN (COMUNIDAD, CODIGO, NUMERO, PUNTO, DES) VALUES (1, 9, 1, 1, 'CUENTAS')"));
+    Ejecuta(QStringLiteral("INSERT INTO DETALLE (COMUNIDAD, CODIGO, NUMERO, DES) VALUES (1, 9, 0, 'CUENTAS')"));
+    Ejecuta(QStringLiteral("INSERT INTO EMP_FINCAS (COMUNIDAD, PROPIETARIO, CODIGO, COEFICIENTES) VALUES (1, 99, 1, 5)"));
+    Ejecuta(QStringLiteral("INSERT INTO EMP_DIRECCIONES (COMUNIDAD, PROPIETARIO, CODIGO) VALUES (1, 99, 1)"));
+    Ejecuta(QStringLiteral("INSERT INTO EMP_SALDOS_APER_FINCAS (COMUNIDAD, EJERCICIO, PROPIETARIO, FINCA, PERIODO) VALUES (1, 0, 99, 1, '00')"));
+    Ejecuta(QStringLiteral("EXECUTE PROCEDURE PLANIFICADOR_CREAR(?F)"), {{QStringLiteral("F"), Dia(2025, 6, 2)}});
+    Ejecuta(QStringLiteral("UPDATE PLANIFICADOR SET COMUNIDAD=1 WHERE HORA='18:00'")); // described once, freed since
+    // What the user deletes first, from the screens.
+    Ejecuta(QStringLiteral("DELETE FROM CONVOCATORIAS WHERE COMUNIDAD=1"));
     Ejecuta(QStringLiteral("DELETE FROM EMP_PROPIETARIO WHERE COMUNIDAD=1 AND CODIGO<>0"));
-    EXPECT_TRUE(Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=1")).isEmpty());
-    EXPECT_EQ(Cuenta(QStringLiteral("EMP_PROPIETARIO"), QStringLiteral("COMUNIDAD=1")), 0);
-    EXPECT_EQ(Cuenta(QStringLiteral("CONVOCATORIAS"), QStringLiteral("COMUNIDAD=1")), 2);
-    // The same code can be used again.
-    Comunidad(1, QStringLiteral("DE NUEVO"));
-    EXPECT_EQ(Cuenta(QStringLiteral("EMP_PROPIETARIO"), QStringLiteral("COMUNIDAD=1 AND CODIGO=0")), 1);
+    const QString fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=1"));
+    ASSERT_TRUE(fallo.isEmpty()) << fallo.toStdString();
+    Confirma();
+
+    Comunidad(1, QStringLiteral("C.P. NUEVA"));
+    // Every table that carries a community code.
+    const QList<QVariantList> tablas = Filas(QStringLiteral(
+        "SELECT TRIM(RF.RDB$RELATION_NAME) FROM RDB$RELATION_FIELDS RF "
+        "JOIN RDB$RELATIONS R ON R.RDB$RELATION_NAME = RF.RDB$RELATION_NAME "
+        "WHERE RF.RDB$FIELD_NAME = 'COMUNIDAD' AND R.RDB$VIEW_BLR IS NULL AND COALESCE(R.RDB$SYSTEM_FLAG, 0) = 0"));
+    ASSERT_GE(tablas.size(), 10);
+    for (const QVariantList& t : tablas) {
+        const QString tabla = t[0].toString();
+        const bool propietarios = tabla == QLatin1String("EMP_PROPIETARIO");
+        EXPECT_EQ(Cuenta(tabla, QStringLiteral("COMUNIDAD=1")), propietarios ? 1 : 0) << tabla.toStdString();
+    }
+    EXPECT_EQ(Filas(QStringLiteral("SELECT CODIGO, NOMBRE FROM EMP_PROPIETARIO WHERE COMUNIDAD=1")).value(0),
+              (QVariantList{0, QStringLiteral("C.P. NUEVA")}));
+    // The planner keeps its slot, free.
+    EXPECT_EQ(Cuenta(QStringLiteral("PLANIFICADOR"), QStringLiteral("HORA='18:00'")), 1);
 }
 
 TEST_F(Borrado, OwnerZeroCannotBeDeletedWhileItsCommunityExists)
