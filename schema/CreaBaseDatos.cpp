@@ -8,7 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QUuid>
+
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -35,35 +40,80 @@ QStringList Parametros(const TOpcionesBD& o, bool forcedWrites)
     return p;
 }
 
+// "host:/path" names a database on a server; a drive letter ("C:/...") does
+// not.
+bool EsRemota(const QString& path)
+{
+    static const QRegularExpression unidad(QStringLiteral("^[A-Za-z]:[/\\\\]"));
+    return path.contains(QLatin1Char(':')) && !unidad.match(path).hasMatch();
+}
+
+// A name beside path that no other creation uses.
+QString NombreTemporal(const QString& path)
+{
+    const QFileInfo fi(path);
+    return fi.absoluteDir().filePath(QStringLiteral(".%1.%2.creando")
+                                         .arg(fi.fileName(), QUuid::createUuid().toString(QUuid::Id128).left(12)));
+}
+
+// Gives the complete database at temporal the final name path, replacing a
+// file there only when asked to.
+void Renombra(const QString& temporal, const QString& path, bool reemplaza)
+{
+    if (reemplaza) {
+        std::error_code error;
+        std::filesystem::rename(std::filesystem::path(temporal.toStdU16String()),
+                                std::filesystem::path(path.toStdU16String()), error);
+        if (error)
+            throw EFIBError(QStringLiteral("No se puede reemplazar %1: %2").arg(path, QString::fromLocal8Bit(error.message())));
+    } else if (!QFile::rename(temporal, path)) {
+        throw EFIBError(QFile::exists(path) ? QStringLiteral("El fichero %1 ya existe.").arg(path)
+                                            : QStringLiteral("No se puede crear %1.").arg(path));
+    }
+}
+
 // Creates the file without forced writes, so that the scripts and the sample
 // rows cost no disk flush per commit, runs fill on it, and turns forced writes
 // on at the end when the options ask for them (an attachment that names
 // force_write sets the database's mode).
+//
+// A local database is built under a temporary name in its folder and takes
+// its final name only when complete: a creation that stops halfway, even by
+// a killed process, never leaves under that name a file that the program
+// would open as a good database. A server path is built in place.
 template <typename F>
 void Crea(const QString& path, const TOpcionesBD& o, F&& fill)
 {
-    TFIBDatabase::CreateDatabase(path, o.Usuario, o.Clave, false);
+    const bool remota = EsRemota(path);
+    if (!remota && !o.Reemplaza && QFile::exists(path))
+        throw EFIBError(QStringLiteral("El fichero %1 ya existe.").arg(path));
+    const QString camino = remota ? path : NombreTemporal(path);
+    TFIBDatabase::CreateDatabase(camino, o.Usuario, o.Clave, false);
     try {
         {
             TFIBDatabase db;
-            db.SetDBName(path);
+            db.SetDBName(camino);
             db.SetDBParams(Parametros(o, false));
             db.Open();
             fill(db);
             db.Close();
         }
-        if (o.ForcedWrites) {
+        {
             TFIBDatabase db;
-            db.SetDBName(path);
-            db.SetDBParams(Parametros(o, true));
+            db.SetDBName(camino);
+            db.SetDBParams(Parametros(o, o.ForcedWrites));
             db.Open();
+            if (o.AlTerminar)
+                o.AlTerminar(db);
             db.Close();
         }
+        if (!remota)
+            Renombra(camino, path, o.Reemplaza);
     } catch (...) {
-        // A half-built database would be opened as a good one next time: a
-        // local file goes (a server path is left to its administrator).
-        if (!path.contains(QLatin1Char(':')))
-            QFile::remove(path);
+        // A half-built local file goes; a server path is left to its
+        // administrator.
+        if (!remota)
+            QFile::remove(camino);
         throw;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 class TFIBDatabase;
 
@@ -23,6 +24,11 @@ struct TOpcionesBD {
     QString Usuario = QStringLiteral("SYSDBA");
     QString Clave = QStringLiteral("kelpstone"); // the program's database password; the embedded engine checks none
     bool ForcedWrites = true; // off only for throw-away databases (tests, benchmarks)
+    bool Reemplaza = false;   // a local file that exists is replaced, once the new database is complete
+    // Run on the complete database just before it takes its final name; a
+    // creation whose step throws leaves nothing behind. Tests use it to stop
+    // a creation at its last moment.
+    std::function<void(TFIBDatabase&)> AlTerminar;
 };
 
 // The one-character password of user 1 that the automatic login types.
@@ -33,7 +39,8 @@ inline constexpr char ClaveAccesoAutomatico[] = "Q";
 QString VersionBaseDatos(const QString& versionPrograma = QStringLiteral(QD_VERSION));
 
 // Creates the program's database at path (a local file or "host:/path"); the
-// file must not exist.
+// file must not exist unless the options ask to replace it. A local database
+// is built under a temporary name in the same folder and renamed at the end.
 void CreaBaseDatos(const QString& path, const TOpcionesBD& opciones = {});
 
 // The accounting product's database; Demo adds the demo register (the same

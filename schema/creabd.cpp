@@ -16,20 +16,14 @@ namespace {
 void Escribe(const QString& s) { std::fputs(qPrintable(s + QLatin1Char('\n')), stdout); }
 void Error(const QString& s) { std::fputs(qPrintable(s + QLatin1Char('\n')), stderr); }
 
-// Removes an existing local file when asked to; a server path is left alone.
+// An existing file is replaced only when asked to; the library replaces it
+// once the new database is complete, so a failed creation leaves it as it was.
 bool Prepara(const QString& path, bool sobrescribe)
 {
-    if (path.contains(QLatin1Char(':')) || !QFile::exists(path))
+    if (sobrescribe || !QFile::exists(path))
         return true;
-    if (!sobrescribe) {
-        Error(QStringLiteral("El fichero %1 ya existe (use --sobrescribe para reemplazarlo).").arg(path));
-        return false;
-    }
-    if (!QFile::remove(path)) {
-        Error(QStringLiteral("No se puede borrar %1.").arg(path));
-        return false;
-    }
-    return true;
+    Error(QStringLiteral("El fichero %1 ya existe (use --sobrescribe para reemplazarlo).").arg(path));
+    return false;
 }
 
 } // namespace
@@ -73,6 +67,7 @@ int main(int argc, char** argv)
     if (p.isSet(clave))
         o.Clave = p.value(clave);
     o.ForcedWrites = !p.isSet(sinForced);
+    o.Reemplaza = p.isSet(sobrescribe);
     if (p.isSet(demo))
         o.Contenido = TContenidoBD::Demo;
     if (p.isSet(sintetica)) {

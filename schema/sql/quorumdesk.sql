@@ -237,6 +237,28 @@ CREATE TABLE SYS_LISTADOS_CONDICIONES (
 );
 CREATE INDEX IX_SYS_LISTADOS_COND_CODIGO ON SYS_LISTADOS_CONDICIONES (CODIGO, NUMERO);
 
+/* Codes the database gives to users and matters. They come from a generator
+   rather than from the highest code plus one: two seats inserting at the same
+   moment each draw a code of their own, where both would read the same
+   highest code. Each generator starts at the highest code in use, so that
+   these lines also serve a database that already holds rows. */
+CREATE SEQUENCE G_SYS_USUARIO;
+CREATE SEQUENCE G_ASUNTOS;
+
+SET TERM ^ ;
+
+EXECUTE BLOCK
+AS
+DECLARE VARIABLE MAYOR INTEGER;
+BEGIN
+  SELECT COALESCE(MAX(CODIGO), 0) FROM SYS_USUARIO INTO :MAYOR;
+  MAYOR = GEN_ID(G_SYS_USUARIO, MAYOR - GEN_ID(G_SYS_USUARIO, 0));
+  SELECT COALESCE(MAX(CODIGO), 0) FROM ASUNTOS INTO :MAYOR;
+  MAYOR = GEN_ID(G_ASUNTOS, MAYOR - GEN_ID(G_ASUNTOS, 0));
+END^
+
+SET TERM ; ^
+
 /* The trim functions the program's statements call ("ltrim(rtrim(des))");
    stored functions, so that no server UDF library is needed. */
 SET TERM ^ ;
@@ -268,9 +290,15 @@ SELECT P.COMUNIDAD, P.CODIGO, P.NOMBRE, D.DOMICILIO, D.COD_POSTAL,
 FROM EMP_PROPIETARIO P
 JOIN EMP_DIRECCIONES D ON D.COMUNIDAD = P.COMUNIDAD AND D.PROPIETARIO = P.CODIGO;
 
-/* One row per vote row and active property of its owner (the attendance
-   list): PROPIETARIO is the owner's own name, REPRESENTADO the name on the
-   vote row, which differs when a representative attends. */
+/* The attendance list of the minutes: every vote row, so that the list adds
+   up to the totals the procedures wrote on the convocation. A vote row whose
+   owner's active properties still make up its coefficient gives one row per
+   property (FINCA, COEFICIENTE); any other (an owner deleted since, one whose
+   properties have become inactive or changed, one without properties) gives
+   one row with the coefficient on the vote row and no property. PROPIETARIO
+   is the owner's register name, or the vote row's name once the owner is
+   gone; REPRESENTADO the vote row's name, which differs when a representative
+   attends. */
 CREATE VIEW VER_JUNTAS (COMUNIDAD, CONVOCATORIA, ASISTENCIA, CODIGO_P, PROPIETARIO,
     REPRESENTADO, COEFICIENTE_P, CODIGO_F, FINCA, COEFICIENTE, FECHA, DES)
 AS
@@ -279,7 +307,22 @@ SELECT V.COMUNIDAD, V.CONVOCATORIA, V.ASISTENCIA, V.PROPIETARIO, P.NOMBRE,
 FROM VOTACIONES V
 JOIN EMP_PROPIETARIO P ON P.COMUNIDAD = V.COMUNIDAD AND P.CODIGO = V.PROPIETARIO
 JOIN EMP_FINCAS F ON F.COMUNIDAD = V.COMUNIDAD AND F.PROPIETARIO = V.PROPIETARIO AND F.ACTIVO = 1
-LEFT JOIN CONVOCATORIAS C ON C.COMUNIDAD = V.COMUNIDAD AND C.CODIGO = V.CONVOCATORIA;
+LEFT JOIN CONVOCATORIAS C ON C.COMUNIDAD = V.COMUNIDAD AND C.CODIGO = V.CONVOCATORIA
+WHERE ABS(COALESCE(V.COEFICIENTES, 0) -
+          (SELECT SUM(A.COEFICIENTES) FROM EMP_FINCAS A
+           WHERE A.COMUNIDAD = V.COMUNIDAD AND A.PROPIETARIO = V.PROPIETARIO AND A.ACTIVO = 1)) < 0.000001
+UNION ALL
+SELECT V.COMUNIDAD, V.CONVOCATORIA, V.ASISTENCIA, V.PROPIETARIO, COALESCE(P.NOMBRE, V.NOMBRE),
+       V.NOMBRE, V.COEFICIENTES, 0, CAST('' AS VARCHAR(20)), COALESCE(V.COEFICIENTES, 0), C.FECHA, C.DES
+FROM VOTACIONES V
+LEFT JOIN EMP_PROPIETARIO P ON P.COMUNIDAD = V.COMUNIDAD AND P.CODIGO = V.PROPIETARIO
+LEFT JOIN CONVOCATORIAS C ON C.COMUNIDAD = V.COMUNIDAD AND C.CODIGO = V.CONVOCATORIA
+WHERE P.CODIGO IS NULL
+   OR NOT EXISTS (SELECT 1 FROM EMP_FINCAS A
+                  WHERE A.COMUNIDAD = V.COMUNIDAD AND A.PROPIETARIO = V.PROPIETARIO AND A.ACTIVO = 1)
+   OR ABS(COALESCE(V.COEFICIENTES, 0) -
+          (SELECT SUM(A.COEFICIENTES) FROM EMP_FINCAS A
+           WHERE A.COMUNIDAD = V.COMUNIDAD AND A.PROPIETARIO = V.PROPIETARIO AND A.ACTIVO = 1)) >= 0.000001;
 
 /* One row per vote row with the owner's votes (listing "Imprimir
    votaciones"); FINCA is the first of the owner's active properties by name,
@@ -309,6 +352,8 @@ WHERE TRIM(C.TEXTO) <> '';
 
 /* Exceptions raised by the triggers below (shown to the user as the
    server's text). */
+CREATE EXCEPTION E_COMUNIDAD_CON_JUNTAS
+  'No se puede borrar una comunidad con juntas, asuntos o planificación; bórrelos antes.';
 CREATE EXCEPTION E_COMUNIDAD_CON_PROPIETARIOS
   'No se puede borrar la comunidad: todavía tiene propietarios. Borre antes sus propietarios.';
 CREATE EXCEPTION E_PROPIETARIO_RESERVADO
@@ -571,29 +616,50 @@ END^
 
 /* Triggers. */
 
-/* Rows that arrive with a null or 0 code get the next free one. MAX sees the
-   rows this transaction has inserted, so several new rows in one transaction
-   get consecutive codes. */
+/* Users and matters that arrive with a null or 0 code get the next value of
+   their generator. A code typed by the caller stays, and the generator is
+   moved up to it, so that it never gives that code again. Codes are not
+   given twice: one taken by a row deleted or rolled back since is lost. */
 CREATE TRIGGER SYS_USUARIO_CODIGO FOR SYS_USUARIO
 ACTIVE BEFORE INSERT POSITION 0
 AS
+DECLARE VARIABLE ACTUAL INTEGER;
 BEGIN
   IF (NEW.CODIGO IS NULL OR NEW.CODIGO = 0) THEN
   BEGIN
-    SELECT COALESCE(MAX(CODIGO), 0) + 1 FROM SYS_USUARIO INTO NEW.CODIGO;
-    IF (NEW.CODIGO > 32767) THEN EXCEPTION E_CODIGO_USUARIO;
+    ACTUAL = GEN_ID(G_SYS_USUARIO, 1);
+    IF (ACTUAL > 32767) THEN EXCEPTION E_CODIGO_USUARIO;
+    NEW.CODIGO = ACTUAL;
+  END
+  /* Out of range the row is refused by its check: the generator stays. */
+  ELSE IF (NEW.CODIGO BETWEEN 1 AND 32767) THEN
+  BEGIN
+    ACTUAL = GEN_ID(G_SYS_USUARIO, 0);
+    IF (NEW.CODIGO > ACTUAL) THEN
+      ACTUAL = GEN_ID(G_SYS_USUARIO, NEW.CODIGO - ACTUAL);
   END
 END^
 
 CREATE TRIGGER ASUNTOS_CODIGO FOR ASUNTOS
 ACTIVE BEFORE INSERT POSITION 0
 AS
+DECLARE VARIABLE ACTUAL INTEGER;
 BEGIN
   IF (NEW.CODIGO IS NULL OR NEW.CODIGO = 0) THEN
-    SELECT COALESCE(MAX(CODIGO), 0) + 1 FROM ASUNTOS INTO NEW.CODIGO;
+    NEW.CODIGO = GEN_ID(G_ASUNTOS, 1);
+  ELSE
+  BEGIN
+    ACTUAL = GEN_ID(G_ASUNTOS, 0);
+    IF (NEW.CODIGO > ACTUAL) THEN
+      ACTUAL = GEN_ID(G_ASUNTOS, NEW.CODIGO - ACTUAL);
+  END
 END^
 
-/* Follow-up rows are numbered within their convocation. */
+/* Follow-up rows are numbered within their convocation, as the highest
+   number plus one, not by a generator. They arrive without a number only when
+   the agenda is copied into them, once per convocation; two seats doing it at
+   the same moment meet on the key, and the second is refused rather than
+   giving the convocation every point twice. */
 CREATE TRIGGER DETALLE_NUMERO FOR DETALLE
 ACTIVE BEFORE INSERT POSITION 0
 AS
@@ -614,22 +680,43 @@ BEGIN
     VALUES (NEW.CODIGO, 0, NEW.NOMBRE, 1, 0, '0000', 0);
 END^
 
-/* A community is deleted only once its owners are gone; its reserved owner 0
-   goes with it. Nothing else of the community is touched. */
+/* A community is deleted only once the user has deleted, from their own
+   screens, its convocations (their minutes are a legal record that one
+   mistaken delete must not take along), its matters, its planned meetings
+   and its owners. The convocations come first, so that nobody deletes the
+   owners only to learn that the community has to stay. */
 CREATE TRIGGER SYS_COMUNIDAD_BORRA FOR SYS_COMUNIDAD
 ACTIVE BEFORE DELETE POSITION 0
 AS
 BEGIN
+  IF (EXISTS (SELECT 1 FROM CONVOCATORIAS WHERE COMUNIDAD = OLD.CODIGO)
+      OR EXISTS (SELECT 1 FROM ASUNTOS WHERE COMUNIDAD = OLD.CODIGO)
+      OR EXISTS (SELECT 1 FROM PLANIFICADOR
+                 WHERE COMUNIDAD = OLD.CODIGO AND TRIM(DES) <> '')) THEN
+    EXCEPTION E_COMUNIDAD_CON_JUNTAS;
   IF (EXISTS (SELECT 1 FROM EMP_PROPIETARIO
               WHERE COMUNIDAD = OLD.CODIGO AND CODIGO <> 0)) THEN
     EXCEPTION E_COMUNIDAD_CON_PROPIETARIOS;
 END^
 
+/* Its reserved owner 0 goes with it, and so does whatever of it no screen
+   reaches any more: vote, tally, agenda and follow-up rows left without their
+   convocation, properties, addresses and balances left without their owner,
+   free planner slots still carrying its code. A new community given the same
+   code then starts with nothing of this one. */
 CREATE TRIGGER SYS_COMUNIDAD_BORRADA FOR SYS_COMUNIDAD
 ACTIVE AFTER DELETE POSITION 0
 AS
 BEGIN
   DELETE FROM EMP_PROPIETARIO WHERE COMUNIDAD = OLD.CODIGO AND CODIGO = 0;
+  DELETE FROM EMP_DIRECCIONES WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM EMP_FINCAS WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM EMP_SALDOS_APER_FINCAS WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM VOTACIONES WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM VOTACIONES_PUNTOS WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM ORDEN WHERE COMUNIDAD = OLD.CODIGO;
+  DELETE FROM DETALLE WHERE COMUNIDAD = OLD.CODIGO;
+  UPDATE PLANIFICADOR SET COMUNIDAD = 0 WHERE COMUNIDAD = OLD.CODIGO;
 END^
 
 /* Deleting an owner deletes his addresses, properties and their opening

@@ -239,6 +239,60 @@ TEST(Creacion, AnExistingFileIsNeitherOverwrittenNorRemoved)
     EXPECT_EQ(f.readAll(), QByteArray("no es una base de datos"));
 }
 
+// A database is built under another name in its folder and takes its final
+// name only when complete: a creation that stops halfway (here, failing at
+// its last step) never leaves a file that the program would open as a good
+// database, nor takes the place of the file it was to replace.
+TEST(Creacion, AnUnfinishedCreationLeavesTheFinalNameAsItWas)
+{
+    const struct { bool anterior; bool falla; } casos[] = {{false, true}, {true, true}, {true, false}};
+    int n = 0;
+    for (const auto& c : casos) {
+        const QString carpeta = qdtest::TempDir() + QStringLiteral("/creacion-%1").arg(++n);
+        ASSERT_TRUE(QDir().mkpath(carpeta));
+        const QString path = carpeta + QStringLiteral("/quorumdesk.fdb");
+        if (c.anterior) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("ANTERIOR");
+        }
+        auto contenido = [&]() -> QByteArray {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.read(8) : QByteArray("(ninguno)");
+        };
+        const QByteArray antes = contenido();
+        QByteArray durante;
+        TOpcionesBD o;
+        o.ForcedWrites = false;
+        o.Reemplaza = c.anterior;
+        o.AlTerminar = [&](TFIBDatabase& db) {
+            EXPECT_TRUE(db.Connected());
+            durante = contenido();
+            if (c.falla)
+                throw EFIBError(QStringLiteral("interrumpida"));
+        };
+        if (c.falla)
+            EXPECT_THROW(CreaBaseDatos(path, o), EFIBError) << n;
+        else
+            EXPECT_NO_THROW(CreaBaseDatos(path, o)) << n;
+        EXPECT_EQ(durante, antes) << n;
+        // Nothing else is left in the folder.
+        const QStringList esperados = c.anterior || !c.falla ? QStringList{QStringLiteral("quorumdesk.fdb")} : QStringList{};
+        EXPECT_EQ(QDir(carpeta).entryList(QDir::Files | QDir::Hidden), esperados) << n;
+        if (c.falla) {
+            EXPECT_EQ(contenido(), antes) << n;
+        } else {
+            qdtest::Connection nueva(path);
+            TFIBQuery q;
+            q.SetDatabase(&nueva.db);
+            q.SetTransaction(&nueva.tr);
+            q.SetSQL(QStringLiteral("SELECT VERSION FROM SYS_VERSION WHERE CODIGO=1"));
+            q.ExecQuery();
+            EXPECT_EQ(q.Fields(0)->AsString(), VersionBaseDatos()) << n;
+        }
+    }
+}
+
 TEST(Creacion, DatabaseVersionIsMajorDotMinorAndRelease)
 {
     const struct { const char* programa; const char* base; } casos[] = {

@@ -132,6 +132,40 @@ TEST_F(Estructura, PrimaryKeysFollowTheOrderTheProgramNamesThem)
     }
 }
 
+// The defaults the schema notes state: text columns the empty text, number
+// columns 0 but the active marks of properties and addresses, which are 1;
+// dates, blobs and key columns none.
+TEST_F(Estructura, ColumnsDefaultToWhatTheProgramWouldWrite)
+{
+    const QList<QVariantList> columnas = Filas(QStringLiteral(
+        "SELECT TRIM(RF.RDB$RELATION_NAME), TRIM(RF.RDB$FIELD_NAME), F.RDB$FIELD_TYPE, "
+        "CAST(COALESCE(RF.RDB$DEFAULT_SOURCE, F.RDB$DEFAULT_SOURCE) AS VARCHAR(100)), "
+        "(SELECT COUNT(*) FROM RDB$RELATION_CONSTRAINTS RC JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME "
+        " WHERE RC.RDB$RELATION_NAME = RF.RDB$RELATION_NAME AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
+        " AND S.RDB$FIELD_NAME = RF.RDB$FIELD_NAME) "
+        "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+        "JOIN RDB$RELATIONS R ON R.RDB$RELATION_NAME = RF.RDB$RELATION_NAME "
+        "WHERE COALESCE(R.RDB$SYSTEM_FLAG, 0) = 0 AND R.RDB$VIEW_BLR IS NULL"));
+    ASSERT_GT(columnas.size(), 100);
+    const QHash<QString, QString> distintos{
+        {QStringLiteral("EMP_FINCAS.ACTIVO"), QStringLiteral("DEFAULT 1")},
+        {QStringLiteral("EMP_DIRECCIONES.ACTIVO"), QStringLiteral("DEFAULT 1")},
+        {QStringLiteral("SYS_REGISTRO.CODIGO"), QString()}, // no key, always written
+    };
+    for (const QVariantList& c : columnas) {
+        const QString columna = c[0].toString() + QLatin1Char('.') + c[1].toString();
+        const int tipo = c[2].toInt();
+        QString esperado;
+        if (distintos.contains(columna))
+            esperado = distintos.value(columna);
+        else if (c[4].toInt() > 0 || tipo == 35 || tipo == 261)
+            esperado = QString();
+        else
+            esperado = tipo == 37 ? QStringLiteral("DEFAULT ''") : QStringLiteral("DEFAULT 0");
+        EXPECT_EQ(c[3].toString().trimmed().toStdString(), esperado.toStdString()) << columna.toStdString();
+    }
+}
+
 TEST_F(Estructura, DatabaseIsDialectOneWithUtf8AndDatesCarryTime)
 {
     EXPECT_EQ(con->db.SQLDialect(), 1);

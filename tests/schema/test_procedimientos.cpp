@@ -3,6 +3,7 @@
 #include "SchemaTest.h"
 
 #include <QDate>
+#include <QSet>
 
 using namespace qdschema;
 
@@ -43,10 +44,88 @@ TEST_F(Numeracion, MattersInsertedWithCodeZeroEachGetACodeOfTheirOwn)
     EXPECT_EQ(Valor(QStringLiteral("SELECT LIST(CODIGO) FROM (SELECT CODIGO FROM ASUNTOS ORDER BY CODIGO)")).toString(),
               QStringLiteral("1,2,3"));
     Confirma();
-    // The next free code after a deletion of the highest is that code again.
+    // A deleted matter's code is not given to another one.
     Ejecuta(QStringLiteral("DELETE FROM ASUNTOS WHERE CODIGO=3"));
     Ejecuta(QStringLiteral("INSERT INTO ASUNTOS (CODIGO, ASUNTO) VALUES (0, 'OTRO')"));
-    EXPECT_EQ(Valor(QStringLiteral("SELECT CODIGO FROM ASUNTOS WHERE ASUNTO='OTRO'")).toInt(), 3);
+    EXPECT_EQ(Valor(QStringLiteral("SELECT CODIGO FROM ASUNTOS WHERE ASUNTO='OTRO'")).toInt(), 4);
+    // A typed code stays, and later codes follow it.
+    Ejecuta(QStringLiteral("INSERT INTO ASUNTOS (CODIGO, ASUNTO) VALUES (20, 'TECLEADO')"));
+    Ejecuta(QStringLiteral("INSERT INTO ASUNTOS (CODIGO, ASUNTO) VALUES (0, 'SIGUIENTE')"));
+    EXPECT_EQ(Valor(QStringLiteral("SELECT LIST(CODIGO) FROM (SELECT CODIGO FROM ASUNTOS WHERE CODIGO > 4 ORDER BY CODIGO)")).toString(),
+              QStringLiteral("20,21"));
+}
+
+// Two seats, each inserting in its own transaction before either commits.
+class NumeracionDosPuestos : public TBaseTest {
+protected:
+    void SetUp() override
+    {
+        TBaseTest::SetUp();
+        Confirma();
+        otro = std::make_unique<qdtest::Connection>(con->db.DBName());
+    }
+    // Runs an insert on the other seat's connection; the server's text when it fails.
+    QString FalloOtro(const QString& sql)
+    {
+        try {
+            TFIBQuery q;
+            q.SetDatabase(&otro->db);
+            q.SetTransaction(&otro->tr);
+            q.SetSQL(sql);
+            q.ExecQuery();
+        } catch (const EFIBError& e) {
+            return e.Message();
+        }
+        return QString();
+    }
+    QVariant ValorOtro(const QString& sql)
+    {
+        TFIBQuery q;
+        q.SetDatabase(&otro->db);
+        q.SetTransaction(&otro->tr);
+        q.SetSQL(sql);
+        q.ExecQuery();
+        return q.Eof() ? QVariant() : q.Fields(0)->AsVariant();
+    }
+    std::unique_ptr<qdtest::Connection> otro;
+};
+
+TEST_F(NumeracionDosPuestos, UsersAndMattersInsertedAtOnceGetDistinctCodes)
+{
+    const struct { const char* tabla; const char* insercion; const char* nombre; } casos[] = {
+        {"ASUNTOS", "INSERT INTO ASUNTOS (CODIGO, FECHAR, ASUNTO, COMUNIDAD) VALUES (0, 'NOW', '%1', 1)", "ASUNTO"},
+        {"SYS_USUARIO", "INSERT INTO SYS_USUARIO (CODIGO, NOMBRE, CLAVE) VALUES (0, '%1', '')", "NOMBRE"},
+    };
+    for (const auto& c : casos) {
+        const QString insercion = QString::fromLatin1(c.insercion);
+        const QString codigo = QStringLiteral("SELECT CODIGO FROM %1 WHERE %2='%3'").arg(QLatin1String(c.tabla), QLatin1String(c.nombre));
+        Ejecuta(insercion.arg(QStringLiteral("PUESTO1")));
+        const QString fallo = FalloOtro(insercion.arg(QStringLiteral("PUESTO2")));
+        ASSERT_TRUE(fallo.isEmpty()) << c.tabla << ": " << fallo.toStdString();
+        const int uno = Valor(codigo.arg(QStringLiteral("PUESTO1"))).toInt();
+        const int dos = ValorOtro(codigo.arg(QStringLiteral("PUESTO2"))).toInt();
+        EXPECT_GT(uno, 0) << c.tabla;
+        EXPECT_GT(dos, 0) << c.tabla;
+        EXPECT_NE(uno, dos) << c.tabla;
+        con->tr.Commit();
+        otro->tr.Commit();
+        con->tr.StartTransaction();
+        otro->tr.StartTransaction();
+        EXPECT_EQ(Valor(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 STARTING WITH 'PUESTO'")
+                            .arg(QLatin1String(c.tabla), QLatin1String(c.nombre))).toInt(), 2) << c.tabla;
+    }
+}
+
+// Follow-up rows are numbered within their convocation, not by a generator:
+// they are created from the agenda once, when the convocation has none, and
+// the key is what stops a second seat doing the same at the same time from
+// giving the convocation every point twice.
+TEST_F(NumeracionDosPuestos, FollowUpRowsOfOneConvocationCreatedByTwoSeatsAtOnceAreRefusedToTheSecond)
+{
+    const QString alta = QStringLiteral("INSERT INTO DETALLE (COMUNIDAD,CODIGO,NUMERO,DES,TERMINADO) VALUES (1,%1,0,'1º.- CUENTAS',0)");
+    Ejecuta(alta.arg(5));
+    EXPECT_FALSE(FalloOtro(alta.arg(5)).isEmpty());
+    EXPECT_TRUE(FalloOtro(alta.arg(6)).isEmpty()); // another convocation meets nothing
 }
 
 TEST_F(Numeracion, FollowUpRowsAreNumberedWithinTheirConvocation)
@@ -305,6 +384,54 @@ TEST_F(Votaciones, AttendanceListViewGivesOneRowPerActivePropertyAndShowsReprese
     EXPECT_EQ(Filas(sql + QStringLiteral("ORDER BY CODIGO_P,FINCA"), p).size(), 3);
 }
 
+// The minutes' attendance list must add up to the totals written on the
+// convocation even when the register has changed since the meeting.
+TEST_F(Votaciones, AttendanceListViewAddsUpToTheConvocationsTotalsAfterTheRegisterChanges)
+{
+    Propietario(1, 5, QStringLiteral("JUAN"));
+    Finca(1, 5, 1, 2, 1, QStringLiteral("TRASTERO 1"));
+    Finca(1, 5, 2, 3, 1, QStringLiteral("TRASTERO 2"));
+    NuevaConvocatoria(1);
+    for (int p = 1; p <= 5; ++p)
+        Asiste(p);
+    Ejecuta(QStringLiteral("UPDATE VOTACIONES SET NOMBRE='PEDRO REPRESENTANTE' WHERE PROPIETARIO=4"));
+    Calcula();
+    // After the meeting: LUIS is deleted, MARTA's properties become
+    // inactive and one of JUAN's two properties too.
+    Ejecuta(QStringLiteral("DELETE FROM EMP_PROPIETARIO WHERE COMUNIDAD=1 AND CODIGO=2"));
+    Ejecuta(QStringLiteral("UPDATE EMP_FINCAS SET ACTIVO=0 WHERE COMUNIDAD=1 AND PROPIETARIO=4"));
+    Ejecuta(QStringLiteral("UPDATE EMP_FINCAS SET ACTIVO=0 WHERE COMUNIDAD=1 AND PROPIETARIO=5 AND CODIGO=2"));
+
+    const QVariantList totales = Filas(QStringLiteral("SELECT ASISTENTES, COEFICIENTES FROM CONVOCATORIAS WHERE COMUNIDAD=1 AND CODIGO=1")).value(0);
+    ASSERT_EQ(totales.size(), 2);
+    EXPECT_EQ(totales[0].toInt(), 5);
+    EXPECT_DOUBLE_EQ(totales[1].toDouble(), 100);
+    const QList<QVariantList> lista = Filas(QStringLiteral(
+        "SELECT CODIGO_P, PROPIETARIO, REPRESENTADO, COEFICIENTE_P, FINCA, COEFICIENTE FROM VER_JUNTAS "
+        "WHERE COMUNIDAD=?COMUNIDAD AND CONVOCATORIA=?CONVOCATORIA AND ASISTENCIA=1\nORDER BY CODIGO_P,FINCA"),
+        {{QStringLiteral("COMUNIDAD"), I(1)}, {QStringLiteral("CONVOCATORIA"), I(1)}});
+    QSet<int> propietarios;
+    double suma = 0;
+    QStringList filas;
+    for (const QVariantList& f : lista) {
+        propietarios.insert(f[0].toInt());
+        suma += f[5].toDouble();
+        QStringList campos;
+        for (const QVariant& v : f)
+            campos << v.toString();
+        filas << campos.join(QLatin1Char('|'));
+    }
+    EXPECT_EQ(propietarios.size(), totales[0].toInt());
+    EXPECT_NEAR(suma, totales[1].toDouble(), 1e-9);
+    // An owner whose active properties still make up his vote row's
+    // coefficient is listed by property; any other attending owner once, with
+    // the coefficient he voted with and no property; the deleted owner by the
+    // name kept on his vote row.
+    EXPECT_EQ(filas, (QStringList{QStringLiteral("1|ANA|ANA|25|1º A|10"), QStringLiteral("1|ANA|ANA|25|GARAJE 1|15"),
+                                  QStringLiteral("2|LUIS|LUIS|30||30"), QStringLiteral("3|SIN FINCAS|SIN FINCAS|0||0"),
+                                  QStringLiteral("4|MARTA|PEDRO REPRESENTANTE|40||40"), QStringLiteral("5|JUAN|JUAN|5||5")}));
+}
+
 // The supplied listings' statements with the conditions their callers give.
 TEST_F(Votaciones, SuppliedListingsRunWithTheirCallersConditions)
 {
@@ -497,19 +624,80 @@ TEST_F(Borrado, DeletingAPropertyLeavesItsBalancesToTheProgram)
     EXPECT_EQ(Cuenta(QStringLiteral("EMP_SALDOS_APER_FINCAS"), QStringLiteral("PROPIETARIO=1 AND FINCA=2")), 2);
 }
 
-TEST_F(Borrado, ACommunityWithOwnersIsRefusedAndWithoutThemGoesWithItsOwnerZeroOnly)
+// The minutes of a community's meetings are a legal record: one mistaken
+// delete of the community must not take them along, so the community is
+// refused while anything the user can see of it remains.
+TEST_F(Borrado, ACommunityIsRefusedWhileItHasOwnersConvocationsMattersOrPlannedMeetings)
 {
-    const QString fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=1"));
-    EXPECT_TRUE(fallo.contains(QStringLiteral("No se puede borrar la comunidad"))) << fallo.toStdString();
-    EXPECT_EQ(Cuenta(QStringLiteral("SYS_COMUNIDAD"), QStringLiteral("CODIGO=1")), 1);
+    // Convocations are named before owners, so that nobody deletes the
+    // owners only to learn that the community must stay anyway.
+    QString fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=1"));
+    EXPECT_TRUE(fallo.contains(QStringLiteral("No se puede borrar una comunidad con juntas"))) << fallo.toStdString();
 
+    const struct { const char* fila; const char* quita; const char* mensaje; } casos[] = {
+        {"INSERT INTO EMP_PROPIETARIO (COMUNIDAD, CODIGO, NOMBRE) VALUES (2, 1, 'ANA')",
+         "DELETE FROM EMP_PROPIETARIO WHERE COMUNIDAD=2 AND CODIGO=1", "todavía tiene propietarios"},
+        {"INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO) VALUES (2, 1)",
+         "DELETE FROM CONVOCATORIAS WHERE COMUNIDAD=2", "con juntas, asuntos o planificación"},
+        {"INSERT INTO ASUNTOS (CODIGO, ASUNTO, COMUNIDAD) VALUES (0, 'GOTERAS', 2)",
+         "DELETE FROM ASUNTOS WHERE COMUNIDAD=2", "con juntas, asuntos o planificación"},
+        {"UPDATE PLANIFICADOR SET DES='JUNTA ORDINARIA', COMUNIDAD=2 WHERE HORA='18:00'",
+         "UPDATE PLANIFICADOR SET DES='' WHERE COMUNIDAD=2", "con juntas, asuntos o planificación"},
+    };
+    Ejecuta(QStringLiteral("EXECUTE PROCEDURE PLANIFICADOR_CREAR(?F)"), {{QStringLiteral("F"), Dia(2025, 6, 2)}});
+    for (const auto& c : casos) {
+        Comunidad(2);
+        Ejecuta(QString::fromUtf8(c.fila));
+        fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=2"));
+        EXPECT_TRUE(fallo.contains(QString::fromUtf8(c.mensaje))) << c.fila << ": " << fallo.toStdString();
+        EXPECT_EQ(Cuenta(QStringLiteral("SYS_COMUNIDAD"), QStringLiteral("CODIGO=2")), 1) << c.fila;
+        Ejecuta(QString::fromUtf8(c.quita));
+        fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=2"));
+        EXPECT_TRUE(fallo.isEmpty()) << c.quita << ": " << fallo.toStdString();
+    }
+}
+
+// Whatever of a deleted community no screen reaches any more (vote, tally,
+// agenda and follow-up rows left without their convocation; properties,
+// addresses and balances left without their owner; free planner slots
+// carrying its code) goes with it, so that a new community given the same
+// code starts with nothing of the old one.
+TEST_F(Borrado, ACommunityCodeUsedAgainStartsWithNothingOfTheDeletedCommunity)
+{
+    // Rows of a convocation whose own row was never written (the vote rows
+    // are created first), and rows whose owner is gone.
+    Ejecuta(QStringLiteral("EXECUTE PROCEDURE votaciones_propi(1,9)"));
+    Ejecuta(QStringLiteral("EXECUTE PROCEDURE votaciones_puntos_mete(1,9)"));
+    Ejecuta(QStringLiteral("INSERT INTO ORDEN (COMUNIDAD, CODIGO, NUMERO, PUNTO, DES) VALUES (1, 9, 1, 1, 'CUENTAS')"));
+    Ejecuta(QStringLiteral("INSERT INTO DETALLE (COMUNIDAD, CODIGO, NUMERO, DES) VALUES (1, 9, 0, 'CUENTAS')"));
+    Ejecuta(QStringLiteral("INSERT INTO EMP_FINCAS (COMUNIDAD, PROPIETARIO, CODIGO, COEFICIENTES) VALUES (1, 99, 1, 5)"));
+    Ejecuta(QStringLiteral("INSERT INTO EMP_DIRECCIONES (COMUNIDAD, PROPIETARIO, CODIGO) VALUES (1, 99, 1)"));
+    Ejecuta(QStringLiteral("INSERT INTO EMP_SALDOS_APER_FINCAS (COMUNIDAD, EJERCICIO, PROPIETARIO, FINCA, PERIODO) VALUES (1, 0, 99, 1, '00')"));
+    Ejecuta(QStringLiteral("EXECUTE PROCEDURE PLANIFICADOR_CREAR(?F)"), {{QStringLiteral("F"), Dia(2025, 6, 2)}});
+    Ejecuta(QStringLiteral("UPDATE PLANIFICADOR SET COMUNIDAD=1 WHERE HORA='18:00'")); // described once, freed since
+    // What the user deletes first, from the screens.
+    Ejecuta(QStringLiteral("DELETE FROM CONVOCATORIAS WHERE COMUNIDAD=1"));
     Ejecuta(QStringLiteral("DELETE FROM EMP_PROPIETARIO WHERE COMUNIDAD=1 AND CODIGO<>0"));
-    EXPECT_TRUE(Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=1")).isEmpty());
-    EXPECT_EQ(Cuenta(QStringLiteral("EMP_PROPIETARIO"), QStringLiteral("COMUNIDAD=1")), 0);
-    EXPECT_EQ(Cuenta(QStringLiteral("CONVOCATORIAS"), QStringLiteral("COMUNIDAD=1")), 2);
-    // The same code can be used again.
-    Comunidad(1, QStringLiteral("DE NUEVO"));
-    EXPECT_EQ(Cuenta(QStringLiteral("EMP_PROPIETARIO"), QStringLiteral("COMUNIDAD=1 AND CODIGO=0")), 1);
+    const QString fallo = Fallo(QStringLiteral("DELETE FROM SYS_COMUNIDAD WHERE CODIGO=1"));
+    ASSERT_TRUE(fallo.isEmpty()) << fallo.toStdString();
+    Confirma();
+
+    Comunidad(1, QStringLiteral("C.P. NUEVA"));
+    // Every table that carries a community code.
+    const QList<QVariantList> tablas = Filas(QStringLiteral(
+        "SELECT TRIM(RF.RDB$RELATION_NAME) FROM RDB$RELATION_FIELDS RF "
+        "JOIN RDB$RELATIONS R ON R.RDB$RELATION_NAME = RF.RDB$RELATION_NAME "
+        "WHERE RF.RDB$FIELD_NAME = 'COMUNIDAD' AND R.RDB$VIEW_BLR IS NULL AND COALESCE(R.RDB$SYSTEM_FLAG, 0) = 0"));
+    ASSERT_GE(tablas.size(), 10);
+    for (const QVariantList& t : tablas) {
+        const QString tabla = t[0].toString();
+        const bool propietarios = tabla == QLatin1String("EMP_PROPIETARIO");
+        EXPECT_EQ(Cuenta(tabla, QStringLiteral("COMUNIDAD=1")), propietarios ? 1 : 0) << tabla.toStdString();
+    }
+    EXPECT_EQ(Filas(QStringLiteral("SELECT CODIGO, NOMBRE FROM EMP_PROPIETARIO WHERE COMUNIDAD=1")).value(0),
+              (QVariantList{0, QStringLiteral("C.P. NUEVA")}));
+    // The planner keeps its slot, free.
+    EXPECT_EQ(Cuenta(QStringLiteral("PLANIFICADOR"), QStringLiteral("HORA='18:00'")), 1);
 }
 
 TEST_F(Borrado, OwnerZeroCannotBeDeletedWhileItsCommunityExists)
