@@ -95,6 +95,10 @@ struct Group {
     int field = -1;
     int shape = -1;
     bool ownsPict = false;
+    // A \upr group: of its halves only the \ud one is read, with the
+    // destination the \upr group was opened in (kept in uprDest).
+    bool upr = false;
+    Dest uprDest = Dest::Body;
 };
 
 struct FontInfo {
@@ -277,6 +281,14 @@ private:
                 return;
             case Tok::Open:
                 skip_ = 0;
+                if (st_.upr && !opensUnicodeHalf()) {
+                    // The ANSI half of \upr, for readers that ignore \ud: the
+                    // \ud half repeats its text.
+                    lex_.skipGroup();
+                    atGroupStart = false;
+                    starred = false;
+                    continue;
+                }
                 openGroup();
                 atGroupStart = true;
                 starred = false;
@@ -330,6 +342,17 @@ private:
             throw ERtfError(QStringLiteral("El documento RTF anida más de %1 grupos.").arg(limits_.maxGroupDepth));
         stack_.push_back(st_);
         st_.ownsPict = false;
+        st_.upr = false;
+    }
+
+    // After the opening brace of a group: whether it starts with \ud or \*\ud.
+    bool opensUnicodeHalf() const
+    {
+        Lexer peek = lex_;
+        Token t = peek.next();
+        if (t.kind == Tok::Symbol && t.symbol == '*')
+            t = peek.next();
+        return t.kind == Tok::Word && t.name == "ud";
     }
 
     void closeGroup()
@@ -522,7 +545,8 @@ private:
         const Kw kw = keyword(t.name);
         const int p = t.param;
         const bool on = !t.hasParam || p != 0;
-        if (atGroupStart && starred && kw != Kw::Shppict && kw != Kw::Fldinst && kw != Kw::Shpinst) {
+        const bool unicodeHalf = kw == Kw::Ud && atGroupStart && !stack_.empty() && stack_.back().upr;
+        if (atGroupStart && starred && kw != Kw::Shppict && kw != Kw::Fldinst && kw != Kw::Shpinst && !unicodeHalf) {
             skipGroup(); // an optional destination this reader does not know
             return;
         }
@@ -629,6 +653,17 @@ private:
                 st_.dest = Dest::Body;
             break;
         case Kw::Object: st_.dest = Dest::NoText; break;
+        case Kw::Upr:
+            if (atGroupStart) {
+                st_.upr = true;
+                st_.uprDest = st_.dest;
+                st_.dest = Dest::NoText;
+            }
+            break;
+        case Kw::Ud:
+            if (unicodeHalf)
+                st_.dest = stack_.back().uprDest;
+            break;
         // fonts and colours
         case Kw::F:
             if (st_.dest == Dest::FontTable) {

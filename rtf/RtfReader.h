@@ -8,7 +8,8 @@
 // spacing, line spacing and tab stops, hyperlinks, PNG, JPEG and DIB pictures,
 // and tables (cell widths, horizontal and vertical merges, cell background,
 // borders). Text is decoded with \ansicpg and the fonts' \fcharset, \'xx and
-// \uN with \ucN.
+// \uN with \ucN; of a \upr group, the \ud half is read and the ANSI half
+// written for older readers is not.
 //
 // Left out: headers, footers, footnotes, comments, styles (their formatting is
 // repeated on every paragraph by the usual writers), list numbering (the label

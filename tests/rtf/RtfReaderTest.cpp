@@ -121,7 +121,14 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"field result, not its code", R"({\rtf1 {\field{\*\fldinst PAGE }{\fldrslt 7}} de 9})", u"7 de 9"},
         TextCase{"control characters and the document's own marks are dropped",
                  "{\\rtf1 a\x01\x7f\\u64976?\\u65532?\\u1?b\\u8233?c}", u"ab\u2028c"},
-        TextCase{"\\bin data outside a picture is not text", "{\\rtf1 a\\bin3 x{}c}", u"ac"}));
+        TextCase{"\\bin data outside a picture is not text", "{\\rtf1 a\\bin3 x{}c}", u"ac"},
+        // \upr: the \ud half is read, the ANSI half for older readers is not.
+        TextCase{"\\upr: the Unicode half, once", R"({\rtf1\ansi {\upr{rep\'f1o}{\*\ud{rep\u241\'f1o}}} fin\par})",
+                 u"repño fin"},
+        TextCase{"\\upr: paragraphs and \\uc of the Unicode half",
+                 R"({\rtf1 a{\upr{\uc0 b\par c}{\*\ud{\uc2 b\u937\'3f\'3f\par c}}}d})", u"ab\u03A9\ncd"},
+        TextCase{"\\upr: text beside the halves is not read", R"({\rtf1 a{\upr x{y}{\*\ud{z}}}b})", u"azb"},
+        TextCase{"\\ud outside \\upr is an unknown destination", R"({\rtf1 a{\*\ud b}c})", u"ac"}));
 
 TEST(RtfRead, CharacterFormatting)
 {
@@ -144,6 +151,13 @@ TEST(RtfRead, CharacterFormatting)
   "q" Times New Roman 12.0 sub
   "zof" Times New Roman 12.0
 )");
+}
+
+TEST(RtfRead, UprTakesFormattingAndFontNamesFromTheUnicodeHalf)
+{
+    EXPECT_EQ(readDescribed(R"({\rtf1{\fonttbl{\upr{\f0 Pe?a;}{\*\ud{\f0 Pe\u241\'f1a;}}}}\f0 {\upr{\i x}{\*\ud{\b y}}}z})")
+                  .toStdString(),
+              "P\n  \"y\" Peña 12.0 bold\n  \"z\" Peña 12.0\n");
 }
 
 TEST(RtfRead, FontTableWithoutEntryGroups)
