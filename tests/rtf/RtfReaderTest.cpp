@@ -1,5 +1,6 @@
 // Reading RTF: documents written by LibreOffice Writer and in the manner of
-// Word and WordPad, the parts of the format one by one, and damaged input.
+// Word and WordPad, the parts of the format one by one, damaged input, and
+// the bounds of what a stored document may cost.
 
 #include "RtfReader.h"
 #include "RtfTestUtil.h"
@@ -363,8 +364,8 @@ INSTANTIATE_TEST_SUITE_P(
         BoundCase{"10 paragraphs", paragraphs(10), {.maxParagraphs = 10}, ""},
         BoundCase{"11 paragraphs", paragraphs(11), {.maxParagraphs = 10},
                   "El documento es demasiado grande para abrirlo (más de 10 párrafos)."},
-        BoundCase{"a cell's paragraphs count", R"({\rtf1 \trowd\cellx100\intbl a\par b\cell\row})",
-                  {.maxParagraphs = 1}, "El documento es demasiado grande para abrirlo (más de 1 párrafos)."},
+        BoundCase{"a cell's paragraphs count", R"({\rtf1 \trowd\cellx100\intbl a\par b\par c\cell\row})",
+                  {.maxParagraphs = 2}, "El documento es demasiado grande para abrirlo (más de 2 párrafos)."},
         BoundCase{"25 rows of 4 cells", rowsOfFourCells(25), {.maxTableCells = 100}, ""},
         BoundCase{"26 rows of 4 cells", rowsOfFourCells(26), {.maxTableCells = 100}, kTooManyCells},
         BoundCase{"a grid of 10 x 10 from 10 cells", staircase(10), {.maxTableCells = 100}, ""},
