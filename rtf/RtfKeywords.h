@@ -13,7 +13,7 @@ enum class Kw : unsigned char {
     Rtf, Ansi, Mac, Pc, Pca, Ansicpg, Deff, Uc, U,
     // destinations read by the reader
     Fonttbl, Colortbl, Pict, Field, Fldinst, Fldrslt, Shp, Shpinst, Shptxt, Shprslt, Sp, Sn, Sv,
-    Shppict, Object, Result, Listtext, Pntext,
+    Shppict, Object, Result, Listtext, Pntext, Upr, Ud,
     // destinations whose content is not part of the text
     SkipDest,
     // fonts and colours

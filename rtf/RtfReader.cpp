@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QHash>
 #include <QImageReader>
+#include <QLocale>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
@@ -32,6 +33,19 @@ constexpr int kMaxTabs = 64;
 constexpr qsizetype kMaxFieldCode = 4096;
 
 int twips(int value) { return std::clamp(value, -kMaxTwips, kMaxTwips); }
+
+// A document beyond the bounds, with the one it passed.
+ERtfError tooBig(const QString& bound)
+{
+    return ERtfError(QStringLiteral("El documento es demasiado grande para abrirlo (%1).").arg(bound));
+}
+
+QString spanish(qint64 n) { return QLocale(QLocale::Spanish, QLocale::Spain).toString(n); }
+
+QString spanishSize(qint64 bytes)
+{
+    return QLocale(QLocale::Spanish, QLocale::Spain).formattedDataSize(bytes, 0, QLocale::DataSizeTraditionalFormat);
+}
 
 enum class Dest : unsigned char {
     Body,       // document text
@@ -95,6 +109,10 @@ struct Group {
     int field = -1;
     int shape = -1;
     bool ownsPict = false;
+    // A \upr group: of its halves only the \ud one is read, with the
+    // destination the \upr group was opened in (kept in uprDest).
+    bool upr = false;
+    Dest uprDest = Dest::Body;
 };
 
 struct FontInfo {
@@ -277,6 +295,14 @@ private:
                 return;
             case Tok::Open:
                 skip_ = 0;
+                if (st_.upr && !opensUnicodeHalf()) {
+                    // The ANSI half of \upr, for readers that ignore \ud: the
+                    // \ud half repeats its text.
+                    lex_.skipGroup();
+                    atGroupStart = false;
+                    starred = false;
+                    continue;
+                }
                 openGroup();
                 atGroupStart = true;
                 starred = false;
@@ -330,6 +356,17 @@ private:
             throw ERtfError(QStringLiteral("El documento RTF anida más de %1 grupos.").arg(limits_.maxGroupDepth));
         stack_.push_back(st_);
         st_.ownsPict = false;
+        st_.upr = false;
+    }
+
+    // After the opening brace of a group: whether it starts with \ud or \*\ud.
+    bool opensUnicodeHalf() const
+    {
+        Lexer peek = lex_;
+        Token t = peek.next();
+        if (t.kind == Tok::Symbol && t.symbol == '*')
+            t = peek.next();
+        return t.kind == Tok::Word && t.name == "ud";
     }
 
     void closeGroup()
@@ -495,10 +532,18 @@ private:
             return;
         const int format = charFormat();
         if (!cur_.runs.empty() && cur_.runs.back().format == format
-            && cur_.runs.back().start + cur_.runs.back().len == before)
+            && cur_.runs.back().start + cur_.runs.back().len == before) {
             cur_.runs.back().len += added;
-        else
+        } else {
+            countRun();
             cur_.runs.push_back({before, added, format});
+        }
+    }
+
+    void countRun()
+    {
+        if (++runCount_ > limits_.maxRuns)
+            throw tooBig(QStringLiteral("más de %1 cambios de formato").arg(spanish(limits_.maxRuns)));
     }
 
     void symbol(char c)
@@ -522,7 +567,8 @@ private:
         const Kw kw = keyword(t.name);
         const int p = t.param;
         const bool on = !t.hasParam || p != 0;
-        if (atGroupStart && starred && kw != Kw::Shppict && kw != Kw::Fldinst && kw != Kw::Shpinst) {
+        const bool unicodeHalf = kw == Kw::Ud && atGroupStart && !stack_.empty() && stack_.back().upr;
+        if (atGroupStart && starred && kw != Kw::Shppict && kw != Kw::Fldinst && kw != Kw::Shpinst && !unicodeHalf) {
             skipGroup(); // an optional destination this reader does not know
             return;
         }
@@ -629,6 +675,17 @@ private:
                 st_.dest = Dest::Body;
             break;
         case Kw::Object: st_.dest = Dest::NoText; break;
+        case Kw::Upr:
+            if (atGroupStart) {
+                st_.upr = true;
+                st_.uprDest = st_.dest;
+                st_.dest = Dest::NoText;
+            }
+            break;
+        case Kw::Ud:
+            if (unicodeHalf)
+                st_.dest = stack_.back().uprDest;
+            break;
         // fonts and colours
         case Kw::F:
             if (st_.dest == Dest::FontTable) {
@@ -921,6 +978,7 @@ private:
         QImage image;
         if (!reader.read(&image))
             return;
+        countRun();
         pixels_ += pixels;
 
         const QString name = QStringLiteral("rtfimage:%1").arg(++imageCount_);
@@ -1051,7 +1109,7 @@ private:
     void endParagraph(bool endsCell)
     {
         if (++blockCount_ > limits_.maxParagraphs)
-            throw ERtfError(QStringLiteral("El documento RTF tiene más de %1 párrafos.").arg(limits_.maxParagraphs));
+            throw tooBig(QStringLiteral("más de %1 párrafos").arg(spanish(limits_.maxParagraphs)));
         flushText();
         repairSurrogates(cur_.text);
         ParaState p = st_.pa;
@@ -1092,8 +1150,7 @@ private:
             return;
         cellCount_ += qint64(std::max(row_.cells.size(), row_.def.cells.size()));
         if (cellCount_ > limits_.maxTableCells)
-            throw ERtfError(QStringLiteral("Las tablas del documento RTF tienen más de %1 celdas.")
-                                .arg(limits_.maxTableCells));
+            throw tooManyCells();
         table_.rows.push_back(std::move(row_));
         row_ = Row{};
     }
@@ -1105,6 +1162,11 @@ private:
         if (!table_.rows.empty())
             items_.emplace_back(std::move(table_));
         table_ = Table{};
+    }
+
+    ERtfError tooManyCells() const
+    {
+        return tooBig(QStringLiteral("sus tablas tienen más de %1 celdas").arg(spanish(limits_.maxTableCells)));
     }
 
     void finishDocument()
@@ -1122,35 +1184,58 @@ private:
         // QTextDocument keeps a block before every table and one after it; a
         // table goes at the end of the block before it, and the block after
         // it takes the next paragraph.
+        //
+        // The tables are laid out first: a grid may hold more cells than its
+        // rows gave, and a document beyond the bound is refused before the
+        // QTextDocument is touched.
+        std::vector<TableLayout> tables;
+        for (const Item& item : items_)
+            if (const Table* table = std::get_if<Table>(&item))
+                tables.push_back(layoutTable(*table));
         QTextCursor cursor(&doc_);
         // One edit block: outside one every insertion measures the cursor's
         // position in its line, which makes a paragraph of many runs cost
         // the square of their number.
         cursor.beginEditBlock();
         bool fresh = true; // the cursor's block is empty and still unused
+        auto table = tables.cbegin();
         for (const Item& item : items_) {
             if (const Para* para = std::get_if<Para>(&item)) {
-                if (!fresh)
-                    cursor.insertBlock();
-                writePara(cursor, *para);
+                writePara(cursor, *para, fresh ? Start::Fresh : Start::New);
                 fresh = false;
             } else {
-                buildTable(cursor, std::get<Table>(item));
+                insertTable(cursor, *table++);
                 fresh = true;
             }
         }
         cursor.endEditBlock();
     }
 
+    enum class Start : unsigned char {
+        New,      // a block of its own after the cursor's
+        Fresh,    // the cursor's block, empty and unused
+        CellFirst // the first block of a table cell
+    };
+
     // A cell keeps its own format (spans, background) in the character format
-    // of its first block, which must be merged into, not replaced.
-    void writePara(QTextCursor& cursor, const Para& para, bool cellStart = false) const
+    // of its first block, which must be merged into, not replaced. A new block
+    // takes its formats as it is inserted: setting them afterwards costs as
+    // much again.
+    void writePara(QTextCursor& cursor, const Para& para, Start start) const
     {
-        cursor.setBlockFormat(blockFormats_[para.block]);
-        if (cellStart)
-            cursor.mergeBlockCharFormat(charFormats_[para.mark]);
-        else
+        switch (start) {
+        case Start::New:
+            cursor.insertBlock(blockFormats_[para.block], charFormats_[para.mark]);
+            break;
+        case Start::Fresh:
+            cursor.setBlockFormat(blockFormats_[para.block]);
             cursor.setBlockCharFormat(charFormats_[para.mark]);
+            break;
+        case Start::CellFirst:
+            cursor.setBlockFormat(blockFormats_[para.block]);
+            cursor.mergeBlockCharFormat(charFormats_[para.mark]);
+            break;
+        }
         for (const Run& run : para.runs)
             cursor.insertText(para.text.mid(run.start, run.len), charFormats_[run.format]);
     }
@@ -1167,10 +1252,18 @@ private:
         std::vector<const Cell*> contents;
     };
 
+    struct TableLayout {
+        const Table* table;
+        int columns;
+        QList<QTextLength> widths; // empty: Qt's own
+        std::vector<Placed> placed;
+        std::vector<char> dropped; // cells merged into the one above
+    };
+
     // Places the cells of each row on one grid made of the distinct cell
     // edges of all rows, so that a row with a merged (wider) cell lines up
     // with the others.
-    void buildTable(QTextCursor& cursor, const Table& table)
+    TableLayout layoutTable(const Table& table)
     {
         static const CellDef kNoDef;
         std::vector<int> edges;
@@ -1194,7 +1287,6 @@ private:
         };
 
         std::vector<Placed> placed;
-        std::vector<int> lastInRow; // index in placed of each row's cells, for vertical merges
         int columns = 1;
         std::vector<std::vector<int>> rowCells(table.rows.size());
         for (size_t r = 0; r < table.rows.size(); ++r) {
@@ -1228,8 +1320,7 @@ private:
         const qint64 gridCells = qint64(table.rows.size()) * columns;
         gridCells_ += gridCells;
         if (gridCells_ > limits_.maxTableCells)
-            throw ERtfError(QStringLiteral("Las tablas del documento RTF tienen más de %1 celdas.")
-                                .arg(limits_.maxTableCells));
+            throw tooManyCells();
 
         // Vertical merges: a continuation cell joins the cell above that
         // starts in the same column and spans the same columns.
@@ -1258,6 +1349,17 @@ private:
                 ownerAt(p.row, c) = int(k);
         }
 
+        QList<QTextLength> widths;
+        if (useEdges && int(grid.size()) - 1 >= columns)
+            for (int c = 0; c < columns; ++c)
+                widths.append(QTextLength(QTextLength::FixedLength, (grid[c + 1] - grid[c]) / kTwipsPerUnit));
+        return {&table, columns, std::move(widths), std::move(placed), std::move(dropped)};
+    }
+
+    void insertTable(QTextCursor& cursor, const TableLayout& layout) const
+    {
+        const Table& table = *layout.table;
+        const std::vector<Placed>& placed = layout.placed;
         QTextTableFormat tf;
         tf.setCellSpacing(0);
         tf.setBorderCollapse(true);
@@ -1277,18 +1379,14 @@ private:
         while (size_t(headers) < table.rows.size() && table.rows[headers].def.header)
             ++headers;
         tf.setHeaderRowCount(headers);
-        if (useEdges && int(grid.size()) - 1 >= columns) {
-            QList<QTextLength> widths;
-            for (int c = 0; c < columns; ++c)
-                widths.append(QTextLength(QTextLength::FixedLength, (grid[c + 1] - grid[c]) / kTwipsPerUnit));
-            tf.setColumnWidthConstraints(widths);
-        }
+        if (!layout.widths.isEmpty())
+            tf.setColumnWidthConstraints(layout.widths);
         if (table.pageBreak)
             tf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
 
-        QTextTable* qt = cursor.insertTable(int(table.rows.size()), columns, tf);
+        QTextTable* qt = cursor.insertTable(int(table.rows.size()), layout.columns, tf);
         for (size_t k = 0; k < placed.size(); ++k) {
-            if (dropped[k])
+            if (layout.dropped[k])
                 continue;
             const Placed& p = placed[k];
             if (p.rowSpan > 1 || p.colSpan > 1)
@@ -1303,9 +1401,7 @@ private:
             bool firstPara = true;
             for (const Cell* content : p.contents) {
                 for (const Para& para : content->paras) {
-                    if (!firstPara)
-                        cc.insertBlock();
-                    writePara(cc, para, firstPara);
+                    writePara(cc, para, firstPara ? Start::CellFirst : Start::New);
                     firstPara = false;
                 }
             }
@@ -1358,6 +1454,7 @@ private:
     bool pendingBorder_ = false;
     qint64 cellCount_ = 0;
     qint64 blockCount_ = 0;
+    qint64 runCount_ = 0;
     qint64 gridCells_ = 0;
 
     std::vector<QTextCharFormat> charFormats_;
@@ -1390,9 +1487,7 @@ void read(const QByteArray& rtf, QTextDocument& doc, const ReadLimits& limits)
 {
     doc.clear();
     if (rtf.size() > limits.maxInputBytes)
-        throw ERtfError(QStringLiteral("El documento RTF ocupa %1 bytes, más del máximo de %2.")
-                            .arg(rtf.size())
-                            .arg(limits.maxInputBytes));
+        throw tooBig(QStringLiteral("más de %1").arg(spanishSize(limits.maxInputBytes)));
     const qsizetype start = rtfStart(rtf);
     if (start < 0)
         throw ERtfError(QStringLiteral("El contenido no es un documento RTF (no empieza por «{\\rtf»)."));

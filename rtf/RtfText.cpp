@@ -84,24 +84,41 @@ QByteArray escapeText(QStringView value)
 
 namespace {
 
-// Groups a field is never looked for in: tables, pictures, field codes,
-// document information and every {\*...} group. Headers and footers are text.
-bool isHiddenGroup(const Token& first)
+enum class GroupKind : unsigned char {
+    Text,
+    Hidden,     // a field is never looked for in it
+    Upr,        // \upr, whose two halves are both text
+    UprUnicode, // the \ud half of a \upr group
+};
+
+// Hidden: tables, pictures, field codes, document information and every
+// {\*...} group but a \upr's \ud half. Headers and footers are text.
+GroupKind groupKind(Lexer peek, bool inUpr)
 {
-    if (first.kind == Tok::Symbol)
-        return first.symbol == '*';
+    Token first = peek.next();
+    const bool starred = first.kind == Tok::Symbol && first.symbol == '*';
+    if (starred)
+        first = peek.next();
     if (first.kind != Tok::Word)
-        return false;
-    switch (keyword(first.name)) {
+        return starred ? GroupKind::Hidden : GroupKind::Text;
+    const Kw kw = keyword(first.name);
+    if (kw == Kw::Ud && inUpr)
+        return GroupKind::UprUnicode;
+    if (starred)
+        return GroupKind::Hidden;
+    switch (kw) {
+    case Kw::Upr:
+        return GroupKind::Upr;
     case Kw::Fonttbl:
     case Kw::Colortbl:
     case Kw::Pict:
     case Kw::Fldinst:
-        return true;
+        return GroupKind::Hidden;
     case Kw::SkipDest:
-        return !first.name.startsWith("header") && !first.name.startsWith("footer");
+        return !first.name.startsWith("header") && !first.name.startsWith("footer") ? GroupKind::Hidden
+                                                                                    : GroupKind::Text;
     default:
-        return false;
+        return GroupKind::Text;
     }
 }
 
@@ -144,20 +161,35 @@ public:
                 return found;
             case Tok::Open: {
                 skip_ = 0;
-                Lexer peek = lex_;
-                if (isHiddenGroup(peek.next())) {
+                const bool inUpr = !edges_.empty() && edges_.back().depth == ucStack_.size() && edges_.back().upr;
+                const GroupKind kind = groupKind(lex_, inUpr);
+                if (kind == GroupKind::Hidden) {
                     lex_.skipGroup();
                     neutral(t.begin, lex_.pos(), false);
-                } else {
-                    ucStack_.push_back(uc_);
-                    if (matched_ > 0)
-                        journal_.push_back(-1);
-                    neutral(t.begin, t.end, false);
+                    break;
                 }
+                if (kind == GroupKind::Upr || kind == GroupKind::UprUnicode) {
+                    if (matched_ > 0) {
+                        breakMatch(); // rescans this brace from the restored position
+                        break;
+                    }
+                    edges_.push_back({ucStack_.size() + 1, kind == GroupKind::Upr});
+                }
+                ucStack_.push_back(uc_);
+                if (matched_ > 0)
+                    journal_.push_back(-1);
+                neutral(t.begin, t.end, false);
                 break;
             }
             case Tok::Close:
                 skip_ = 0;
+                if (!edges_.empty() && edges_.back().depth == ucStack_.size()) {
+                    if (matched_ > 0) {
+                        breakMatch();
+                        break;
+                    }
+                    edges_.pop_back();
+                }
                 if (!ucStack_.empty()) {
                     if (matched_ > 0)
                         journal_.push_back(uc_);
@@ -178,8 +210,12 @@ public:
                 else if (kw == Kw::Ansicpg && t.hasParam)
                     setCodePage(t.param);
                 if (kw == Kw::U) {
-                    breakMatch();
-                    skip_ = uc_;
+                    // Once the match is given up, the lexer is back before
+                    // this word, so the fallback is skipped when it comes again.
+                    if (matched_ > 0)
+                        breakMatch();
+                    else
+                        skip_ = uc_;
                 } else if (breaksText(kw)) {
                     breakMatch();
                 } else {
@@ -294,6 +330,13 @@ private:
     QStringView field_;
     QChar table_[256];
     std::vector<int> ucStack_;
+    // Open \upr groups and their \ud halves, by depth in ucStack_: a match
+    // never crosses their edges, since each half is read on its own.
+    struct Edge {
+        size_t depth;
+        bool upr;
+    };
+    std::vector<Edge> edges_;
     int uc_ = 1;
     int skip_ = 0;
     qsizetype lastWordEnd_ = -1;

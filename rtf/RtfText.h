@@ -21,10 +21,12 @@ QByteArray escapeText(QStringView value);
 // after a spelling check or an edit inside the field: the value takes the
 // formatting of the field's first character and the split formatting is kept,
 // so the braces stay balanced. A field broken by text, a paragraph or cell
-// mark, a tab, \uN or a field code is not matched. Fields are matched in the
-// document body, headers and footers, never inside font, colour or style
-// tables, pictures or {\*...} groups. Field names must be ASCII or written
-// as plain bytes or \'xx in the document's code page.
+// mark, a tab, \uN, a field code or the edge of a \upr group or of one of its
+// halves is not matched. Fields are matched in the document body, headers and
+// footers, never inside font, colour or style tables, pictures or {\*...}
+// groups, except the \ud half of a \upr group: both its halves are searched,
+// so that readers of either one show the value. Field names must be ASCII or
+// written as plain bytes or \'xx in the document's code page.
 // count, when given, receives the number of replacements.
 QByteArray replaceField(const QByteArray& rtf, QStringView field, QStringView value, int* count = nullptr);
 

@@ -4,6 +4,7 @@
 // writing and a merge-field replacement, and ratios to two baselines measured
 // in the same run: the tokenizer alone (the floor for any reader) and Qt's own
 // HTML import of the same document (the cost of filling a QTextDocument).
+// First, what refusing a document beyond the bounds of stored documents costs.
 
 #include "RtfLexer.h"
 #include "RtfReader.h"
@@ -17,6 +18,8 @@
 #include <QRandomGenerator>
 #include <QTextBlock>
 #include <QTextDocument>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -114,6 +117,59 @@ double best(int runs, const std::function<void()>& f)
 
 double mbPerSecond(qsizetype bytes, double ms) { return bytes / 1e6 / (ms / 1000.0); }
 
+double peakMb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+// n short paragraphs ("text\par"), reserved up front so that building the
+// input raises the memory peak no higher than the input itself.
+QByteArray shortParagraphs(int n, const QByteArray& text)
+{
+    QByteArray rtf;
+    rtf.reserve(qsizetype(n) * (text.size() + 16) + 16);
+    rtf += "{\\rtf1\\ansi ";
+    for (int i = 0; i < n; ++i)
+        rtf += text + QByteArray::number(i) + "\\par\r\n";
+    rtf += "}";
+    return rtf;
+}
+
+// Reads a document that must be refused; the time until the refusal.
+double refusalMs(const QByteArray& rtf)
+{
+    QTextDocument doc;
+    QElapsedTimer t;
+    t.start();
+    try {
+        Rtf::read(rtf, doc);
+        std::puts("(the document was not refused)");
+    } catch (const Rtf::ERtfError&) {
+    }
+    return t.nsecsElapsed() / 1e6;
+}
+
+// Two million short paragraphs: within the size bound, so that the paragraph
+// bound refuses them, and over it as the editor once got them (18 s and 780 MB
+// before there were bounds). Run first, while the memory peak is the input's.
+void refusals()
+{
+    const int paragraphs = 2'000'000;
+    {
+        const QByteArray dense = shortParagraphs(paragraphs, "p");
+        const double before = peakMb();
+        const double ms = refusalMs(dense);
+        std::printf("refusal of %.1f MB of %d paragraphs (paragraph bound): %.1f ms (goal <= 250)\n",
+                    dense.size() / 1e6, paragraphs, ms);
+        std::printf("memory peak added by that refusal: %.1f MB (goal <= 100)\n", peakMb() - before);
+    }
+    const QByteArray big = shortParagraphs(paragraphs, "Punto ");
+    std::printf("refusal of %.1f MB of %d paragraphs (size bound): %.3f ms (goal <= 10)\n", big.size() / 1e6,
+                paragraphs, refusalMs(big));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,6 +177,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+
+    refusals();
 
     const QByteArray rtf = makeDocument(5 * 1000 * 1000);
     const int runs = 5;
@@ -157,16 +215,22 @@ int main(int argc, char** argv)
     int count = 0;
     const double mergeMs = best(runs, [&] { Rtf::replaceField(rtf, u"[Lugar]", u"Sala {3}", &count); });
 
-    std::printf("RTF document: %.2f MB, %d paragraphs, %d pictures, %d characters of text\n", rtf.size() / 1e6,
-                doc.blockCount(), images, doc.characterCount());
-    std::printf("read:            %8.1f ms  %7.1f MB/s\n", readMs, mbPerSecond(rtf.size(), readMs));
-    std::printf("tokenizer only:  %8.1f ms  %7.1f MB/s   read / tokenizer = %.1f\n", lexMs,
-                mbPerSecond(rtf.size(), lexMs), readMs / lexMs);
-    std::printf("Qt HTML import:  %8.1f ms  (%.2f MB of HTML, pictures by reference)   read / HTML import = %.2f\n",
-                htmlMs, html.toUtf8().size() / 1e6, readMs / htmlMs);
-    std::printf("write:           %8.1f ms  %7.1f MB/s  (%.2f MB written)\n", writeMs,
-                mbPerSecond(written.size(), writeMs), written.size() / 1e6);
-    std::printf("merge field:     %8.1f ms  %7.1f MB/s\n", mergeMs, mbPerSecond(rtf.size(), mergeMs));
+    std::printf("document size: %.2f MB\n", rtf.size() / 1e6);
+    std::printf("document paragraphs: %d\n", doc.blockCount());
+    std::printf("document pictures: %d\n", images);
+    std::printf("document characters: %d\n", doc.characterCount());
+    std::printf("read: %.1f ms\n", readMs);
+    std::printf("read speed: %.1f MB/s\n", mbPerSecond(rtf.size(), readMs));
+    std::printf("tokenizer only: %.1f ms\n", lexMs);
+    std::printf("tokenizer speed: %.1f MB/s\n", mbPerSecond(rtf.size(), lexMs));
+    std::printf("read / tokenizer: %.1f times\n", readMs / lexMs);
+    std::printf("Qt HTML import (%.2f MB of HTML, pictures by reference): %.1f ms\n", html.toUtf8().size() / 1e6,
+                htmlMs);
+    std::printf("read / HTML import: %.2f times\n", readMs / htmlMs);
+    std::printf("write (%.2f MB written): %.1f ms\n", written.size() / 1e6, writeMs);
+    std::printf("write speed: %.1f MB/s\n", mbPerSecond(written.size(), writeMs));
+    std::printf("merge field: %.1f ms\n", mergeMs);
+    std::printf("merge field speed: %.1f MB/s\n", mbPerSecond(rtf.size(), mergeMs));
     std::printf("one paragraph of 40000 runs: %.1f ms\n", runsMs);
     return 0;
 }

@@ -1,5 +1,6 @@
 // Reading RTF: documents written by LibreOffice Writer and in the manner of
-// Word and WordPad, the parts of the format one by one, and damaged input.
+// Word and WordPad, the parts of the format one by one, damaged input, and
+// the bounds of what a stored document may cost.
 
 #include "RtfReader.h"
 #include "RtfTestUtil.h"
@@ -121,7 +122,14 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"field result, not its code", R"({\rtf1 {\field{\*\fldinst PAGE }{\fldrslt 7}} de 9})", u"7 de 9"},
         TextCase{"control characters and the document's own marks are dropped",
                  "{\\rtf1 a\x01\x7f\\u64976?\\u65532?\\u1?b\\u8233?c}", u"ab\u2028c"},
-        TextCase{"\\bin data outside a picture is not text", "{\\rtf1 a\\bin3 x{}c}", u"ac"}));
+        TextCase{"\\bin data outside a picture is not text", "{\\rtf1 a\\bin3 x{}c}", u"ac"},
+        // \upr: the \ud half is read, the ANSI half for older readers is not.
+        TextCase{"\\upr: the Unicode half, once", R"({\rtf1\ansi {\upr{rep\'f1o}{\*\ud{rep\u241\'f1o}}} fin\par})",
+                 u"repño fin"},
+        TextCase{"\\upr: paragraphs and \\uc of the Unicode half",
+                 R"({\rtf1 a{\upr{\uc0 b\par c}{\*\ud{\uc2 b\u937\'3f\'3f\par c}}}d})", u"ab\u03A9\ncd"},
+        TextCase{"\\upr: text beside the halves is not read", R"({\rtf1 a{\upr x{y}{\*\ud{z}}}b})", u"azb"},
+        TextCase{"\\ud outside \\upr is an unknown destination", R"({\rtf1 a{\*\ud b}c})", u"ac"}));
 
 TEST(RtfRead, CharacterFormatting)
 {
@@ -144,6 +152,13 @@ TEST(RtfRead, CharacterFormatting)
   "q" Times New Roman 12.0 sub
   "zof" Times New Roman 12.0
 )");
+}
+
+TEST(RtfRead, UprTakesFormattingAndFontNamesFromTheUnicodeHalf)
+{
+    EXPECT_EQ(readDescribed(R"({\rtf1{\fonttbl{\upr{\f0 Pe?a;}{\*\ud{\f0 Pe\u241\'f1a;}}}}\f0 {\upr{\i x}{\*\ud{\b y}}}z})")
+                  .toStdString(),
+              "P\n  \"y\" Peña 12.0 bold\n  \"z\" Peña 12.0\n");
 }
 
 TEST(RtfRead, FontTableWithoutEntryGroups)
@@ -302,18 +317,83 @@ TEST(RtfRead, TablesThatEndBadly)
     EXPECT_EQ(readRaw(R"({\rtf1 \row\row\cellx100\row z})").toStdString(), "\n\nz");
 }
 
-TEST(RtfRead, TableCellsAndParagraphsAreLimited)
-{
-    QByteArray rtf = "{\\rtf1 \\trowd\\cellx100\\cellx200\\cellx300\\cellx400";
-    for (int i = 0; i < 30; ++i)
-        rtf += "\\row";
+struct BoundCase {
+    const char* what;
+    QByteArray rtf;
     Rtf::ReadLimits limits;
-    limits.maxTableCells = 100;
-    EXPECT_EQ(errorOf(rtf + "}", limits).toStdString(), "Las tablas del documento RTF tienen más de 100 celdas.");
-    limits = Rtf::ReadLimits{};
-    limits.maxParagraphs = 10;
-    EXPECT_EQ(errorOf("{\\rtf1 " + QByteArray("\\par ").repeated(11) + "}", limits).toStdString(),
-              "El documento RTF tiene más de 10 párrafos.");
+    const char* error; // empty: the document is read
+};
+
+void PrintTo(const BoundCase& c, std::ostream* os) { *os << c.what; }
+
+class RtfBounds : public testing::TestWithParam<BoundCase> {};
+
+TEST_P(RtfBounds, RefusesOnlyBeyondTheBound)
+{
+    EXPECT_EQ(errorOf(GetParam().rtf, GetParam().limits).toStdString(), GetParam().error) << GetParam().what;
+}
+
+namespace {
+
+QByteArray paragraphs(int n)
+{
+    return "{\\rtf1 " + QByteArray("\\par ").repeated(n) + "}";
+}
+
+QByteArray rowsOfFourCells(int rows)
+{
+    return "{\\rtf1 " + QByteArray("\\trowd\\cellx100\\cellx200\\cellx300\\cellx400\\row ").repeated(rows) + "}";
+}
+
+// One cell a row, each ending further right: the grid has a column per row.
+QByteArray staircase(int rows)
+{
+    QByteArray rtf = "{\\rtf1 ";
+    for (int r = 1; r <= rows; ++r)
+        rtf += "\\trowd\\cellx" + QByteArray::number(r * 100) + "\\intbl x\\cell\\row ";
+    return rtf + "}";
+}
+
+const char* const kTooManyCells = "El documento es demasiado grande para abrirlo (sus tablas tienen más de 100 celdas).";
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RtfBounds,
+    testing::Values(
+        BoundCase{"10 paragraphs", paragraphs(10), {.maxParagraphs = 10}, ""},
+        BoundCase{"11 paragraphs", paragraphs(11), {.maxParagraphs = 10},
+                  "El documento es demasiado grande para abrirlo (más de 10 párrafos)."},
+        BoundCase{"a cell's paragraphs count", R"({\rtf1 \trowd\cellx100\intbl a\par b\par c\cell\row})",
+                  {.maxParagraphs = 2}, "El documento es demasiado grande para abrirlo (más de 2 párrafos)."},
+        BoundCase{"25 rows of 4 cells", rowsOfFourCells(25), {.maxTableCells = 100}, ""},
+        BoundCase{"26 rows of 4 cells", rowsOfFourCells(26), {.maxTableCells = 100}, kTooManyCells},
+        BoundCase{"a grid of 10 x 10 from 10 cells", staircase(10), {.maxTableCells = 100}, ""},
+        BoundCase{"a grid of 11 x 11 from 11 cells", staircase(11), {.maxTableCells = 100}, kTooManyCells},
+        BoundCase{"runs of one format are one", R"({\rtf1 a{\b b}{\b c}{\i d}e\par f})", {.maxRuns = 5}, ""},
+        BoundCase{"one run more", R"({\rtf1 a{\b b}{\b c}{\i d}e\par f{\b g}})", {.maxRuns = 5},
+                  "El documento es demasiado grande para abrirlo (más de 5 cambios de formato)."},
+        BoundCase{"a picture is a run", "{\\rtf1 a" + RtfTest::pictGroup(2, 2, "PNG") + "b}", {.maxRuns = 2},
+                  "El documento es demasiado grande para abrirlo (más de 2 cambios de formato)."},
+        BoundCase{"bytes at the bound", "{\\rtf1 hola mundo}", {.maxInputBytes = 18}, ""},
+        BoundCase{"a byte more", "{\\rtf1 hola mundo}", {.maxInputBytes = 17},
+                  "El documento es demasiado grande para abrirlo (más de 17 bytes)."}));
+
+// The bounds of stored documents themselves. A refusal comes before the
+// document is built, so an input beyond them costs one parse at most.
+TEST(RtfRead, StoredDocumentBounds)
+{
+    const qint64 n = Rtf::kMaxDocumentParagraphs;
+    QTextDocument doc;
+    Rtf::read(paragraphs(n), doc);
+    EXPECT_EQ(doc.blockCount(), n);
+    EXPECT_EQ(errorOf(paragraphs(n + 1)).toStdString(),
+              "El documento es demasiado grande para abrirlo (más de 100.000 párrafos).");
+
+    // Bytes: blanks after the document's group, which reading never reaches.
+    EXPECT_EQ(readRaw(QByteArray("{\\rtf1 a}").leftJustified(Rtf::kMaxDocumentBytes, ' ')).toStdString(), "a");
+    EXPECT_EQ(errorOf(QByteArray("{\\rtf1 a}").leftJustified(Rtf::kMaxDocumentBytes + 1, ' ')).toStdString(),
+              "El documento es demasiado grande para abrirlo (más de 32 MB).");
 }
 
 TEST(RtfRead, RefusesWhatIsNotRtf)
@@ -323,9 +403,6 @@ TEST(RtfRead, RefusesWhatIsNotRtf)
         EXPECT_EQ(errorOf(bytes).toStdString(), "El contenido no es un documento RTF (no empieza por «{\\rtf»).")
             << bytes.toStdString();
     EXPECT_TRUE(Rtf::isRtf("\xEF\xBB\xBF\r\n {\\rtf1 x}"));
-    Rtf::ReadLimits limits;
-    limits.maxInputBytes = 10;
-    EXPECT_EQ(errorOf("{\\rtf1 hola mundo}", limits).toStdString(), "El documento RTF ocupa 18 bytes, más del máximo de 10.");
 }
 
 TEST(RtfRead, DeepNestingIsRefusedUnlessSkipped)

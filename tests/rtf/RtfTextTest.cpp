@@ -92,14 +92,28 @@ TEST(RtfMerge, FieldSplitByFormattingAsWordWritesIt)
 
 TEST(RtfMerge, WhatIsNotTheField)
 {
-    // Broken by a paragraph, a tab, other text, a \u character; inside font
-    // names, {\*...} groups, field codes and pictures.
+    // Broken by a paragraph, a tab, other text, a \u character (or its
+    // fallback), the edge of a \upr group; inside font names, {\*...} groups,
+    // field codes and pictures.
     const QByteArray doc = R"({\rtf1{\fonttbl{\f0 [Lugar];}}{\*\bkmkstart [Lugar]}[Lu\par gar] [Lu\tab gar] [Lu{x}gar] [Lu\u103?ar] )"
+                           R"([\u241[Lugar] [Lu{\upr{x}{\*\ud{x}}}gar] [Lu{\upr{gar]}{\*\ud{gar]}}} )"
                            R"({\field{\*\fldinst [Lugar]}{\fldrslt r}}{\pict\pngblip [Lugar]} ok[Lugar]})";
     int count = 0;
     const QByteArray merged = Rtf::replaceField(doc, u"[Lugar]", u"X", &count);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(merged, QByteArray(doc).replace("ok[Lugar]", "okX"));
+}
+
+TEST(RtfMerge, BothHalvesOfUpr)
+{
+    // Readers that take the \ud half and older ones that take the ANSI half
+    // both show the value.
+    int count = 0;
+    const QByteArray merged = Rtf::replaceField(R"({\rtf1 {\upr{[Lugar] 1\'ba}{\*\ud{[Lugar] 1\u186\'ba}}} fin})",
+                                                u"[Lugar]", u"Peña", &count);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(merged.toStdString(), R"({\rtf1 {\upr{Pe\u241\'f1a 1\'ba}{\*\ud{Pe\u241\'f1a 1\u186\'ba}}} fin})");
+    EXPECT_EQ(readRaw(merged).toStdString(), "Peña 1º fin");
 }
 
 TEST(RtfMerge, ValueFitsWhereItGoes)
