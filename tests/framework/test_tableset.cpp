@@ -427,6 +427,90 @@ TEST_F(TableSetTest, NullMasterValuesArePassedAsEmptyTextZeroAndTheZeroDate)
     EXPECT_EQ(ds.FieldByName("X")->AsFloat(), 2.5);
 }
 
+TEST_F(TableSetTest, ARowNumberedByTheDatabaseIsReadBackByTheCodeItWasGiven)
+{
+    ds.SetTableName("NUMERADA");
+    ds.Open();
+    ds.Insert();
+    ds.FieldByName("CODIGO")->SetAsInteger(0);
+    ds.FieldByName("NOMBRE")->SetAsString("Nueva");
+    ds.Post();
+    const qint64 codigo = ds.FieldByName("CODIGO")->AsInteger();
+    EXPECT_GT(codigo, 0); // the trigger's code, not the 0 it was posted with
+    // The row behaves as the database's own: it can be edited and deleted.
+    ds.Edit();
+    ds.FieldByName("NOMBRE")->SetAsString("Cambiada");
+    ds.Post();
+    q.SetSQL("SELECT NOMBRE FROM NUMERADA WHERE CODIGO = ?C");
+    q.ParamByName("C")->SetAsInteger(codigo);
+    q.ExecQuery();
+    EXPECT_EQ(q.Fields(0)->AsString(), "Cambiada");
+    q.Close();
+    ds.Delete();
+    q.ExecQuery();
+    EXPECT_TRUE(q.Eof());
+    q.Close();
+}
+
+TEST_F(TableSetTest, ARowThatCannotBeReadBackAfterPostingIsReported)
+{
+    // A refresh statement that cannot find the row posted: the post is made,
+    // and the user is told it could not be read again.
+    ds.LoadDefinition({.TableName = "SYS_BANCOS",
+                       .SelectSQL = {"SELECT * FROM SYS_BANCOS"},
+                       .InsertSQL = {"INSERT INTO SYS_BANCOS (ENTIDAD, NOMBRE) VALUES (?ENTIDAD, ?NOMBRE)"},
+                       .RefreshSQL = {"SELECT * FROM SYS_BANCOS WHERE ENTIDAD = ?ENTIDAD AND 1 = 0"}});
+    ds.Open();
+    ds.Insert();
+    ds.FieldByName("ENTIDAD")->SetAsString("9999");
+    const QString error = ErrorOf([&] { ds.Post(); });
+    EXPECT_TRUE(error.contains("no se ha podido volver a leer")) << error.toStdString();
+    EXPECT_EQ(ds.State(), TDataSetState::dsBrowse);
+}
+
+TEST_F(TableSetTest, ATriggersRefusalReachesTheUserAsItsOwnMessage)
+{
+    ds.SetTableName("NUMERADA");
+    ds.Open();
+    struct Caso {
+        int codigo;
+        const char* mensaje;
+    } casos[] = {{100, "Este registro no se puede borrar"}, {101, "Mensaje propio del disparador"}};
+    for (const Caso& k : casos) {
+        ASSERT_TRUE(ds.Locate("CODIGO", {k.codigo}));
+        EXPECT_EQ(ErrorOf([&] { ds.Delete(); }), QString::fromUtf8(k.mensaje));
+    }
+}
+
+TEST_F(TableSetTest, ACommitThatFailsLeavesTheDatasetsOpen)
+{
+    ds.SetTableName("SYS_BANCOS");
+    ds.Open();
+    ds.Next();
+    Exec("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', 'FALLA', '1') FROM RDB$DATABASE");
+    q.Close();
+    EXPECT_EQ(ErrorOf([&] { c.tr.Commit(); }), "La confirmación falla");
+    EXPECT_TRUE(c.tr.Active());
+    EXPECT_TRUE(ds.Active());
+    EXPECT_EQ(ds.RecNo(), 2);
+    Exec("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', 'FALLA', NULL) FROM RDB$DATABASE");
+    q.Close();
+    c.tr.Commit();
+    EXPECT_FALSE(ds.Active()); // a commit that is made ends the datasets' cursors
+}
+
+TEST_F(TableSetTest, ADefinitionWhoseSelectLacksAKeyIsRefusedOnOpening)
+{
+    ds.LoadDefinition({.Name = "QSinClave",
+                       .TableName = "SYS_BANCOS",
+                       .SelectSQL = {"SELECT NOMBRE FROM SYS_BANCOS"},
+                       .UpdateSQL = {"UPDATE SYS_BANCOS SET NOMBRE=?NOMBRE WHERE ENTIDAD=?ENTIDAD"},
+                       .RefreshSQL = {"SELECT * FROM SYS_BANCOS WHERE ENTIDAD=?ENTIDAD"}});
+    const QString error = ErrorOf([&] { ds.Open(); });
+    EXPECT_TRUE(error.contains("QSinClave") && error.contains("ENTIDAD")) << error.toStdString();
+    EXPECT_FALSE(ds.Active());
+}
+
 TEST(THYTransactionTest, ADeclaredActiveTransactionStartsOnlyOnAConnectedDatabase)
 {
     const QString path = FreshTableSetDb();

@@ -3,6 +3,7 @@
 #include "Modales.h"
 #include "ProgramaAbierto.h"
 #include "Teclado.h"
+#include "TestDatabase.h"
 #include "UDBControles.h"
 #include "UFAdministrador.h"
 #include "UFBanco.h"
@@ -157,6 +158,29 @@ TEST_F(Catalogos, BankCodesAreZeroFilledAndTheReservedBankNeverListed)
     EXPECT_EQ(p.Tabla().State(), TDataSetState::dsInsert);
     p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbCancel);
     EXPECT_EQ(Sql("SELECT NOMBRE FROM SYS_BANCOS WHERE ENTIDAD = '0000'").toString(), "SIN ENTIDAD");
+}
+
+TEST_F(Catalogos, AGivenCodeThatAnotherSeatTookIsReadAgainOnTheNextSave)
+{
+    Sql("DELETE FROM SYS_IDIOMAS");
+    Sql("INSERT INTO SYS_IDIOMAS (CODIGO, NOMBRE) VALUES (4, 'FRANCÉS')");
+    Pantalla<TFIdiomas> p;
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    p->DBENombre->setFocus();
+    Escribe("ALEMAN");
+    // Another seat saves code 5 while this one is about to take it.
+    qdtest::Connection otro(base);
+    TFIBQuery q;
+    q.SetDatabase(&otro.db);
+    q.SetTransaction(&otro.tr);
+    q.SetSQL("INSERT INTO SYS_IDIOMAS (CODIGO, NOMBRE) VALUES (5, 'ITALIANO')");
+    q.ExecQuery();
+    EXPECT_THROW(p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost), EFIBError);
+    EXPECT_EQ(p.Tabla().State(), TDataSetState::dsInsert);
+    EXPECT_EQ(p->DBECodigo->text(), "Alta") << "the failed code is not kept";
+    otro.tr.Commit();
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost);
+    EXPECT_EQ(Sql("SELECT CODIGO FROM SYS_IDIOMAS WHERE NOMBRE = 'ALEMAN'").toInt(), 6);
 }
 
 TEST_F(Catalogos, SearchBarFiltersByNameOrCodeAndTheTitlesSort)
