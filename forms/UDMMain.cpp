@@ -62,7 +62,9 @@ TDMMain::~TDMMain()
 
 void TDMMain::EjecutaActualizacion(const TDialogosArranque& dialogos)
 {
-    const QString trabajo = QDir::currentPath();
+    // Only the program folder's: a script in whatever folder the program was
+    // started from is nobody's update.
+    const QString trabajo = Entorno.CaminoPrograma;
     const QString script = BuscaFichero(trabajo, QStringLiteral("ACT.BAT"));
     if (script.isEmpty())
         return;
@@ -71,7 +73,8 @@ void TDMMain::EjecutaActualizacion(const TDialogosArranque& dialogos)
         int estado = 0;
         try {
             TWaitCursor espera;
-            estado = EsperaPrograma(EjecutaPrograma(QStringLiteral("/bin/sh"), QLatin1Char('"') + script + QLatin1Char('"'), false));
+            estado = EsperaPrograma(
+                EjecutaPrograma(QStringLiteral("/bin/sh"), QLatin1Char('"') + script + QLatin1Char('"'), false, trabajo));
         } catch (const EUtilesError& e) {
             // Not started: the script stays for the next start; the database opens as it is.
             dialogos.Aviso(e.Message(), false);
@@ -135,6 +138,7 @@ bool TDMMain::DataModuleCreate(const TDialogosArranque& dialogos)
         return false;
     InicializarEntorno();
     try {
+        CompletaEsquema();
         LimpiaRegistro();
     } catch (const EFIBError& e) {
         dialogos.Aviso(e.Message(), false);
@@ -185,6 +189,41 @@ QString TDMMain::NombreUsuario(const QString& codigo, TFIBQuery& q)
     if (tr)
         tr->Commit();
     return nombre;
+}
+
+void TDMMain::CompletaEsquema()
+{
+    // The connected users' attachment, which earlier databases lack.
+    QGen.SetSQL(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATION_FIELDS "
+                               "WHERE RDB$RELATION_NAME = 'SYS_REGISTRO' AND RDB$FIELD_NAME = 'CONEXION'"));
+    QGen.ExecQuery();
+    const bool falta = QGen.Fields(0)->AsInteger() == 0;
+    QGen.Close();
+    if (!falta)
+        return;
+    TFIBTransaction ddl;
+    ddl.SetDefaultDatabase(&DataBase);
+    ddl.StartTransaction();
+    DataBase.ExecuteImmediate(QStringLiteral("ALTER TABLE SYS_REGISTRO ADD CONEXION INTEGER"), ddl);
+    ddl.Commit();
+}
+
+void TDMMain::QuitaRegistrosHuerfanos()
+{
+    // In a transaction of its own: the monitoring tables show the attachments
+    // as they were when a transaction first reads them.
+    TFIBTransaction tr;
+    tr.SetDefaultDatabase(&DataBase);
+    tr.SetTRParams({QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")});
+    tr.StartTransaction();
+    TFIBQuery q;
+    q.SetDatabase(&DataBase);
+    q.SetTransaction(&tr);
+    q.SetSQL(QStringList{QStringLiteral("DELETE FROM SYS_REGISTRO R WHERE R.CONEXION IS NOT NULL"),
+                         QStringLiteral("  AND NOT EXISTS (SELECT 1 FROM MON$ATTACHMENTS A"),
+                         QStringLiteral("                  WHERE A.MON$ATTACHMENT_ID = R.CONEXION)")});
+    q.ExecQuery();
+    tr.Commit();
 }
 
 void TDMMain::RegistraSalida()

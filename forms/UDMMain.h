@@ -71,6 +71,9 @@ public:
     QString NombreUsuario(const QString& codigo, TFIBQuery& q);
     // Removes the login's row of the connected users, at exit.
     void RegistraSalida();
+    // Removes the connected users' rows left by seats that ended without
+    // logging out: rows whose attachment no longer exists.
+    void QuitaRegistrosHuerfanos();
     // Makes a community the current one (year 0) and announces it.
     void CambiaComunidad(qint32 codigo, const QString& nombre);
 
@@ -89,5 +92,7 @@ private:
     void EjecutaActualizacion(const TDialogosArranque& dialogos);
     bool AbreBaseDeDatos(QString camino, const TDialogosArranque& dialogos);
     void LimpiaRegistro();
+    // Brings a database made by an earlier version up to what this one writes.
+    void CompletaEsquema();
 };
 extern TDMMain* DMMain;

@@ -12,11 +12,12 @@
 namespace plataforma {
 
 // Starts `programa` (looked up on PATH when it names no directory) with its
-// arguments, as a child that may outlive this process. `silencioso` sends its
-// standard input and output to /dev/null. Returns the process id, or nullopt
-// when it cannot be started.
+// arguments, as a child that may outlive this process, in the folder
+// `carpeta` (this process's when empty). `silencioso` sends its standard
+// input and output to /dev/null. Returns the process id, or nullopt when it
+// cannot be started.
 std::optional<qint64> Lanza(const QString& programa, const QStringList& argumentos,
-                            bool silencioso);
+                            bool silencioso, const QString& carpeta = {});
 
 // nullopt while the child runs; once it has ended its exit status (128 + the
 // signal number when a signal ended it, -1 when it is not a child of ours).

@@ -138,7 +138,7 @@ bool ArgumentoConNombre(const std::string& dirProceso, const QString& nombre)
 } // namespace
 
 std::optional<qint64> Lanza(const QString& programa, const QStringList& argumentos,
-                            bool silencioso)
+                            bool silencioso, const QString& carpeta)
 {
     RecogeAbandonados();
     std::vector<std::string> textos;
@@ -156,6 +156,9 @@ std::optional<qint64> Lanza(const QString& programa, const QStringList& argument
         posix_spawn_file_actions_addopen(acciones.get(), 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(acciones.get(), 2, "/dev/null", O_WRONLY, 0);
     }
+    const std::string dir = carpeta.toLocal8Bit().toStdString();
+    if (!carpeta.isEmpty())
+        posix_spawn_file_actions_addchdir_np(acciones.get(), dir.c_str());
     // The child starts with no blocked signals and default handlers, whatever
     // this process has set up for itself.
     AtributosSpawn atributos;

@@ -13,9 +13,10 @@ void EsperaPintando(int ms)
     bucle.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-THandleProceso EjecutaPrograma(const QString& comando, const QString& parametros, bool oculto)
+THandleProceso EjecutaPrograma(const QString& comando, const QString& parametros, bool oculto,
+                               const QString& carpeta)
 {
-    const auto pid = plataforma::Lanza(comando, QProcess::splitCommand(parametros), oculto);
+    const auto pid = plataforma::Lanza(comando, QProcess::splitCommand(parametros), oculto, carpeta);
     if (!pid)
         throw EUtilesError(QStringLiteral("No se puede actualizar"));
     return *pid;
@@ -36,6 +37,16 @@ int EsperaPrograma(THandleProceso proceso, const QString& nombre)
     if (!estado)
         plataforma::Abandona(proceso);
     return estado.value_or(-1);
+}
+
+void EjecutaAlTerminar(const QString& programa, qint64 proceso)
+{
+    const QString espera = QStringLiteral("while kill -0 \"$0\" 2>/dev/null; do sleep 0.2; done; exec \"$1\"");
+    const auto pid = plataforma::Lanza(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), espera,
+                                       QString::number(proceso), programa}, true);
+    if (!pid)
+        throw EUtilesError(QStringLiteral("No se puede actualizar"));
+    plataforma::Abandona(*pid);
 }
 
 bool ProcesoActivo(const QString& nombre)

@@ -12,7 +12,9 @@ using THandleProceso = qint64;
 // double quotes group an argument). `oculto` sends the program's standard
 // input and output to /dev/null. The program goes on after this one ends.
 // Throws EUtilesError "No se puede actualizar" when it cannot be started.
-THandleProceso EjecutaPrograma(const QString& comando, const QString& parametros, bool oculto);
+// `carpeta`, when given, is the program's working folder.
+THandleProceso EjecutaPrograma(const QString& comando, const QString& parametros, bool oculto,
+                               const QString& carpeta = {});
 
 // Without a name: waits until the started program ends. With a name: waits 5
 // seconds, then until no process of that executable name runs (for programs
@@ -24,6 +26,12 @@ int EsperaPrograma(THandleProceso proceso, const QString& nombre = {});
 // True when a running process's executable file name equals `nombre`, letter
 // case ignored (a program started from a script counts by the script's name).
 bool ProcesoActivo(const QString& nombre);
+
+// Starts `programa` once the process `proceso` has ended (a waiting shell
+// stands in for it until then), so that a program that replaces this one's
+// files never runs beside it. Throws EUtilesError "No se puede actualizar"
+// when the wait cannot be started.
+void EjecutaAlTerminar(const QString& programa, qint64 proceso);
 
 // Lets the windows repaint (and timers run) for `ms` milliseconds while user
 // input waits: the program is busy with an external program or a transfer.

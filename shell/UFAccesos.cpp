@@ -112,20 +112,27 @@ void TFAccesos::Aceptar()
 {
     const QString typed = EdCodigo->text().trimmed();
     qint16 codigo = 0;
-    if (!typed.isEmpty() && !CodigoValido(typed, &codigo)) {
+    if (typed.isEmpty()) {
+        // Nothing typed yet is no failed login: the dialog stays for the code.
+        Mensaje(QStringLiteral("Escriba su código de usuario."));
+        EdCodigo->setFocus();
+        return;
+    }
+    if (!CodigoValido(typed, &codigo)) {
         // The code goes to the database as a number: anything else is refused here.
         Mensaje(QStringLiteral("El código de usuario debe ser un número entre 1 y 32767."));
         EdCodigo->setFocus();
         return;
     }
-    if (typed.isEmpty() || !Busca(typed) ||
-        clave_.trimmed() != EdClave->text().trimmed()) {
+    if (!Busca(typed) || clave_.trimmed() != EdClave->text().trimmed()) {
         Mensaje(QStringLiteral("Nombre de usuario o clave no valida"));
         aceptado_ = false;
         reject();
         return;
     }
     codigo_ = codigo;
+    // A row left by a seat that ended without logging out does not count.
+    DMMain->QuitaRegistrosHuerfanos();
     TFIBDataSet& registro = DMMain->QGene;
     registro.Close();
     registro.SetSelectSQL({QStringLiteral("SELECT * FROM SYS_REGISTRO"), QStringLiteral("WHERE CODIGO=?CODIGO")});
@@ -140,7 +147,8 @@ void TFAccesos::Aceptar()
     }
     registro.Close();
     TFIBQuery& q = DMMain->QGen;
-    q.SetSQL(QStringList{QStringLiteral("INSERT INTO SYS_REGISTRO"), QStringLiteral(" (CODIGO,FECHA_ENTRADA) VALUES (?CODIGO,\"NOW\")")});
+    q.SetSQL(QStringList{QStringLiteral("INSERT INTO SYS_REGISTRO"),
+                         QStringLiteral(" (CODIGO,FECHA_ENTRADA,CONEXION) VALUES (?CODIGO,\"NOW\",CURRENT_CONNECTION)")});
     q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo);
     q.ExecQuery();
     DMMain->TGenerica.CommitRetaining();

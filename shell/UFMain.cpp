@@ -327,14 +327,15 @@ void TFMain::Actualizacion()
         Mensaje(QStringLiteral("ACCESO DENEGADO."));
         return;
     }
-    const QString actualizador = BuscaFichero(QDir::currentPath(), QStringLiteral("ACTUALIZADOR.EXE"));
+    const QString actualizador = BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("ACTUALIZADOR.EXE"));
     if (actualizador.isEmpty()) {
         Mensaje(QStringLiteral("Opción no disponible"));
         return;
     }
-    EjecutaPrograma(actualizador, QString(), false);
-    // The updater replaces the program's files: the program ends at once.
-    close();
+    // The updater replaces the program's files: it runs once the program has
+    // ended, and not at all when the user keeps a screen open.
+    if (close())
+        actualizador_ = actualizador;
 }
 
 void TFMain::AbreAyuda()

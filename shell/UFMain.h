@@ -23,6 +23,9 @@ public:
     QToolBar* Herramientas;
 
     bool EsTira() const { return tira_; }
+    // The updater that "Actualización de QuorumDesk" left to run once the
+    // program has ended (empty when none).
+    QString ActualizadorPendiente() const { return actualizador_; }
     QString PistaVer() const;
     // The interactive part of start-up: login, version check (and, as they
     // exist, the import and the community selection). False when the program ends.
@@ -60,4 +63,5 @@ private:
     int alturaGuardada_ = 0;
     bool login_ = false;
     QAction* ver_ = nullptr;
+    QString actualizador_;
 };

@@ -5,6 +5,7 @@
 #include "UFInicio.h"
 #include "UFMain.h"
 #include "UFUsuario.h"
+#include "UProcesos.h"
 #include "URegistro.h"
 
 #include <QScreen>
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     RegistraOrdenesRegistro();
     RegistraOrdenesUsuarios();
     int resultado = 0;
+    QString actualizador;
     {
         TFMain principal;
         splash.reset();
@@ -36,7 +38,10 @@ int main(int argc, char** argv)
         // Log-out or a service manager ends the program as the user would.
         plataforma::AlTerminar([&principal] { principal.close(); });
         resultado = TAplicacion::exec();
+        actualizador = principal.ActualizadorPendiente();
     }
+    if (!actualizador.isEmpty())
+        SinErrores([&] { EjecutaAlTerminar(actualizador, QCoreApplication::applicationPid()); });
     DMMain = nullptr;
     return resultado;
 }

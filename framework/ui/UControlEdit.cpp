@@ -74,13 +74,26 @@ void TControlEdit::ActivarEdicion(bool on)
         if (QTabWidget* tabs = ControlDePaginas(fichaExclusiva_)) {
             const int propia = tabs->indexOf(fichaExclusiva_);
             if (on) {
-                // The page being edited is the only one reachable.
-                for (int i = 0; i < tabs->count(); ++i)
-                    if (i != propia)
-                        tabs->setTabVisible(i, false);
+                // The page being edited is the only one reachable: hidden
+                // pages are disabled too, or Ctrl+Tab and the mouse wheel on
+                // the tab bar would still bring them up.
+                deshabilitadas_.clear();
+                for (int i = 0; i < tabs->count(); ++i) {
+                    if (i == propia)
+                        continue;
+                    tabs->setTabVisible(i, false);
+                    if (tabs->isTabEnabled(i)) {
+                        tabs->setTabEnabled(i, false);
+                        deshabilitadas_.append(tabs->widget(i));
+                    }
+                }
             } else {
                 tabs->setTabVisible(propia, true);
                 tabs->setCurrentIndex(propia);
+                for (const QPointer<QWidget>& pagina : std::as_const(deshabilitadas_))
+                    if (pagina && tabs->indexOf(pagina) >= 0)
+                        tabs->setTabEnabled(tabs->indexOf(pagina), true);
+                deshabilitadas_.clear();
                 for (int i = 0; i < tabs->count(); ++i)
                     tabs->setTabVisible(i, true);
             }

@@ -62,4 +62,6 @@ private:
     QPointer<TTeclas> teclas_;
     QMetaObject::Connection menuDestruido_;
     bool edicion_ = false;
+    // The pages disabled while editing, to be enabled again afterwards.
+    QList<QPointer<QWidget>> deshabilitadas_;
 };

@@ -57,11 +57,14 @@ CREATE TABLE SYS_USUARIO (
 CREATE DESCENDING INDEX IX_SYS_USUARIO_CODIGO ON SYS_USUARIO (CODIGO);
 CREATE INDEX IX_SYS_USUARIO_NOMBRE ON SYS_USUARIO (NOMBRE);
 
-/* Users connected now; rows are addressed by CODIGO, no key. */
+/* Users connected now; rows are addressed by CODIGO, no key. CONEXION is
+   the attachment that logged in (CURRENT_CONNECTION): a row whose attachment
+   is gone was left by a seat that ended without logging out. */
 CREATE TABLE SYS_REGISTRO (
   CODIGO          INTEGER,
   FECHA_ENTRADA   TIMESTAMP,
-  FECHA_SALIDA    TIMESTAMP
+  FECHA_SALIDA    TIMESTAMP,
+  CONEXION        INTEGER
 );
 CREATE INDEX IX_SYS_REGISTRO_CODIGO ON SYS_REGISTRO (CODIGO);
 

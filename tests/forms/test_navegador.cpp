@@ -6,6 +6,8 @@
 #include "PantallaPrueba.h"
 
 #include <QClipboard>
+#include <QTabBar>
+#include <QWheelEvent>
 #include <QMessageBox>
 
 namespace {
@@ -224,6 +226,30 @@ TEST(Navegador, InsertShowsOnlyTheRecordPageLocksTheToolbarAndCancelUndoesIt)
     EXPECT_EQ(p.bancos.State(), TDataSetState::dsBrowse);
     EXPECT_FALSE(p.pEdit->isEnabled());
     EXPECT_EQ(p.Codigo(), "0081");
+}
+
+TEST(Navegador, WhileEditingNeitherCtrlTabNorTheWheelReachTheTablePage)
+{
+    PantallaPrueba p;
+    ASSERT_TRUE(p.Muestra());
+    p.nav->EjecutarBoton(TNavigateBtn::nbEdit);
+    ASSERT_EQ(p.pcMain->currentWidget(), p.tsFicha);
+    QTest::keyClick(p.eNombre, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(p.pcMain->currentWidget(), p.tsFicha);
+    QTabBar* barra = p.pcMain->tabBar();
+    for (int paso : {-120, 120}) {
+        const QPointF punto = barra->rect().center();
+        QWheelEvent rueda(punto, barra->mapToGlobal(punto), {}, {0, paso}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(barra, &rueda);
+        EXPECT_EQ(p.pcMain->currentWidget(), p.tsFicha) << paso;
+    }
+    EXPECT_EQ(p.bancos.State(), TDataSetState::dsEdit);
+    // Browsing again, both pages are there.
+    p.nav->EjecutarBoton(TNavigateBtn::nbCancel);
+    EXPECT_TRUE(p.pcMain->isTabEnabled(1));
+    QTest::keyClick(p.pcMain, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(p.pcMain->currentWidget(), p.tsTabla);
 }
 
 TEST(Navegador, ClearedContinuaLeavesTheDataSetAloneAndTheScreenBrowsing)

@@ -2,6 +2,7 @@
 // hand-over, against small helper programs made by the test: copies of
 // /bin/sleep and /bin/true under names of their own, shell scripts that record
 // their arguments, and a stub xdg-email placed first on PATH.
+#include "Ficheros.h"
 #include "UProcesos.h"
 #include "UCorreo.h"
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -109,6 +111,30 @@ TEST_F(Procesos, AScriptCountsByItsNameCutLikeTheKernelCutsIt)
     EsperaPrograma(b);
     EXPECT_FALSE(ProcesoActivo(corto));
     EXPECT_FALSE(ProcesoActivo(largo));
+}
+
+TEST_F(Procesos, EjecutaAlTerminarStartsTheProgramOnlyOnceTheProcessHasEnded)
+{
+    const QString marca = dir.filePath(U("corrio"));
+    const QString programa = Guion(U("qd_despues_") + sufijo, ("pwd > " + marca + "\n").toUtf8());
+    const THandleProceso espera = EjecutaPrograma(Copia("/bin/sleep", U("qd_antes_") + sufijo), U("1"), false);
+    EjecutaAlTerminar(programa, espera);
+    QTest::qWait(500);
+    EXPECT_FALSE(QFile::exists(marca)) << "run before the process ended";
+    EsperaPrograma(espera);
+    QElapsedTimer reloj;
+    reloj.start();
+    while (!QFile::exists(marca) && reloj.elapsed() < 5000)
+        QTest::qWait(50);
+    EXPECT_TRUE(QFile::exists(marca));
+}
+
+TEST_F(Procesos, EjecutaProgramaRunsInTheFolderItIsGiven)
+{
+    const QString marca = dir.filePath(U("carpeta"));
+    const QString programa = Guion(U("qd_pwd_") + sufijo, ("pwd > " + marca + "\n").toUtf8());
+    EsperaPrograma(EjecutaPrograma(programa, U(""), false, dir.path()));
+    EXPECT_EQ(QString::fromUtf8(qdtest::LeeFichero(marca).trimmed()), QDir(dir.path()).canonicalPath());
 }
 
 TEST_F(Procesos, AnEndedProcessNotYetCollectedDoesNotCount)

@@ -144,23 +144,36 @@ TEST_F(Arranque, BadInputLeadsToThePathDialog)
     }
 }
 
-TEST_F(Arranque, UpdateScriptRunsOnlyBesideTheDatabaseFileAndIsDeleted)
+TEST_F(Arranque, UpdateScriptRunsOnlyFromTheProgramFolderBesideTheDatabaseFileAndIsDeleted)
 {
-    BaseEn(programa.path() + "/quorumdesk.fdb");
-    const QString marca = trabajo.path() + "/corrio";
-    // Without "QUORUMDESK.FDB" in the working folder: no message, not run, deleted.
-    qdtest::EscribeFichero(trabajo.path() + "/act.bat", ("echo si > " + marca + "\n").toUtf8());
+    PonIni(BaseEn(config.path() + "/base.fdb"));
+    const QString marca = programa.path() + "/corrio";
+    // A script in the folder the program was started from is nobody's
+    // update: neither run nor touched, even beside a database file.
+    qdtest::EscribeFichero(trabajo.path() + "/ACT.BAT", ("echo si > " + marca + "\n").toUtf8());
+    qdtest::EscribeFichero(trabajo.path() + "/QuorumDesk.fdb", "x");
     {
-        qdtest::Modales modales;
+        qdtest::Modales ninguna;
         TDMMain dm;
         ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
     }
     EXPECT_FALSE(QFile::exists(marca));
-    EXPECT_FALSE(QFile::exists(trabajo.path() + "/act.bat"));
+    EXPECT_TRUE(QFile::exists(trabajo.path() + "/ACT.BAT"));
 
-    // Beside it: announced, run to its end, deleted; a failing script is reported.
-    qdtest::EscribeFichero(trabajo.path() + "/QuorumDesk.fdb", "x");
-    qdtest::EscribeFichero(trabajo.path() + "/ACT.BAT", ("sleep 1; echo si > " + marca + "; exit 3\n").toUtf8());
+    // The program folder's, without "QUORUMDESK.FDB" there: no message, not run, deleted.
+    qdtest::EscribeFichero(programa.path() + "/act.bat", ("echo si > " + marca + "\n").toUtf8());
+    {
+        qdtest::Modales ninguna;
+        TDMMain dm;
+        ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    }
+    EXPECT_FALSE(QFile::exists(marca));
+    EXPECT_FALSE(QFile::exists(programa.path() + "/act.bat"));
+
+    // Beside it: announced, run in the program folder to its end, deleted; a
+    // failing script is reported.
+    qdtest::EscribeFichero(programa.path() + "/QuorumDesk.fdb", "x");
+    qdtest::EscribeFichero(programa.path() + "/ACT.BAT", ("sleep 1; pwd > " + marca + "; exit 3\n").toUtf8());
     {
         qdtest::Modales modales;
         modales.Espera([](QWidget* w) {
@@ -174,8 +187,8 @@ TEST_F(Arranque, UpdateScriptRunsOnlyBesideTheDatabaseFileAndIsDeleted)
         TDMMain dm;
         ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
     }
-    EXPECT_EQ(qdtest::LeeFichero(marca).trimmed(), "si");
-    EXPECT_FALSE(QFile::exists(trabajo.path() + "/ACT.BAT"));
+    EXPECT_EQ(QString::fromUtf8(qdtest::LeeFichero(marca).trimmed()), QDir(programa.path()).canonicalPath());
+    EXPECT_FALSE(QFile::exists(programa.path() + "/ACT.BAT"));
 }
 
 TEST_F(Arranque, RemoteServerMarkerSwitchesThePasswordOnly)

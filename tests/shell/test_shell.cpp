@@ -125,6 +125,7 @@ TEST_F(Shell, LoginRefusalsTable)
         {"99", "", "Nombre de usuario o clave no valida", true},  // no such user
         {"1 OR 1=1", "Q", "El código de usuario debe ser un número entre 1 y 32767.", false},
         {"abc'", "Q", "El código de usuario debe ser un número entre 1 y 32767.", false},
+        {"   ", "Q", "Escriba su código de usuario.", false}, // nothing typed: the dialog stays
     };
     for (const Caso& c : casos) {
         TFAccesos accesos;
@@ -147,6 +148,53 @@ TEST_F(Shell, LoginRefusalsTable)
         EXPECT_FALSE(accesos.Aceptado()) << c.codigo;
     }
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_REGISTRO").toInt(), 0);
+}
+
+// Logs user 1 in through the dialog; true when accepted. A refused login
+// shows "USUARIO CONECTADO" and the dialog is then cancelled.
+bool EntraComoAdministrador(bool rechazado)
+{
+    qdtest::Modales modales;
+    TFAccesos accesos;
+    modales.Espera([&](QWidget*) {
+        accesos.EdCodigo->setText("1");
+        accesos.EdClave->setText("Q");
+        QTest::keyClick(accesos.EdClave, Qt::Key_Return);
+    });
+    if (rechazado)
+        modales.Espera([&](QWidget* w) {
+            EXPECT_TRUE(qdtest::Textos(w).startsWith("USUARIO CONECTADO")) << qdtest::Textos(w).toStdString();
+            qdtest::Pulsa(w, "Aceptar");
+            QTimer::singleShot(50, &accesos, [&] { accesos.reject(); });
+        });
+    accesos.exec();
+    return accesos.Aceptado();
+}
+
+TEST_F(Shell, ARowLeftByASeatThatIsGoneDoesNotKeepItsUserOut)
+{
+    // The row of a seat whose attachment no longer exists (killed, or a
+    // lost connection) is stale; a live seat's row and a row of an earlier
+    // version (no attachment recorded) still refuse the login.
+    qdtest::Connection vivo(base);
+    TFIBQuery q;
+    q.SetDatabase(&vivo.db);
+    q.SetTransaction(&vivo.tr);
+    q.SetSQL("SELECT CURRENT_CONNECTION FROM RDB$DATABASE");
+    q.ExecQuery();
+    const qint64 conexionViva = q.Fields(0)->AsInteger();
+    q.Close();
+    struct Caso {
+        QString conexion;
+        bool entra;
+    } casos[] = {{QString::number(conexionViva), false}, {"NULL", false}, {"987654", true}};
+    for (const Caso& c : casos) {
+        Sql("DELETE FROM SYS_REGISTRO");
+        Sql("INSERT INTO SYS_REGISTRO (CODIGO, FECHA_ENTRADA, CONEXION) VALUES (1, 'NOW', " + c.conexion + ")");
+        EXPECT_EQ(EntraComoAdministrador(!c.entra), c.entra) << c.conexion.toStdString();
+    }
+    // The login records its own attachment.
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_REGISTRO WHERE CODIGO = 1 AND CONEXION = CURRENT_CONNECTION").toInt(), 1);
 }
 
 TEST_F(Shell, AutomaticLoginSucceedsWithTheBuiltInPasswordAndFailsWithAnother)
@@ -215,6 +263,42 @@ TEST_F(Shell, StripToggleTwiceRestoresTheHeightAndUpdaterNeedsUserOne)
         qdtest::Pulsa(w, "Aceptar");
     });
     principal.Actualizacion();
+}
+
+TEST_F(Shell, TheUpdaterWaitsForTheProgramToEndAndDoesNotRunWhenAScreenStaysOpen)
+{
+    // An updater in the program folder that leaves a mark when it runs.
+    const QString marca = programa.path() + "/actualizado";
+    const QString actualizador = programa.path() + "/ACTUALIZADOR.EXE";
+    qdtest::EscribeFichero(actualizador, ("#!/bin/sh\necho si > " + marca + "\n").toUtf8());
+    QFile::setPermissions(actualizador, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TFMain principal;
+    principal.show();
+    // A screen that keeps itself open (the user cancels the close): the
+    // program goes on and nothing is left to run.
+    QWidget terca;
+    struct Terca : QObject {
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() != QEvent::Close)
+                return false;
+            e->ignore();
+            return true;
+        }
+    } filtro;
+    terca.installEventFilter(&filtro);
+    terca.show();
+    principal.Actualizacion();
+    EXPECT_TRUE(principal.isVisible());
+    EXPECT_TRUE(principal.ActualizadorPendiente().isEmpty());
+    terca.removeEventFilter(&filtro);
+    terca.close();
+    // Closed: the updater is left for when the program has ended, not started.
+    principal.Actualizacion();
+    EXPECT_FALSE(principal.isVisible());
+    EXPECT_EQ(principal.ActualizadorPendiente(), actualizador);
+    QTest::qWait(300);
+    EXPECT_FALSE(QFile::exists(marca));
 }
 
 TEST_F(Shell, AboutBoxShowsVersionsDatabaseAndConnections)
