@@ -13,18 +13,17 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace {
 const char* const kClaves[] = {"Left", "top", "width", "height", "PixelsPerInch"};
 const char* const kPorDefecto[] = {"313", "176", "696", "487", "96"};
 
-int EnteroColocacion(const QString& texto)
+std::optional<int> EnteroColocacion(const QString& texto)
 {
     bool ok = false;
     const int valor = texto.trimmed().toInt(&ok);
-    if (!ok)
-        throw EConvertError(QStringLiteral("'%1' no es un número entero válido").arg(texto));
-    return valor;
+    return ok ? std::optional<int>(valor) : std::nullopt;
 }
 
 // The colour of a field that cannot be typed in, and of one that can.
@@ -158,11 +157,18 @@ void TFBase::AplicaColocacion()
         TIniFile ini(fichero);
         if (ini.SectionExists(seccion)) {
             int v[5];
-            for (int i = 0; i < 5; ++i)
-                v[i] = EnteroColocacion(ini.ReadString(seccion, QLatin1String(kClaves[i]), QLatin1String(kPorDefecto[i])));
-            move(v[0], v[1]);
-            resize(v[2], v[3]);
-            return;
+            bool valida = true;
+            for (int i = 0; i < 5 && valida; ++i) {
+                const auto n = EnteroColocacion(ini.ReadString(seccion, QLatin1String(kClaves[i]), QLatin1String(kPorDefecto[i])));
+                valida = n.has_value();
+                v[i] = n.value_or(0);
+            }
+            // A placement spoilt by hand opens the screen as if it had none.
+            if (valida) {
+                move(v[0], v[1]);
+                resize(v[2], v[3]);
+                return;
+            }
         }
     }
     if (QScreen* pantalla = QGuiApplication::primaryScreen()) {

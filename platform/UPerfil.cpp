@@ -51,7 +51,15 @@ void TIniFile::Lee()
     QFile f(fichero_);
     if (!f.open(QIODevice::ReadOnly))
         return;
-    const QString texto = QString::fromUtf8(f.readAll());
+    // Read up to the cap only: a file that is not a settings file (a link to
+    // a device that never ends) must not take the memory.
+    const QByteArray datos = f.read(kMaximoPerfil + 1);
+    if (datos.size() > kMaximoPerfil)
+        throw EUtilesError(QStringLiteral("El fichero de configuración %1 es demasiado grande (más de %2 KB): "
+                                          "no es un fichero de configuración del programa.")
+                               .arg(fichero_)
+                               .arg(kMaximoPerfil / 1024));
+    const QString texto = QString::fromUtf8(datos);
     lineas_ = texto.split(QLatin1Char('\n'));
     for (QString& l : lineas_) {
         if (l.endsWith(QLatin1Char('\r')))

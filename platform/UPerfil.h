@@ -1,4 +1,6 @@
 #pragma once
+#include "EUtilesError.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +23,9 @@ QString BuscaFichero(const QString& carpeta, const QString& nombre);
 // does not understand are kept as they are and ignored.
 class TIniFile {
 public:
+    // The largest profile file read (bytes); a longer one is refused with
+    // EUtilesError.
+    static constexpr qint64 kMaximoPerfil = 1024 * 1024;
     explicit TIniFile(const QString& fichero);
     QString ReadString(const QString& seccion, const QString& clave, const QString& defecto) const;
     // Writes at once; throws EUtilesError when the file cannot be written.

@@ -60,8 +60,7 @@ TFParametros::TFParametros() : TFBase(116, {481, 316}), dm_(std::make_unique<TDM
     TDBEdit* host = CampoTexto(QStringLiteral("Host"), QStringLiteral("HOST"), 40, campos);
     CampoTexto(QStringLiteral("Nombre del usuario"), QStringLiteral("USUARIO"), 40, campos);
     TDBEdit* clave = CampoTexto(QStringLiteral("Clave del usuario"), QStringLiteral("CLAVE"), 20, campos);
-    clave->setEchoMode(QLineEdit::Password);
-    clave->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // shown as "*"
+    MascaraClave(clave);
     CampoTexto(QStringLiteral("Página de inicio"), QStringLiteral("PAGINA"), 40, campos);
     CampoTexto(QStringLiteral("Directorio"), QStringLiteral("DIRECTORIO"), 40, campos);
     CampoTexto(QStringLiteral("Puerto"), QStringLiteral("PUERTO"), 6, campos);

@@ -285,7 +285,15 @@ public:
         Report rep;
         if (empty_)
             fail(QStringLiteral("está vacío"));
-        if (!r_.readNextStartElement())
+        // Up to the root element. A format never declares a document type:
+        // one that does is refused before any of its entities is expanded
+        // (a few kilobytes of nested entities would otherwise take gigabytes).
+        while (!r_.atEnd() && !r_.isStartElement()) {
+            r_.readNext();
+            if (r_.isDTD())
+                fail(QStringLiteral("declara un tipo de documento (DTD), que un formato no lleva"));
+        }
+        if (!r_.isStartElement())
             fail(r_.hasError() ? r_.errorString() : QStringLiteral("está vacío"));
         if (r_.name() != kRoot)
             fail(QStringLiteral("empieza por «%1» y no por «%2»").arg(r_.name().toString(), kRoot));

@@ -1,5 +1,6 @@
 #include "UFAccesos.h"
 #include "CreaBaseDatos.h"
+#include "UDBControles.h"
 #include "UDMMain.h"
 #include "UFormatos.h"
 #include "UPerfil.h"
@@ -41,7 +42,7 @@ TFAccesos::TFAccesos(QWidget* parent) : QDialog(parent)
     EdNombre->setFocusPolicy(Qt::NoFocus);
     EdClave = new QLineEdit;
     EdClave->setObjectName(QStringLiteral("EdClave"));
-    EdClave->setEchoMode(QLineEdit::Password);
+    MascaraClave(EdClave);
     EdClave->setMaxLength(8);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Código"), EdCodigo);
@@ -63,7 +64,8 @@ TFAccesos::TFAccesos(QWidget* parent) : QDialog(parent)
     QFile f(FicheroUsuario());
     if (f.open(QIODevice::ReadOnly)) {
         qint16 codigo = 0;
-        if (CodigoValido(QString::fromUtf8(f.readLine()), &codigo))
+        // One short line at most: whatever else the file holds is not read.
+        if (CodigoValido(QString::fromUtf8(f.readLine(64)), &codigo))
             recordado_ = codigo;
     }
     CentraEnPantalla(this);

@@ -85,8 +85,7 @@ TFUsuario::TFUsuario() : TFBase(112), dm_(std::make_unique<TDMUsuario>())
     auto clave = [this](const QString& etiqueta, const char* nombre) {
         auto* e = new QLineEdit(PEdit);
         e->setObjectName(QLatin1String(nombre));
-        e->setEchoMode(QLineEdit::Password);
-        e->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // shown as "*"
+        MascaraClave(e);
         e->setMaxLength(8); // the column's size
         e->setMinimumWidth(e->fontMetrics().averageCharWidth() * 10 + 8);
         AnadeCampo(etiqueta, e);

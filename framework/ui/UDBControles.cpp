@@ -234,6 +234,12 @@ void EscribeAlSalir(QWidget* control, TFieldDataLink& enlace, QFocusEvent* e)
     }
 }
 
+void MascaraClave(QLineEdit* campo)
+{
+    campo->setEchoMode(QLineEdit::Password);
+    campo->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+}
+
 // --- TDBEdit ------------------------------------------------------------------------------------
 
 TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent)

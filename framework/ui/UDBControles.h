@@ -87,6 +87,9 @@ struct TMascaraEdicion {
 TMascaraEdicion AnalizaMascara(const QString& mascara);
 
 // An edit field.
+// A password field: what is typed shows as "*", the same in every window.
+void MascaraClave(QLineEdit* campo);
+
 class TDBEdit : public QLineEdit {
     Q_OBJECT
 public:

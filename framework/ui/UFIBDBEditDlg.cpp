@@ -195,6 +195,9 @@ void TFIBDBEDITDLG::Dimensiona()
     const int lista = std::max(190, 20 + suma);
     DBGFind->setFixedWidth(lista);
     DBGFind->setFixedHeight(DBGFind->verticalHeader()->defaultSectionSize() * FilasVisibles + 2 * DBGFind->frameWidth());
+    // The vertical bar of a long list narrows the columns' room: a
+    // horizontal bar would then hide the last row shown.
+    DBGFind->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FIBEdit->setFixedWidth(lista);
     setFixedWidth(lista + 13);
     adjustSize();

@@ -322,12 +322,14 @@ void THYMNavigator::EjecutarBoton(TNavigateBtn boton)
         case TNavigateBtn::nbDelete: {
             bool borra = true;
             if (ConfirmDelete) {
+                // OK and Cancel; closing the box is Cancel.
                 QMessageBox pregunta(QMessageBox::Question, DelCaption, DelMessage,
-                                     QMessageBox::Yes | QMessageBox::No, window());
-                pregunta.button(QMessageBox::Yes)->setText(QStringLiteral("&Sí"));
-                pregunta.button(QMessageBox::No)->setText(QStringLiteral("&No"));
-                pregunta.setDefaultButton(QMessageBox::Yes);
-                borra = pregunta.exec() == QMessageBox::Yes;
+                                     QMessageBox::Ok | QMessageBox::Cancel, window());
+                pregunta.button(QMessageBox::Ok)->setText(QStringLiteral("&Aceptar"));
+                pregunta.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancelar"));
+                pregunta.setDefaultButton(QMessageBox::Ok);
+                pregunta.setEscapeButton(QMessageBox::Cancel);
+                borra = pregunta.exec() == QMessageBox::Ok;
             }
             if (borra)
                 ds->Delete();

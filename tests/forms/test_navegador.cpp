@@ -295,7 +295,7 @@ TEST(Navegador, FailedPostKeepsEditModeSoTheUserCanCorrect)
     EXPECT_EQ(p.Filas(), 6);
 }
 
-TEST(Navegador, DeleteAsksAndOnlyYesDeletes)
+TEST(Navegador, DeleteAsksOkOrCancelAndOnlyOkDeletes)
 {
     PantallaPrueba p;
     qdtest::Modales modales;
@@ -307,7 +307,7 @@ TEST(Navegador, DeleteAsksAndOnlyYesDeletes)
             qdtest::Pulsa(w, boton);
         };
     };
-    modales.Espera(responde("No"));
+    modales.Espera(responde("Cancelar"));
     p.nav->EjecutarBoton(TNavigateBtn::nbDelete);
     EXPECT_EQ(titulo, "Información");
     EXPECT_EQ(texto, " ¿ Borra el registro ? ");
@@ -316,7 +316,7 @@ TEST(Navegador, DeleteAsksAndOnlyYesDeletes)
 
     p.nav->DelCaption = "Confirmación";
     p.nav->DelMessage = " ¿ Borrar convocatoria ? ";
-    modales.Espera(responde("Sí"));
+    modales.Espera(responde("Aceptar"));
     p.nav->EjecutarBoton(TNavigateBtn::nbDelete);
     EXPECT_EQ(titulo, "Confirmación");
     EXPECT_EQ(texto, " ¿ Borrar convocatoria ? ");
@@ -394,9 +394,9 @@ TEST(Navegador, NavigationShortcutsWinOverTheFocusedEdit)
     QTest::keyClick(p.eBusca, Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(p.bancos.FieldByName("NOMBRE")->AsString(), "Bankinter");
 
-    // Ctrl+Del asks; No keeps the row.
+    // Ctrl+Del asks; Cancel keeps the row.
     qdtest::Modales modales;
-    modales.Espera([](QWidget* w) { qdtest::Pulsa(w, "No"); });
+    modales.Espera([](QWidget* w) { qdtest::Pulsa(w, "Cancelar"); });
     QTest::keyClick(p.eBusca, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(p.Filas(), 6);
     EXPECT_EQ(modales.Vistos(), QStringList({"Información"}));

@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <deque>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -421,6 +422,27 @@ TEST_F(LookupTest, DialogIsABorderlessTopWindowSizedToItsColumns)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(e.get()));
     EXPECT_EQ(e->DBGFind->columnWidth(0) - d->DBGFind->columnWidth(0), 20);
     EXPECT_EQ(e->DBGFind->columnWidth(1) - d->DBGFind->columnWidth(1), -10);
+}
+
+TEST_F(LookupTest, ALongListShowsItsTwelfthRowWhole)
+{
+    // More rows than the list shows: the vertical scroll bar takes its width
+    // from the columns, never a horizontal bar from the last row.
+    TFIBQuery q;
+    q.SetDatabase(&c.db);
+    q.SetTransaction(&c.tr);
+    for (int i = 100; i < 130; ++i) {
+        q.SetSQL(QStringLiteral("INSERT INTO SYS_IDIOMAS VALUES (%1, 'Idioma largo número %1')").arg(i));
+        q.ExecQuery();
+    }
+    auto d = Dialogo("SYS_IDIOMAS", "CODIGO", "NOMBRE", "", "1");
+    d->FIBEdit->EjecutarBusqueda();
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+    ASSERT_GT(d->FIBFind.RecordCount(), 12);
+    EXPECT_TRUE(d->DBGFind->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(d->DBGFind->horizontalScrollBar()->isVisible());
+    EXPECT_GE(d->DBGFind->viewport()->height(), 12 * d->DBGFind->verticalHeader()->defaultSectionSize());
 }
 
 TEST_F(LookupTest, DialogPlacedAutomaticallyEndsAtTheScreensEdge)

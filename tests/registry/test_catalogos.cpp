@@ -302,9 +302,14 @@ TEST_F(Catalogos, PlacementIsSavedRestoredAndSharedByFormNumber)
     }
     TFBase otra(0);
     EXPECT_EQ(otra.pos(), QPoint(70, 60));
-    // A placement value that is not a number stops the screen from opening.
+    // A placement value that is not a number: the screen opens where it
+    // would without a placement, centred and of its own size.
     TIniFile(fichero).WriteString("106", "top", "arriba");
-    EXPECT_THROW(TFIdiomas(), EConvertError);
+    {
+        Pantalla<TFIdiomas> p;
+        EXPECT_EQ(p->size(), QSize(696, 487));
+        EXPECT_NEAR(p->geometry().center().x(), pantalla.center().x(), 2);
+    }
 }
 
 TEST_F(Catalogos, ParametersStartTheirRowOnEditAndHideInsertDeleteRefresh)

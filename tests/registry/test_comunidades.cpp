@@ -74,7 +74,7 @@ TEST_F(Comunidades, TheSelectedCommunityCannotBeDeletedAnyOtherCan)
     Pantalla p;
     Modales modales;
     QString visto;
-    modales.Espera([](QWidget* w) { Pulsa(w, "Sí"); }); // " ¿ Borra el registro ? "
+    modales.Espera([](QWidget* w) { Pulsa(w, "Aceptar"); }); // " ¿ Borra el registro ? "
     modales.Espera([&](QWidget* w) {
         visto = qdtest::Textos(w);
         Pulsa(w, "Aceptar");
@@ -84,7 +84,7 @@ TEST_F(Comunidades, TheSelectedCommunityCannotBeDeletedAnyOtherCan)
     EXPECT_TRUE(visto.contains("No puede borrar la comunidad que tiene seleccionada")) << visto.toStdString();
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_COMUNIDAD").toInt(), 2);
     ASSERT_TRUE(p->DM()->QComunidad.Locate("CODIGO", {4}));
-    modales.Espera([](QWidget* w) { Pulsa(w, "Sí"); }); // " ¿ Borra el registro ? "
+    modales.Espera([](QWidget* w) { Pulsa(w, "Aceptar"); }); // " ¿ Borra el registro ? "
     p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbDelete);
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_COMUNIDAD").toInt(), 1);
 }

@@ -235,6 +235,12 @@ TEST(ReportXml, FilesThatAreNotFormatsGiveAClearError)
         {QByteArray("<report version=\"1\"><page margin-left=\"150\" margin-right=\"80\"/></report>"), "márgenes"},
         {QByteArray("<report version=\"1\"><band kind=\"MasterData\">"), "línea 1"},
         {QByteArray("<report version=\"1\"/><report version=\"1\"/>"), "línea"},
+        // A document type, with or without entities, is refused before it costs anything.
+        {QByteArray("<?xml version=\"1.0\"?><!DOCTYPE report [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
+                    "<report version=\"1\" name=\"&b;\"/>"),
+         "tipo de documento (DTD)"},
+        {QByteArray("<!DOCTYPE report SYSTEM \"http://127.0.0.1/x.dtd\"><report version=\"1\"/>"), "(DTD)"},
+        {QByteArray("<report version=\"1\" name=\"&a;\"/>"), "línea 1"}, // no entity is known
     };
     for (const auto& [xml, message] : cases) {
         try {

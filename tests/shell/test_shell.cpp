@@ -74,6 +74,9 @@ TEST_F(Shell, LoginRecordsTheUserRemembersTheCodeAndRefusesASecondLogin)
     {
         TFAccesos accesos;
         EXPECT_TRUE(accesos.EdCodigo->text().isEmpty()); // first login on this machine
+        // The password shows as "*", as in the other password fields.
+        EXPECT_EQ(accesos.EdClave->echoMode(), QLineEdit::Password);
+        EXPECT_TRUE(accesos.EdClave->styleSheet().contains("lineedit-password-character: 42"));
         modales.Espera([](QWidget* w) {
             auto* d = static_cast<TFAccesos*>(w);
             QTest::keyClicks(d->EdCodigo, "1");
@@ -111,6 +114,13 @@ TEST_F(Shell, LoginRecordsTheUserRemembersTheCodeAndRefusesASecondLogin)
     });
     otra.exec();
     EXPECT_FALSE(otra.Aceptado());
+}
+
+TEST_F(Shell, ALastUserFileThatNeverEndsIsReadOneLineAtMost)
+{
+    ASSERT_TRUE(QFile::link("/dev/zero", programa.path() + "/usuario.cfg"));
+    TFAccesos accesos; // returns at once, with no code remembered
+    EXPECT_TRUE(accesos.EdCodigo->text().isEmpty());
 }
 
 TEST_F(Shell, LoginRefusalsTable)
@@ -272,8 +282,11 @@ TEST_F(Shell, TheUpdaterWaitsForTheProgramToEndAndDoesNotRunWhenAScreenStaysOpen
     const QString actualizador = programa.path() + "/ACTUALIZADOR.EXE";
     qdtest::EscribeFichero(actualizador, ("#!/bin/sh\necho si > " + marca + "\n").toUtf8());
     QFile::setPermissions(actualizador, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qdtest::EscribeFichero(programa.path() + "/usuario2.cfg", ""); // start-up without questions
+    qdtest::EscribeFichero(programa.path() + "/CFGACT.CFG", "");
     TFMain principal;
     principal.show();
+    QTest::qWait(100);
     // A screen that keeps itself open (the user cancels the close): the
     // program goes on and nothing is left to run.
     QWidget terca;

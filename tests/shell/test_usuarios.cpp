@@ -162,7 +162,7 @@ TEST_F(Usuarios, CancelEmptiesAndHidesThePasswordFieldsAndDeleteIsCommitted)
     EXPECT_EQ(Sql("SELECT CLAVE FROM SYS_USUARIO WHERE CODIGO = 5").toString(), "abc");
 
     Modales modales;
-    modales.Espera([](QWidget* w) { Pulsa(w, "Sí"); });
+    modales.Espera([](QWidget* w) { Pulsa(w, "Aceptar"); });
     Teclea(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_TRUE(Sql("SELECT NOMBRE FROM SYS_USUARIO WHERE CODIGO = 5").isNull()) << "seen by another transaction";
 }
