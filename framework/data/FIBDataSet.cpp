@@ -323,6 +323,19 @@ TFIBValue TFIBDataSet::FieldValue(const TField* f) const
     return CellValue(CurrentRecord(), f->Index());
 }
 
+bool TFIBDataSet::FieldCell(const TField* f, const ColumnInfo*& col, Record::Cell& cell) const
+{
+    const int i = f->Index();
+    if (f->Calculated || !Active() || i < 0 || i >= static_cast<int>(cols_.size()))
+        return false;
+    const Record& rec = CurrentRecord();
+    if (rec.Empty())
+        return false;
+    col = &cols_[static_cast<std::size_t>(i)];
+    cell = rec.At(i);
+    return true;
+}
+
 TFIBValue TFIBDataSet::FieldOldValue(const TField* f) const
 {
     if (!Active() || f->Index() < 0)
@@ -373,9 +386,9 @@ void TFIBDataSet::SetFieldValue(TField* f, const TFIBValue& v)
 
 std::size_t TFIBDataSet::CachedBytes() const
 {
-    std::size_t total = rows_.capacity() * sizeof(Record);
+    std::size_t total = rows_.capacity() * sizeof(Record) + arena_.Bytes();
     for (const Record& r : rows_)
-        total += r.Bytes();
+        total += r.OwnBytes();
     return total;
 }
 
@@ -482,6 +495,7 @@ void TFIBDataSet::Close()
     qSelect_->Close();
     rows_.clear();
     rows_.shrink_to_fit();
+    arena_.Clear();
     editRec_.reset();
     oldRec_.reset();
     state_ = TDataSetState::dsInactive;
@@ -501,13 +515,17 @@ int TFIBDataSet::FetchMore(int count)
     if (!Active() || allFetched_)
         return 0;
     int added = 0;
-    rows_.reserve(rows_.size() + static_cast<std::size_t>(count));
+    // The row list grows by doubling: reserving only the next chunk would
+    // copy the whole list at every chunk.
+    const std::size_t want = rows_.size() + static_cast<std::size_t>(count);
+    if (want > rows_.capacity())
+        rows_.reserve(std::max(want, rows_.capacity() * 2));
     while (added < count) {
         if (!qSelect_->FetchRow()) {
             allFetched_ = true;
             break;
         }
-        rows_.push_back(Record::FromOutput(qSelect_->Output(), cols_));
+        rows_.push_back(Record::FromOutput(qSelect_->Output(), cols_, &arena_));
         ++added;
     }
     return added;

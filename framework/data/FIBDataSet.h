@@ -133,11 +133,15 @@ public:
     // For the layer's own units and the fields.
     TFIBValue FieldValue(const TField* f) const;
     TFIBValue FieldOldValue(const TField* f) const;
+    // The stored cell of a bound field in the record the fields read, so that
+    // a field can read it without making a value; false for a calculated or
+    // unbound field, a closed dataset or no record.
+    bool FieldCell(const TField* f, const fib::ColumnInfo*& col, fib::Record::Cell& cell) const;
     void SetFieldValue(TField* f, const TFIBValue& v);
     const fib::ColumnInfo* Column(int index) const;
     void RegisterSource(TDataSource* s);
     void UnregisterSource(TDataSource* s);
-    std::size_t CachedBytes() const; // memory held by the cached rows
+    std::size_t CachedBytes() const; // memory held by the cached rows and their list
     void TransactionEnding() override;
     void TransactionGone() override;
 
@@ -182,6 +186,7 @@ private:
     std::unique_ptr<TMasterLink> masterLink_;
     std::vector<fib::ColumnInfo> cols_;
     std::vector<fib::Record> rows_;
+    fib::RowArena arena_; // the fetched rows; rows edited since hold their own buffers
     std::unique_ptr<fib::Record> editRec_, oldRec_;
     TDataSetState state_ = TDataSetState::dsInactive;
     int cur_ = -1;

@@ -40,12 +40,47 @@ TFIBValue TField::OldValue() const
     return dataSet_->FieldOldValue(this);
 }
 
-QString TField::AsString() const { return Value().AsString(); }
+// Text and whole numbers are read straight from the cached row, without a
+// value in between: lists read every field of every row this way. Other types,
+// blobs and calculated fields go through Value().
+bool TField::StoredCell(const fib::ColumnInfo*& col, fib::Record::Cell& cell) const
+{
+    return dataSet_ && dataSet_->FieldCell(this, col, cell) && col->type != TFieldType::ftUnknown;
+}
+
+bool TField::IsNull() const
+{
+    const fib::ColumnInfo* col = nullptr;
+    fib::Record::Cell cell;
+    if (StoredCell(col, cell))
+        return cell.null;
+    return Value().IsNull();
+}
+
+QString TField::AsString() const
+{
+    const fib::ColumnInfo* col = nullptr;
+    fib::Record::Cell cell;
+    if (StoredCell(col, cell)) {
+        if (cell.null)
+            return QString();
+        if (col->type == TFieldType::ftString)
+            return QString::fromUtf8(cell.data, static_cast<qsizetype>(cell.len));
+        if (fib::IsWholeNumber(col->type))
+            return QString::number(fib::CellInteger(*col, cell));
+    }
+    return Value().AsString();
+}
+
 QVariant TField::AsVariant() const { return Value().AsVariant(); }
 QByteArray TField::AsBytes() const { return Value().bytes; }
 
 qint64 TField::AsInteger() const
 {
+    const fib::ColumnInfo* col = nullptr;
+    fib::Record::Cell cell;
+    if (StoredCell(col, cell) && fib::IsWholeNumber(col->type))
+        return cell.null ? 0 : fib::CellInteger(*col, cell);
     const TFIBValue v = Value();
     switch (v.kind) {
     case TFIBValue::Kind::Integer: return v.i;
