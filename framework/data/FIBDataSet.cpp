@@ -232,24 +232,6 @@ const ColumnInfo* TFIBDataSet::Column(int index) const
 
 // --- reading values ------------------------------------------------------------------
 
-const Record& TFIBDataSet::CurrentRecord() const
-{
-    static const Record kNone;
-    const bool editing = state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert;
-    if (displayRow_ >= 0) {
-        if (displayRow_ == cur_ && editing)
-            return *editRec_;
-        if (displayRow_ < static_cast<int>(rows_.size()))
-            return rows_[static_cast<std::size_t>(displayRow_)];
-        return kNone;
-    }
-    if (editing)
-        return *editRec_;
-    if (cur_ >= 0 && cur_ < static_cast<int>(rows_.size()))
-        return rows_[static_cast<std::size_t>(cur_)];
-    return kNone;
-}
-
 TFIBValue TFIBDataSet::CellValue(const Record& rec, int col) const
 {
     if (rec.Empty())
@@ -321,19 +303,6 @@ TFIBValue TFIBDataSet::FieldValue(const TField* f) const
     if (!Active() || f->Index() < 0)
         return TFIBValue();
     return CellValue(CurrentRecord(), f->Index());
-}
-
-bool TFIBDataSet::FieldCell(const TField* f, const ColumnInfo*& col, Record::Cell& cell) const
-{
-    const int i = f->Index();
-    if (f->Calculated || !Active() || i < 0 || i >= static_cast<int>(cols_.size()))
-        return false;
-    const Record& rec = CurrentRecord();
-    if (rec.Empty())
-        return false;
-    col = &cols_[static_cast<std::size_t>(i)];
-    cell = rec.At(i);
-    return true;
 }
 
 TFIBValue TFIBDataSet::FieldOldValue(const TField* f) const

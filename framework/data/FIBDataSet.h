@@ -206,3 +206,35 @@ private:
     mutable int blobCacheRow_ = -1, blobCacheCol_ = -1;
     mutable QByteArray blobCache_;
 };
+
+// Inline: fields reach the cached row through these for every cell a list reads.
+inline const fib::Record& TFIBDataSet::CurrentRecord() const
+{
+    static const fib::Record kNone;
+    const bool editing = state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert;
+    if (displayRow_ >= 0) {
+        if (displayRow_ == cur_ && editing)
+            return *editRec_;
+        if (displayRow_ < static_cast<int>(rows_.size()))
+            return rows_[static_cast<std::size_t>(displayRow_)];
+        return kNone;
+    }
+    if (editing)
+        return *editRec_;
+    if (cur_ >= 0 && cur_ < static_cast<int>(rows_.size()))
+        return rows_[static_cast<std::size_t>(cur_)];
+    return kNone;
+}
+
+inline bool TFIBDataSet::FieldCell(const TField* f, const fib::ColumnInfo*& col, fib::Record::Cell& cell) const
+{
+    const int i = f->Index();
+    if (f->Calculated || !Active() || i < 0 || i >= static_cast<int>(cols_.size()))
+        return false;
+    const fib::Record& rec = CurrentRecord();
+    if (rec.Empty())
+        return false;
+    col = &cols_[static_cast<std::size_t>(i)];
+    cell = rec.At(i);
+    return true;
+}

@@ -189,30 +189,6 @@ char* Record::Own(std::size_t n)
     return own_.get();
 }
 
-int Record::Count() const
-{
-    if (!buf_)
-        return 0;
-    std::uint32_t n;
-    std::memcpy(&n, buf_, 4);
-    return static_cast<int>(n);
-}
-
-Record::Cell Record::At(int i) const
-{
-    Cell c;
-    if (!buf_ || i < 0 || i >= Count())
-        return c;
-    std::uint32_t o[2];
-    std::memcpy(o, buf_ + 4 + 4 * i, 8);
-    const std::uint32_t start = o[0] & kMask;
-    c.null = (o[0] & kNull) != 0;
-    c.inlineBlob = (o[0] & kInline) != 0;
-    c.len = (o[1] & kMask) - start;
-    c.data = buf_ + start;
-    return c;
-}
-
 std::size_t Record::Bytes() const
 {
     if (!buf_)

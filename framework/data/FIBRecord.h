@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -70,8 +71,28 @@ public:
         return *this;
     }
     bool Empty() const { return !buf_; }
-    int Count() const;
-    Cell At(int i) const;
+    int Count() const
+    {
+        std::uint32_t n = 0;
+        if (buf_)
+            std::memcpy(&n, buf_, 4);
+        return static_cast<int>(n);
+    }
+    // Inline: lists read every cell of every row through here.
+    Cell At(int i) const
+    {
+        Cell c;
+        if (i < 0 || i >= Count())
+            return c;
+        std::uint32_t o[2];
+        std::memcpy(o, buf_ + 4 + 4 * i, 8);
+        const std::uint32_t start = o[0] & kMask;
+        c.null = (o[0] & kNull) != 0;
+        c.inlineBlob = (o[0] & kInline) != 0;
+        c.len = (o[1] & kMask) - start;
+        c.data = buf_ + start;
+        return c;
+    }
     std::size_t Bytes() const;
     std::size_t OwnBytes() const { return own_ ? Bytes() : 0; } // held outside any arena
     const void* Id() const { return buf_; }
