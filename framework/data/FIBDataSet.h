@@ -133,10 +133,10 @@ public:
     // For the layer's own units and the fields.
     TFIBValue FieldValue(const TField* f) const;
     TFIBValue FieldOldValue(const TField* f) const;
-    // The stored cell of a bound field in the record the fields read, so that
-    // a field can read it without making a value; false for a calculated or
-    // unbound field, a closed dataset or no record.
-    bool FieldCell(const TField* f, const fib::ColumnInfo*& col, fib::Record::Cell& cell) const;
+    // The record the fields read and the column of a bound field, so that a
+    // field can read its cell without making a value; nullptr for a calculated
+    // or unbound field, a closed dataset or no record.
+    const fib::Record* FieldRecord(const TField* f, const fib::ColumnInfo*& col) const;
     void SetFieldValue(TField* f, const TFIBValue& v);
     const fib::ColumnInfo* Column(int index) const;
     void RegisterSource(TDataSource* s);
@@ -226,15 +226,14 @@ inline const fib::Record& TFIBDataSet::CurrentRecord() const
     return kNone;
 }
 
-inline bool TFIBDataSet::FieldCell(const TField* f, const fib::ColumnInfo*& col, fib::Record::Cell& cell) const
+inline const fib::Record* TFIBDataSet::FieldRecord(const TField* f, const fib::ColumnInfo*& col) const
 {
     const int i = f->Index();
     if (f->Calculated || !Active() || i < 0 || i >= static_cast<int>(cols_.size()))
-        return false;
+        return nullptr;
     const fib::Record& rec = CurrentRecord();
     if (rec.Empty())
-        return false;
+        return nullptr;
     col = &cols_[static_cast<std::size_t>(i)];
-    cell = rec.At(i);
-    return true;
+    return &rec;
 }

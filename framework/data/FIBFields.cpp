@@ -43,25 +43,27 @@ TFIBValue TField::OldValue() const
 // Text and whole numbers are read straight from the cached row, without a
 // value in between: lists read every field of every row this way. Other types,
 // blobs and calculated fields go through Value().
-bool TField::StoredCell(const fib::ColumnInfo*& col, fib::Record::Cell& cell) const
+const fib::Record* TField::StoredRecord(const fib::ColumnInfo*& col) const
 {
-    return dataSet_ && dataSet_->FieldCell(this, col, cell) && col->type != TFieldType::ftUnknown;
+    if (!dataSet_)
+        return nullptr;
+    const fib::Record* rec = dataSet_->FieldRecord(this, col);
+    return rec && col->type != TFieldType::ftUnknown ? rec : nullptr;
 }
 
 bool TField::IsNull() const
 {
     const fib::ColumnInfo* col = nullptr;
-    fib::Record::Cell cell;
-    if (StoredCell(col, cell))
-        return cell.null;
+    if (const fib::Record* rec = StoredRecord(col))
+        return rec->At(index_).null;
     return Value().IsNull();
 }
 
 QString TField::AsString() const
 {
     const fib::ColumnInfo* col = nullptr;
-    fib::Record::Cell cell;
-    if (StoredCell(col, cell)) {
+    if (const fib::Record* rec = StoredRecord(col)) {
+        const fib::Record::Cell cell = rec->At(index_);
         if (cell.null)
             return QString();
         if (col->type == TFieldType::ftString)
@@ -78,9 +80,10 @@ QByteArray TField::AsBytes() const { return Value().bytes; }
 qint64 TField::AsInteger() const
 {
     const fib::ColumnInfo* col = nullptr;
-    fib::Record::Cell cell;
-    if (StoredCell(col, cell) && fib::IsWholeNumber(col->type))
+    if (const fib::Record* rec = StoredRecord(col); rec && fib::IsWholeNumber(col->type)) {
+        const fib::Record::Cell cell = rec->At(index_);
         return cell.null ? 0 : fib::CellInteger(*col, cell);
+    }
     const TFIBValue v = Value();
     switch (v.kind) {
     case TFIBValue::Kind::Integer: return v.i;

@@ -73,7 +73,7 @@ protected:
     explicit TField(const QString& name) : fieldName_(name) {}
 
 private:
-    bool StoredCell(const fib::ColumnInfo*& col, fib::Record::Cell& cell) const;
+    const fib::Record* StoredRecord(const fib::ColumnInfo*& col) const;
     QString fieldName_;
     QString displayLabel_;
     TFIBDataSet* dataSet_ = nullptr;

@@ -41,7 +41,13 @@ public:
     std::size_t Bytes() const { return reserved_; } // memory held by the blocks
 
 private:
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    // Frees a block as it was obtained: mapped, or from the heap.
+    struct BlockFree {
+        std::size_t size = 0;
+        bool mapped = false;
+        void operator()(char* p) const;
+    };
+    std::vector<std::unique_ptr<char, BlockFree>> blocks_;
     char* next_ = nullptr;
     std::size_t left_ = 0;
     std::size_t reserved_ = 0;
