@@ -314,9 +314,10 @@ int main(int argc, char** argv)
     }
     Same("the dataset", ds, api);
     Same("the dataset's first walk", first, api);
-    double bestFirst = first.seconds;
+    // The first walks are set against the C API walks of the same processes.
+    double bestFirst = first.seconds, bestApiAll = bestApi;
     for (const auto& [apiSeconds, dsSeconds] : newProcesses) {
-        bestApi = std::min(bestApi, apiSeconds);
+        bestApiAll = std::min(bestApiAll, apiSeconds);
         bestFirst = std::min(bestFirst, dsSeconds);
     }
     const int processes = 1 + static_cast<int>(newProcesses.size());
@@ -327,7 +328,7 @@ int main(int argc, char** argv)
                 kRows / bestFirst);
     std::printf("dataset / C API loop, best of %d: %.2f (goal >= 0.85)\n", kRounds + 1, bestApi / bestDs);
     std::printf("dataset first walk / C API loop, best of %d processes: %.2f (goal >= 0.85)\n", processes,
-                bestApi / bestFirst);
+                bestApiAll / bestFirst);
     if (bestQt < 1e9) {
         Same("Qt's driver", qt, api);
         std::printf("Qt driver, forward only: %.0f rows/s\n", kRows / bestQt);
