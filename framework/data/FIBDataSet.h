@@ -186,7 +186,9 @@ private:
     std::unique_ptr<TMasterLink> masterLink_;
     std::vector<fib::ColumnInfo> cols_;
     std::vector<fib::Record> rows_;
-    fib::RowArena arena_; // the fetched rows; rows edited since hold their own buffers
+    // The fetched rows, freed on close; rows edited since hold their own
+    // buffers, and a deleted row's bytes stay here until then.
+    fib::RowArena arena_;
     std::unique_ptr<fib::Record> editRec_, oldRec_;
     TDataSetState state_ = TDataSetState::dsInactive;
     int cur_ = -1;
