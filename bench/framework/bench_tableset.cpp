@@ -2,7 +2,8 @@
 // - writing the five statements of a 30-column table from the catalogue and
 //   reopening it, against reopening alone;
 // - a quick search over 100 000 owners of one community until its first rows
-//   show, against opening the unfiltered list.
+//   show, against opening the unfiltered list. The table has the name indexes
+//   of the program's database, so that no search sorts every row.
 // Prints figures; asserts nothing.
 #include "BenchPropietarios.h"
 #include "FIBDatabase.h"
@@ -45,6 +46,17 @@ SET TERM ; ^
                            .arg(columns));
 }
 
+// The indexes the program's database gives the lists searched by name: the
+// owners' list of a community orders by (COMUNIDAD, NOMBRE); a list without
+// the community (communities, catalogues, formats) by NOMBRE alone.
+void CreaIndicesNombre(TFIBDatabase& db)
+{
+    ExecuteScript(db, QStringLiteral(R"SQL(
+CREATE INDEX IX_EMP_PROPIETARIO_NOMBRE ON EMP_PROPIETARIO (COMUNIDAD, NOMBRE);
+CREATE INDEX IX_BENCH_NOMBRE ON EMP_PROPIETARIO (NOMBRE);
+)SQL"));
+}
+
 // The best of `rounds` runs, in milliseconds.
 double Best(int rounds, const std::function<void()>& f)
 {
@@ -66,6 +78,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     THYDataBase db;
     CreaPropietarios(db, dir.path() + "/bench.fdb");
+    CreaIndicesNombre(db);
     CreaTreinta(db);
     THYTransaction tr;
     tr.LoadDefinition(&db);
@@ -82,8 +95,9 @@ int main(int argc, char** argv)
         tabla.Open();
     });
     const double regenerate = Best(50, [&] { tabla.SetRegenerar(true); });
-    std::printf("30-column table: regenerate the statements and reopen %.2f ms; reopen alone %.2f ms; ratio %.1f\n",
-                regenerate, reopen, regenerate / reopen);
+    std::printf("30-column table, regenerate the statements and reopen: %.2f ms\n", regenerate);
+    std::printf("30-column table, reopen alone: %.2f ms\n", reopen);
+    std::printf("30-column table, regenerate and reopen / reopen alone: %.1f\n", regenerate / reopen);
     std::printf("  insert statement: %s\n", qPrintable(tabla.InsertSQL().at(1).left(60) + "..."));
 
     // Quick searches over the owners of one community.
@@ -125,9 +139,12 @@ int main(int argc, char** argv)
         const double first = Best(5, [&] {
             BusquedaRapida(QString::fromUtf8(s.text), propietarios, {"CODIGO", "NOMBRE", s.flags}, asigna);
         });
+        const QString plan = propietarios.SelectQuery().Plan();
         propietarios.FetchAll();
-        std::printf("quick search \"%s\" (%s): first rows %.2f ms, %d rows match; ratio to the unfiltered list %.1f\n",
-                    s.text, s.what, first, propietarios.RecordCount(), first / unfiltered);
+        std::printf("quick search \"%s\" (%s), first rows: %.2f ms (goal <= 200)\n", s.text, s.what, first);
+        std::printf("  %s\n", qPrintable(plan));
+        std::printf("quick search \"%s\", rows that match: %d rows\n", s.text, propietarios.RecordCount());
+        std::printf("quick search \"%s\" / unfiltered list, first rows: %.1f\n", s.text, first / unfiltered);
     }
     return 0;
 }

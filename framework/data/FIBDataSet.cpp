@@ -263,24 +263,6 @@ const ColumnInfo* TFIBDataSet::Column(int index) const
 
 // --- reading values ------------------------------------------------------------------
 
-const Record& TFIBDataSet::CurrentRecord() const
-{
-    static const Record kNone;
-    const bool editing = state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert;
-    if (displayRow_ >= 0) {
-        if (displayRow_ == cur_ && editing)
-            return *editRec_;
-        if (displayRow_ < static_cast<int>(rows_.size()))
-            return rows_[static_cast<std::size_t>(displayRow_)];
-        return kNone;
-    }
-    if (editing)
-        return *editRec_;
-    if (cur_ >= 0 && cur_ < static_cast<int>(rows_.size()))
-        return rows_[static_cast<std::size_t>(cur_)];
-    return kNone;
-}
-
 TFIBValue TFIBDataSet::CellValue(const Record& rec, int col) const
 {
     if (rec.Empty())
@@ -404,9 +386,9 @@ void TFIBDataSet::SetFieldValue(TField* f, const TFIBValue& v)
 
 std::size_t TFIBDataSet::CachedBytes() const
 {
-    std::size_t total = rows_.capacity() * sizeof(Record);
+    std::size_t total = rows_.capacity() * sizeof(Record) + arena_.Bytes();
     for (const Record& r : rows_)
-        total += r.Bytes();
+        total += r.OwnBytes();
     return total;
 }
 
@@ -513,6 +495,7 @@ void TFIBDataSet::Close()
     qSelect_->Close();
     rows_.clear();
     rows_.shrink_to_fit();
+    arena_.Clear();
     editRec_.reset();
     oldRec_.reset();
     state_ = TDataSetState::dsInactive;
@@ -532,13 +515,17 @@ int TFIBDataSet::FetchMore(int count)
     if (!Active() || allFetched_)
         return 0;
     int added = 0;
-    rows_.reserve(rows_.size() + static_cast<std::size_t>(count));
+    // The row list grows by doubling: reserving only the next chunk would
+    // copy the whole list at every chunk.
+    const std::size_t want = rows_.size() + static_cast<std::size_t>(count);
+    if (want > rows_.capacity())
+        rows_.reserve(std::max(want, rows_.capacity() * 2));
     while (added < count) {
         if (!qSelect_->FetchRow()) {
             allFetched_ = true;
             break;
         }
-        rows_.push_back(Record::FromOutput(qSelect_->Output(), cols_));
+        rows_.push_back(Record::FromOutput(qSelect_->Output(), cols_, &arena_));
         ++added;
     }
     return added;

@@ -138,11 +138,15 @@ public:
     // For the layer's own units and the fields.
     TFIBValue FieldValue(const TField* f) const;
     TFIBValue FieldOldValue(const TField* f) const;
+    // The record the fields read and the column of a bound field, so that a
+    // field can read its cell without making a value; nullptr for a calculated
+    // or unbound field, a closed dataset or no record.
+    const fib::Record* FieldRecord(const TField* f, const fib::ColumnInfo*& col) const;
     void SetFieldValue(TField* f, const TFIBValue& v);
     const fib::ColumnInfo* Column(int index) const;
     void RegisterSource(TDataSource* s);
     void UnregisterSource(TDataSource* s);
-    std::size_t CachedBytes() const; // memory held by the cached rows
+    std::size_t CachedBytes() const; // memory held by the cached rows and their list
     void TransactionEnding() override;
     void TransactionGone() override;
 
@@ -207,6 +211,9 @@ private:
     std::unique_ptr<TMasterLink> masterLink_;
     std::vector<fib::ColumnInfo> cols_;
     std::vector<fib::Record> rows_;
+    // The fetched rows, freed on close; rows edited since hold their own
+    // buffers, and a deleted row's bytes stay here until then.
+    fib::RowArena arena_;
     std::unique_ptr<fib::Record> editRec_, oldRec_;
     TDataSetState state_ = TDataSetState::dsInactive;
     int cur_ = -1;
@@ -226,3 +233,34 @@ private:
     mutable int blobCacheRow_ = -1, blobCacheCol_ = -1;
     mutable QByteArray blobCache_;
 };
+
+// Inline: fields reach the cached row through these for every cell a list reads.
+inline const fib::Record& TFIBDataSet::CurrentRecord() const
+{
+    static const fib::Record kNone;
+    const bool editing = state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert;
+    if (displayRow_ >= 0) {
+        if (displayRow_ == cur_ && editing)
+            return *editRec_;
+        if (displayRow_ < static_cast<int>(rows_.size()))
+            return rows_[static_cast<std::size_t>(displayRow_)];
+        return kNone;
+    }
+    if (editing)
+        return *editRec_;
+    if (cur_ >= 0 && cur_ < static_cast<int>(rows_.size()))
+        return rows_[static_cast<std::size_t>(cur_)];
+    return kNone;
+}
+
+inline const fib::Record* TFIBDataSet::FieldRecord(const TField* f, const fib::ColumnInfo*& col) const
+{
+    const int i = f->Index();
+    if (f->Calculated || !Active() || i < 0 || i >= static_cast<int>(cols_.size()))
+        return nullptr;
+    const fib::Record& rec = CurrentRecord();
+    if (rec.Empty())
+        return nullptr;
+    col = &cols_[static_cast<std::size_t>(i)];
+    return &rec;
+}

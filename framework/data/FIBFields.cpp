@@ -40,12 +40,50 @@ TFIBValue TField::OldValue() const
     return dataSet_->FieldOldValue(this);
 }
 
-QString TField::AsString() const { return Value().AsString(); }
+// Text and whole numbers are read straight from the cached row, without a
+// value in between: lists read every field of every row this way. Other types,
+// blobs and calculated fields go through Value().
+const fib::Record* TField::StoredRecord(const fib::ColumnInfo*& col) const
+{
+    if (!dataSet_)
+        return nullptr;
+    const fib::Record* rec = dataSet_->FieldRecord(this, col);
+    return rec && col->type != TFieldType::ftUnknown ? rec : nullptr;
+}
+
+bool TField::IsNull() const
+{
+    const fib::ColumnInfo* col = nullptr;
+    if (const fib::Record* rec = StoredRecord(col))
+        return rec->At(index_).null;
+    return Value().IsNull();
+}
+
+QString TField::AsString() const
+{
+    const fib::ColumnInfo* col = nullptr;
+    if (const fib::Record* rec = StoredRecord(col)) {
+        const fib::Record::Cell cell = rec->At(index_);
+        if (cell.null)
+            return QString();
+        if (col->type == TFieldType::ftString)
+            return QString::fromUtf8(cell.data, static_cast<qsizetype>(cell.len));
+        if (fib::IsWholeNumber(col->type))
+            return QString::number(fib::CellInteger(*col, cell));
+    }
+    return Value().AsString();
+}
+
 QVariant TField::AsVariant() const { return Value().AsVariant(); }
 QByteArray TField::AsBytes() const { return Value().bytes; }
 
 qint64 TField::AsInteger() const
 {
+    const fib::ColumnInfo* col = nullptr;
+    if (const fib::Record* rec = StoredRecord(col); rec && fib::IsWholeNumber(col->type)) {
+        const fib::Record::Cell cell = rec->At(index_);
+        return cell.null ? 0 : fib::CellInteger(*col, cell);
+    }
     const TFIBValue v = Value();
     switch (v.kind) {
     case TFIBValue::Kind::Integer: return v.i;

@@ -1,4 +1,5 @@
 #pragma once
+#include "FIBRecord.h"
 #include "FIBTypes.h"
 
 #include <QString>
@@ -38,7 +39,7 @@ public:
     TFieldType DataType() const;
     int Size() const; // characters of a text field
 
-    bool IsNull() const { return Value().IsNull(); }
+    bool IsNull() const;
     TFIBValue Value() const;
     TFIBValue OldValue() const; // the value when editing began
     QString AsString() const;
@@ -72,6 +73,7 @@ protected:
     explicit TField(const QString& name) : fieldName_(name) {}
 
 private:
+    const fib::Record* StoredRecord(const fib::ColumnInfo*& col) const;
     QString fieldName_;
     QString displayLabel_;
     TFIBDataSet* dataSet_ = nullptr;

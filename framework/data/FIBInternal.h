@@ -48,12 +48,16 @@ private:
 
 ColumnInfo DescribeColumn(const XSQLVAR& var);
 int BytesPerChar(short charsetId);
-// Cuts UTF-8 text to at most n characters.
+// Cuts UTF-8 text to at most n characters (n < 0: no limit).
 QByteArray CutUtf8(const QByteArray& s, int n);
+std::size_t Utf8PrefixBytes(const char* s, std::size_t len, int n); // the bytes CutUtf8 keeps
 
 // Cell values as program values. A blob cell that holds an id gives
 // Kind::Bytes only through the dataset, which reads the blob.
 TFIBValue DecodeCell(const ColumnInfo& col, const Record::Cell& cell);
+// Whole-number columns (IsWholeNumber): the value of a cell that is not null.
+bool IsWholeNumber(TFieldType t);
+qint64 CellInteger(const ColumnInfo& col, const Record::Cell& cell);
 // The value of a described output variable (a blob gives its id's bytes).
 TFIBValue DecodeOutput(const XSQLVAR& var, const ColumnInfo& col, Record::Cell* raw = nullptr);
 Record::CellIn EncodeCell(const ColumnInfo& col, const TFIBValue& v);

@@ -422,6 +422,26 @@ int TFIBQuery::RowsAffected()
     return total;
 }
 
+QString TFIBQuery::Plan()
+{
+    Prepare();
+    const char items[] = {isc_info_sql_get_plan};
+    std::vector<char> buf(2048);
+    for (;;) {
+        ISC_STATUS_ARRAY st;
+        isc_dsql_sql_info(st, &handle_, sizeof items, items, static_cast<short>(buf.size()), buf.data());
+        CheckStatus(st);
+        if (buf[0] == isc_info_truncated && buf.size() < 16384) {
+            buf.resize(buf.size() * 2);
+            continue;
+        }
+        if (buf[0] != isc_info_sql_get_plan)
+            return QString();
+        const int len = static_cast<int>(isc_vax_integer(buf.data() + 1, 2));
+        return QString::fromUtf8(buf.data() + 3, std::min(len, static_cast<int>(buf.size()) - 3)).trimmed();
+    }
+}
+
 int TFIBQuery::FieldCount() const { return static_cast<int>(columns_.size()); }
 
 TFIBColumn* TFIBQuery::FindField(const QString& name)

@@ -92,6 +92,7 @@ public:
     int RecordCount() const { return fetched_; } // rows fetched so far
     bool IsSelect() const;
     int RowsAffected();
+    QString Plan(); // the server's access plan, as "PLAN (...)"; prepares when needed
 
     int ParamCount() const { return static_cast<int>(params_.size()); }
     TFIBParam* ParamByName(const QString& name) const; // case-insensitive; nullptr when none

@@ -371,4 +371,83 @@ TEST_F(DataSetTest, CalculatedFieldsAreMadeByOnCalcFields)
     EXPECT_THROW(total->SetAsFloat(1), EFIBError);
 }
 
+// Text and whole numbers are read straight from the cached row: every reader
+// gives what the field's value gives, for every type, null or not, in browse
+// and edit state and for another row read through a row scope.
+TEST_F(DataSetTest, FieldReadersAgreeWithTheFieldsValue)
+{
+    q.SetSQL("UPDATE PIEZAS SET CORTO = -7, PRECIO = 2.5, IMPORTE = 12.34, COEF = 0.5, "
+             "FECHA = '2024-03-01 10:30', INICIAL = 'ñá', NOTAS = 'nota' WHERE CODIGO = 2");
+    q.ExecQuery();
+    piezas.Open();
+    auto agree = [&](const char* when) {
+        SCOPED_TRACE(when);
+        for (int i = 0; i < piezas.FieldCount(); ++i) {
+            const TField* f = piezas.Fields(i);
+            SCOPED_TRACE(f->FieldName().toStdString());
+            const TFIBValue v = f->Value();
+            EXPECT_EQ(f->IsNull(), v.IsNull());
+            EXPECT_EQ(f->AsString(), v.AsString());
+            if (v.kind == TFIBValue::Kind::Integer || v.IsNull()) {
+                EXPECT_EQ(f->AsInteger(), v.i);
+            }
+        }
+    };
+    agree("a row of nulls");
+    piezas.Next();
+    agree("a row of values");
+    EXPECT_EQ(piezas.FieldByName("CORTO")->AsString(), "-7");
+    EXPECT_EQ(piezas.FieldByName("INICIAL")->AsString(), "ñá "); // CHAR keeps its padding
+    {
+        TFIBDataSet::TRowScope scope(piezas, 0);
+        agree("another row through a scope");
+        EXPECT_EQ(piezas.FieldByName("NOMBRE")->AsString(), "Uno");
+    }
+    piezas.Edit();
+    piezas.FieldByName("NOMBRE")->SetAsString("editado");
+    piezas.FieldByName("CORTO")->Clear();
+    agree("editing");
+    EXPECT_EQ(piezas.FieldByName("NOMBRE")->AsString(), "editado");
+    EXPECT_TRUE(piezas.FieldByName("CORTO")->IsNull());
+    piezas.Cancel();
+    EXPECT_EQ(piezas.FieldByName("CORTO")->AsInteger(), -7);
+}
+
+// Fetched rows are packed together in blocks, edited rows hold their own
+// buffer: every row keeps its values wherever it lies, rows larger than a
+// block too, across chunks, an edit and a delete.
+TEST_F(DataSetTest, EveryCachedRowKeepsItsValuesWhereverItIsStored)
+{
+    TFIBDataSet ds;
+    ds.SetDatabase(&c.db);
+    ds.SetTransaction(&c.tr);
+    ds.SetSelectSQL({"SELECT N, TEXTO, CAST(LPAD('', 6000, '*') || N AS VARCHAR(6010)) AS GRANDE",
+                     "FROM NUMEROS ORDER BY N"});
+    ds.SetUpdateSQL({"UPDATE NUMEROS SET TEXTO = ?TEXTO WHERE N = ?old_N"});
+    ds.SetDeleteSQL({"DELETE FROM NUMEROS WHERE N = ?old_N"});
+    ds.BufferChunks = 7;
+    ds.Open();
+    ds.SetRecNo(500);
+    ds.Edit();
+    ds.FieldByName("TEXTO")->SetAsString("editada");
+    ds.Post();
+    ds.SetRecNo(10);
+    ds.Delete();
+    ds.Last();
+    ASSERT_EQ(ds.RecordCount(), 999);
+    TField* n = ds.FieldByName("N");
+    TField* texto = ds.FieldByName("TEXTO");
+    TField* grande = ds.FieldByName("GRANDE");
+    for (int row = 0; row < ds.RecordCount(); ++row) {
+        TFIBDataSet::TRowScope scope(ds, row);
+        const int esperado = row < 9 ? row + 1 : row + 2;
+        ASSERT_EQ(n->AsInteger(), esperado);
+        ASSERT_EQ(texto->AsString(), esperado == 500 ? QString("editada") : "fila; número " + QString::number(esperado));
+        ASSERT_EQ(grande->AsString(), QString(6000, QLatin1Char('*')) + QString::number(esperado)) << "row " << row;
+    }
+    ds.Close();
+    ds.Open();
+    EXPECT_EQ(ds.FieldByName("TEXTO")->AsString(), "fila; número 1");
+}
+
 } // namespace
