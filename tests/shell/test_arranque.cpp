@@ -251,4 +251,42 @@ TEST_F(Arranque, ASecondSeatLeavesTheConnectedUsersAlone)
     EXPECT_EQ(Registrados(base, qdtest::ServerPassword()), 0);
 }
 
+TEST_F(Arranque, OnTheServerARowOfASeatThatIsGoneIsStaleAndALiveSeatsIsNot)
+{
+    QD_REQUIRE_SERVER();
+    if (qdtest::ServerPassword() != QLatin1String(TDMMain::kPassword)) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            FAIL() << "the test server's SYSDBA password must be the program's";
+        GTEST_SKIP() << "the test server's SYSDBA password is not the program's: test skipped";
+    }
+    const QString base = qdtest::ServerDatabase(kEsquema);
+    PonIni(base);
+    // Each seat logs its user in with its own attachment.
+    auto entra = [&](qdtest::Connection& puesto, int usuario) {
+        TFIBQuery q;
+        q.SetDatabase(&puesto.db);
+        q.SetTransaction(&puesto.tr);
+        q.SetSQL(QStringLiteral("INSERT INTO SYS_REGISTRO (CODIGO, FECHA_ENTRADA, CONEXION) "
+                                "VALUES (%1, 'NOW', CURRENT_CONNECTION)").arg(usuario));
+        q.ExecQuery();
+        puesto.tr.Commit();
+    };
+    qdtest::Connection vivo(base, qdtest::ServerUser(), qdtest::ServerPassword());
+    TDMMain dm; // adds the attachment column to this earlier schema
+    ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    entra(vivo, 7);
+    {
+        qdtest::Connection muerto(base, qdtest::ServerUser(), qdtest::ServerPassword());
+        entra(muerto, 8);
+    } // its attachment ends without logging out, as a killed seat's does
+    EXPECT_EQ(Registrados(base, qdtest::ServerPassword()), 4);
+    dm.QuitaRegistrosHuerfanos();
+    // The rows of earlier versions (no attachment) and the live seat's stay.
+    EXPECT_EQ(Registrados(base, qdtest::ServerPassword()), 3);
+    dm.QGen.SetSQL("SELECT COUNT(*) FROM SYS_REGISTRO WHERE CODIGO = 8");
+    dm.QGen.ExecQuery();
+    EXPECT_EQ(dm.QGen.Fields(0)->AsInteger(), 0);
+    dm.QGen.Close();
+}
+
 } // namespace
