@@ -4,7 +4,15 @@
 
 namespace {
 QPointer<QMenu> g_menu;
+
+// An empty menu opened from the menu bar leaves the bar unable to open it
+// again: the menu is offered only while it lists a screen.
+void OfreceMenu()
+{
+    if (g_menu)
+        g_menu->menuAction()->setEnabled(!g_menu->actions().isEmpty());
 }
+} // namespace
 
 TRIMenuItem::TRIMenuItem(QWidget* ventana, QAction* orden) : QAction(orden->icon(), orden->text(), ventana)
 {
@@ -16,6 +24,7 @@ TRIMenuItem::~TRIMenuItem()
     if (!g_menu)
         return;
     g_menu->removeAction(this);
+    OfreceMenu();
     const QList<QAction*> entradas = g_menu->actions();
     if (!entradas.isEmpty()) {
         if (auto* ventana = qobject_cast<QWidget*>(entradas.last()->parent())) {
@@ -26,7 +35,11 @@ TRIMenuItem::~TRIMenuItem()
     }
 }
 
-void AsignaMenuVentanas(QMenu* menu) { g_menu = menu; }
+void AsignaMenuVentanas(QMenu* menu)
+{
+    g_menu = menu;
+    OfreceMenu();
+}
 QMenu* MenuVentanas() { return g_menu; }
 
 int VentanasAbiertas() { return g_menu ? static_cast<int>(g_menu->actions().size()) : 0; }
@@ -64,8 +77,10 @@ QWidget* AbreVentana(const char* clase, const std::function<QWidget*()>& crea, Q
     std::unique_ptr<QWidget> nueva(crea()); // a creation that throws leaves nothing behind
     nueva->setObjectName(QString::fromLatin1(clase).mid(1));
     nueva->setAttribute(Qt::WA_DeleteOnClose);
-    if (origen && g_menu)
+    if (origen && g_menu) {
         g_menu->addAction(new TRIMenuItem(nueva.get(), origen));
+        OfreceMenu();
+    }
     QWidget* w = nueva.release();
     w->show();
     return w;

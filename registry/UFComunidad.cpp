@@ -47,6 +47,17 @@ TDMComunidad::TDMComunidad()
         ds.FieldByName(QStringLiteral("MES_INICIO"))->SetAsInteger(1);
         ds.FieldByName(QStringLiteral("MES_CIERRE"))->SetAsInteger(12);
     };
+    // The financial year and the import rely on the months; a community is
+    // found by its name.
+    QComunidad.BeforePost = [](TFIBDataSet& ds) {
+        if (ds.FieldByName(QStringLiteral("NOMBRE"))->AsString().trimmed().isEmpty())
+            throw EAviso(QStringLiteral("Escriba el nombre de la comunidad."));
+        for (const char* campo : {"MES_INICIO", "MES_CIERRE"}) {
+            const TField* mes = ds.FieldByName(QString::fromLatin1(campo));
+            if (mes->IsNull() || mes->AsInteger() < 1 || mes->AsInteger() > 12)
+                throw EAviso(QStringLiteral("El mes de inicio y el de cierre del ejercicio deben estar entre 1 y 12."));
+        }
+    };
     AsignaCodigoAutomatico(QComunidad, QStringLiteral("CODIGO"), QStringLiteral("SYS_COMUNIDAD"));
     // The community everything is being done in cannot go.
     QComunidad.BeforeDelete = [](TFIBDataSet& ds) {

@@ -31,6 +31,15 @@ TDMUsuario::TDMUsuario()
     QUsuario.AddField<TStringField>(kClave)->SetDisplayLabel(QStringLiteral("Clave"));
     QUsuario.BeforePost = [this](TFIBDataSet& ds) { QUsuarioBeforePost(ds); };
     QUsuario.AfterPost = [this](TFIBDataSet& ds) { QUsuarioAfterPost(ds); };
+    // User 1 alone holds the administrator's rights, and the user logged in
+    // is using the program: neither can go.
+    QUsuario.BeforeDelete = [](TFIBDataSet& ds) {
+        const qint64 codigo = ds.FieldByName(kCodigo)->AsInteger();
+        if (codigo == 1)
+            throw EAviso(QStringLiteral("No se puede borrar el usuario 1: es el único con los derechos de administrador."));
+        if (codigo == Entorno.Usuario)
+            throw EAviso(QStringLiteral("No se puede borrar el usuario con el que ha entrado en el programa."));
+    };
 
     QCodigo.SetDatabase(&DMMain->DataBase);
     QCodigo.SetTransaction(&FIBTransaction);
@@ -115,9 +124,16 @@ TFUsuario::TFUsuario() : TFBase(112), dm_(std::make_unique<TDMUsuario>())
             return;
         }
         // A new password needs the current one and the same text twice; new
-        // fields left empty keep the password.
+        // fields left empty keep the password. Two texts that differ are not
+        // a change the user can see saved: the record stays to be corrected.
         const QString nueva = ENuevaClave->text();
-        if (EClaveActual->text() == clave->AsString() && nueva == ERepitaClave->text() && !nueva.isEmpty())
+        if (EClaveActual->text() != clave->AsString())
+            return;
+        if (nueva != ERepitaClave->text()) {
+            ENuevaClave->setFocus();
+            throw EAviso(QStringLiteral("La nueva clave y su repetición no coinciden: escríbalas de nuevo."));
+        }
+        if (!nueva.isEmpty())
             clave->SetAsString(nueva);
     };
     t.AfterPost = [this, antes = t.AfterPost](TFIBDataSet& ds) {

@@ -19,7 +19,12 @@ inline void Activa(QWidget* w)
 inline void Teclea(Qt::Key tecla, Qt::KeyboardModifiers m = Qt::NoModifier)
 {
     QWidget* foco = QApplication::focusWidget();
-    QTest::keyClick(foco ? foco : QApplication::activeWindow(), tecla, m);
+    if (!foco)
+        foco = QApplication::activeWindow();
+    // Offscreen, a closed message box leaves no window active: say so
+    // instead of sending keys nowhere.
+    ASSERT_NE(foco, nullptr) << "a key with no window active";
+    QTest::keyClick(foco, tecla, m);
 }
 
 // Types the text into `w` with real key events. Characters outside ASCII

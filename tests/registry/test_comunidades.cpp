@@ -89,6 +89,40 @@ TEST_F(Comunidades, TheSelectedCommunityCannotBeDeletedAnyOtherCan)
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_COMUNIDAD").toInt(), 1);
 }
 
+TEST_F(Comunidades, ANameAndMonthsWithinTheYearAreRequired)
+{
+    Pantalla p;
+    const struct {
+        const char* nombre;
+        const char* inicio;
+        const char* cierre;
+        const char* mensaje;
+    } casos[] = {
+        {"", "1", "12", "Escriba el nombre de la comunidad."},
+        {"   ", "1", "12", "Escriba el nombre de la comunidad."},
+        {"TRECE", "1", "13", "El mes de inicio y el de cierre del ejercicio deben estar entre 1 y 12."},
+        {"CERO", "0", "12", "El mes de inicio y el de cierre del ejercicio deben estar entre 1 y 12."},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Teclea(Qt::Key_Insert, Qt::ControlModifier);
+        TFIBTableSet& q = p->DM()->QComunidad;
+        q.FieldByName("NOMBRE")->SetAsString(QString::fromUtf8(c.nombre));
+        q.FieldByName("MES_INICIO")->SetAsString(c.inicio);
+        q.FieldByName("MES_CIERRE")->SetAsString(c.cierre);
+        Modales modales;
+        modales.Espera([&](QWidget* w) {
+            EXPECT_EQ(qdtest::Textos(w), c.mensaje);
+            Pulsa(w, "Aceptar");
+        });
+        Teclea(Qt::Key_G, Qt::ControlModifier);
+        EXPECT_EQ(q.State(), TDataSetState::dsInsert) << "kept to be corrected";
+        p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbCancel);
+        qdtest::Activa(p.w); // the message took the activation with it
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_COMUNIDAD").toInt(), 0);
+}
+
 TEST_F(Comunidades, QuickSearchByCodeOrName)
 {
     for (auto [c, n] : std::initializer_list<std::pair<int, const char*>>{

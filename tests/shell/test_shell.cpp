@@ -12,11 +12,13 @@
 #include "UFMain.h"
 #include "UFormGest.h"
 #include "UPerfil.h"
+#include "Teclado.h"
 #include "UVersion.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -312,6 +314,41 @@ TEST_F(Shell, TheUpdaterWaitsForTheProgramToEndAndDoesNotRunWhenAScreenStaysOpen
     EXPECT_EQ(principal.ActualizadorPendiente(), actualizador);
     QTest::qWait(300);
     EXPECT_FALSE(QFile::exists(marca));
+}
+
+TEST_F(Shell, TheWindowsMenuCannotBeOpenedEmptyAndOpensWhenItListsAScreen)
+{
+    // An empty menu opened from the menu bar left the bar unable to open it
+    // again: while no screen is listed the menu is not offered at all.
+    qdtest::EscribeFichero(programa.path() + "/usuario2.cfg", "");
+    qdtest::EscribeFichero(programa.path() + "/CFGACT.CFG", "");
+    TFMain principal;
+    principal.resize(800, 600);
+    qdtest::Activa(&principal);
+    QTest::qWait(100);
+    QMenuBar* barra = principal.menuBar();
+    QAction* ventanas = principal.MenuVentanasItem->menuAction();
+    auto abre = [&] {
+        QTest::mouseClick(barra, Qt::LeftButton, {}, barra->actionGeometry(ventanas).center());
+        QTest::qWait(50);
+        const bool abierto = principal.MenuVentanasItem->isVisible();
+        principal.MenuVentanasItem->close();
+        QTest::qWait(50);
+        return abierto;
+    };
+    EXPECT_FALSE(ventanas->isEnabled());
+    EXPECT_FALSE(abre());
+    for (int vez = 0; vez < 2; ++vez) {
+        QAction origen("Uno");
+        QWidget* uno = AbreVentana<TFPruebaUno>(&origen);
+        EXPECT_TRUE(ventanas->isEnabled());
+        principal.activateWindow();
+        QTest::qWait(50);
+        EXPECT_TRUE(abre()) << "the menu lists the open screen, time " << vez;
+        uno->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(ventanas->isEnabled());
+    }
 }
 
 TEST_F(Shell, AboutBoxShowsVersionsDatabaseAndConnections)

@@ -68,12 +68,13 @@ TEST_F(Usuarios, PasswordChangesOnlyWithTheCurrentPasswordAndTheSameNewTextTwice
         const char* nueva;
         const char* repite;
         const char* guardada;
+        bool difieren = false;
     } casos[] = {
         {"abc", "xyz", "xyz", "xyz"},
-        {"abd", "", "", "abc"},      // wrong current password: the new fields never show
-        {"ABC", "", "", "abc"},      // letter case counts
-        {"abc", "xyz", "xzy", "abc"}, // the repeat differs
-        {"abc", "", "", "abc"},      // new fields left empty keep the password
+        {"abd", "", "", "abc"},             // wrong current password: the new fields never show
+        {"ABC", "", "", "abc"},             // letter case counts
+        {"abc", "xyz", "xzy", "abc", true}, // the repeat differs: said, and the record stays in edit
+        {"abc", "", "", "abc"},             // new fields left empty keep the password
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.actual + std::string("/") + c.nueva + "/" + c.repite);
@@ -93,14 +94,47 @@ TEST_F(Usuarios, PasswordChangesOnlyWithTheCurrentPasswordAndTheSameNewTextTwice
             EXPECT_EQ(QApplication::focusWidget(), p->ERepitaClave);
             Escribe(c.repite);
         }
+        Modales modales;
+        if (c.difieren)
+            modales.Espera([](QWidget* w) {
+                EXPECT_EQ(qdtest::Textos(w), "La nueva clave y su repetición no coinciden: escríbalas de nuevo.");
+                Pulsa(w, "Aceptar");
+            });
         Teclea(Qt::Key_G, Qt::ControlModifier);
-        EXPECT_EQ(Tabla().State(), TDataSetState::dsBrowse);
         EXPECT_EQ(Sql("SELECT CLAVE FROM SYS_USUARIO WHERE CODIGO = 5").toString(), c.guardada);
+        if (c.difieren) {
+            EXPECT_EQ(Tabla().State(), TDataSetState::dsEdit);
+            p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbCancel);
+            Activa(p); // the message took the activation with it
+        }
+        EXPECT_EQ(Tabla().State(), TDataSetState::dsBrowse);
         EsperaVacias();
     }
     // The name of an existing user is not edited; no other row changed.
     EXPECT_EQ(Sql("SELECT NOMBRE FROM SYS_USUARIO WHERE CODIGO = 5").toString(), "PEPE");
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_USUARIO").toInt(), 2);
+}
+
+TEST_F(Usuarios, NeitherUserOneNorTheUserLoggedInCanBeDeleted)
+{
+    Entorno.Usuario = 5;
+    const struct {
+        int codigo;
+        const char* mensaje;
+    } casos[] = {{1, "No se puede borrar el usuario 1: es el único con los derechos de administrador."},
+                 {5, "No se puede borrar el usuario con el que ha entrado en el programa."}};
+    for (const auto& c : casos) {
+        Activa(p); // a message takes the activation with it
+        ASSERT_TRUE(Tabla().Locate("CODIGO", {c.codigo}));
+        Modales modales;
+        modales.Espera([](QWidget* w) { Pulsa(w, "Aceptar"); }); // " ¿ Borra el registro ? "
+        modales.Espera([&](QWidget* w) {
+            EXPECT_EQ(qdtest::Textos(w), c.mensaje);
+            Pulsa(w, "Aceptar");
+        });
+        Teclea(Qt::Key_Delete, Qt::ControlModifier);
+        EXPECT_EQ(Sql(QStringLiteral("SELECT COUNT(*) FROM SYS_USUARIO WHERE CODIGO = %1").arg(c.codigo)).toInt(), 1);
+    }
 }
 
 TEST_F(Usuarios, NewUserGetsTheDatabasesCodeShownAfterPostingAndNamesAreUnique)
