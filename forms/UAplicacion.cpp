@@ -4,6 +4,8 @@
 #include "UDialogos.h"
 #include "WaitCursor.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 
 namespace {
@@ -18,10 +20,26 @@ void CursorEspera(bool ocupado)
 
 TAplicacion::TAplicacion(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // Qt's own texts (standard buttons, file and print dialogs) in Spanish,
+    // as the rest of the program.
+    if (traductor_.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&traductor_);
     setApplicationName(QStringLiteral("QuorumDesk"));
     setApplicationVersion(QStringLiteral(QD_VERSION));
     SetWaitCursorHook(&CursorEspera);
     SetBeepHook(&QApplication::beep); // a row changed by another seat when editing begins
+}
+
+QString TextoError(const std::exception& e)
+{
+    const QString servidor = QString::fromUtf8(e.what());
+    if (const auto* fib = dynamic_cast<const EFIBError*>(&e)) {
+        const QString explicacion = fib->Explanation();
+        if (!explicacion.isEmpty())
+            return explicacion + QStringLiteral("\n\n") + servidor;
+    }
+    return servidor;
 }
 
 void MuestraError(const std::exception& e)
@@ -37,7 +55,7 @@ void MuestraError(const std::exception& e)
         Mensaje(aviso->Message());
         return;
     }
-    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("QuorumDesk"), QString::fromUtf8(e.what()));
+    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("QuorumDesk"), TextoError(e));
 }
 
 bool TAplicacion::notify(QObject* receiver, QEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QApplication>
+#include <QTranslator>
 #include <exception>
 
 // The application object. Qt does not carry exceptions through its event
@@ -10,8 +11,14 @@ class TAplicacion : public QApplication {
 public:
     TAplicacion(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    QTranslator traductor_;
 };
 
+// What the general error message says: for the everyday database errors, a
+// Spanish explanation first; then the error's own text.
+QString TextoError(const std::exception& e);
 // The general error message: the error's text in the platform message box;
 // the program's own refusals (EAviso) as its warning, nothing for EAbort.
 void MuestraError(const std::exception& e);

@@ -98,7 +98,13 @@ bool TDMMain::AbreBaseDeDatos(QString camino, const TDialogosArranque& dialogos)
             if (DataBase.Connected())
                 DataBase.Close();
             // The server's own words say why (wrong path, server down, password).
-            dialogos.Aviso(QStringLiteral("Imposible abrir base de datos\r\r") + e.Message(), true);
+            const QString explicacion = e.Explanation();
+            dialogos.Aviso(QStringLiteral("Imposible abrir base de datos\r\r") +
+                               (explicacion.isEmpty() ? QString() : explicacion + QStringLiteral("\r\r")) + e.Message(),
+                           true);
+            // Another program holds the file: another path would not help.
+            if (e.HeldByAnotherProgram())
+                return false;
             const std::optional<QString> otro = dialogos.PideCamino(camino);
             if (!otro)
                 return false;

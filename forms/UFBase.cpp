@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <optional>
@@ -24,6 +25,33 @@ std::optional<int> EnteroColocacion(const QString& texto)
     bool ok = false;
     const int valor = texto.trimmed().toInt(&ok);
     return ok ? std::optional<int>(valor) : std::nullopt;
+}
+
+// The placement buttons' glyphs: a window with a pin (keep where it is) or
+// with an arrow back to the middle (forget the placement). A floppy disk
+// would read as "save the record".
+QIcon IconoColocacion(bool guarda)
+{
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x30, 0x40, 0x50), 2));
+    p.setBrush(QColor(0xF4, 0xF6, 0xF8));
+    p.drawRect(QRectF(3, 6, 22, 18));
+    p.fillRect(QRectF(4, 7, 21, 4), QColor(0x2F, 0x6F, 0xAF));
+    if (guarda) {
+        p.setPen(QPen(QColor(0xB0, 0x20, 0x20), 2));
+        p.setBrush(QColor(0xE0, 0x40, 0x40));
+        p.drawEllipse(QPointF(24, 8), 5, 5);
+        p.drawLine(QPointF(24, 13), QPointF(24, 22));
+    } else {
+        p.setPen(QPen(QColor(0x20, 0x80, 0x30), 3));
+        p.drawArc(QRectF(14, 12, 14, 14), 90 * 16, 270 * 16);
+        p.drawLine(QPointF(21, 12), QPointF(17, 9));
+        p.drawLine(QPointF(21, 12), QPointF(17, 15));
+    }
+    return QIcon(pm);
 }
 
 // The colour of a field that cannot be typed in, and of one that can.
@@ -56,12 +84,12 @@ TFBase::TFBase(int numeroFormulario, QSize inicial)
     TbGuarda = new QToolButton;
     TbGuarda->setObjectName(QStringLiteral("TbGuarda"));
     TbGuarda->setToolTip(QStringLiteral("Guardar posición y dimensiones de la ventana."));
-    TbGuarda->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    TbGuarda->setIcon(IconoColocacion(true));
     ToolBar1->addWidget(TbGuarda);
     TbRest = new QToolButton;
     TbRest->setObjectName(QStringLiteral("TbRest"));
     TbRest->setToolTip(QStringLiteral("Resturar posición y dimensiones de la ventana."));
-    TbRest->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    TbRest->setIcon(IconoColocacion(false));
     ToolBar1->addWidget(TbRest);
     capas->addWidget(ToolBar1);
     connect(TbGuarda, &QToolButton::clicked, this, &TFBase::GuardaPosicion);

@@ -11,6 +11,9 @@
 #include "UVersion.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QDialog>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -340,18 +343,35 @@ void TFMain::Actualizacion()
 
 void TFMain::AbreAyuda()
 {
-    auto* ayuda = qobject_cast<QTextBrowser*>(VentanaAbierta("TAyuda"));
+    // The user guide in a window of its own, centred like every other, with
+    // a close button; Esc closes it too.
+    QWidget* ayuda = VentanaAbierta("TAyuda");
     if (!ayuda) {
-        ayuda = new QTextBrowser;
-        ayuda->setObjectName(QStringLiteral("Ayuda"));
-        ayuda->setAttribute(Qt::WA_DeleteOnClose);
-        ayuda->setWindowTitle(QStringLiteral("Ayuda de QuorumDesk"));
-        ayuda->setOpenExternalLinks(true);
-        ayuda->setSearchPaths({QStringLiteral(":/docs")});
+        auto* dialogo = new QDialog(nullptr, Qt::Window);
+        dialogo->setObjectName(QStringLiteral("Ayuda"));
+        dialogo->setAttribute(Qt::WA_DeleteOnClose);
+        dialogo->setWindowTitle(QStringLiteral("Ayuda de QuorumDesk"));
+        auto* texto = new QTextBrowser;
+        texto->setObjectName(QStringLiteral("TextoAyuda"));
+        texto->setOpenExternalLinks(true);
+        texto->setSearchPaths({QStringLiteral(":/docs")});
         QFile guia(QStringLiteral(":/docs/guia-usuario.md"));
         if (guia.open(QIODevice::ReadOnly))
-            ayuda->setMarkdown(QString::fromUtf8(guia.readAll()));
-        ayuda->resize(760, 640);
+            texto->setMarkdown(QString::fromUtf8(guia.readAll()));
+        auto* cerrar = new QPushButton(QStringLiteral("&Cerrar"));
+        cerrar->setObjectName(QStringLiteral("BtCerrar"));
+        connect(cerrar, &QPushButton::clicked, dialogo, &QDialog::close);
+        auto* capas = new QVBoxLayout(dialogo);
+        capas->addWidget(texto, 1);
+        auto* botones = new QHBoxLayout;
+        botones->addStretch(1);
+        botones->addWidget(cerrar);
+        capas->addLayout(botones);
+        dialogo->resize(760, 640);
+        QRect marco(QPoint(0, 0), dialogo->size());
+        marco.moveCenter((screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry().center());
+        dialogo->move(marco.topLeft());
+        ayuda = dialogo;
     }
     ayuda->show();
     ayuda->raise();

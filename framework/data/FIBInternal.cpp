@@ -56,7 +56,15 @@ void CheckStatus(const ISC_STATUS* status)
         // The refusals of the database's own rules reach the user as their
         // message, without the engine's exception number, name and place.
         const QString propio = ExceptionMessage(status);
-        throw EFIBError(propio.isEmpty() ? StatusText(status) : propio, sqlCode, static_cast<long>(status[1]));
+        // Every engine code of the status, for the everyday errors' explanations.
+        std::vector<long> codigos;
+        for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
+            if (p[0] == isc_arg_gds)
+                codigos.push_back(static_cast<long>(p[1]));
+            p += p[0] == isc_arg_cstring ? 3 : 2;
+        }
+        throw EFIBError(propio.isEmpty() ? StatusText(status) : propio, sqlCode, static_cast<long>(status[1]),
+                        std::move(codigos));
     }
 }
 

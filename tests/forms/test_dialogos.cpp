@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -229,3 +231,20 @@ TEST(PideDato, TheCloseBoxKeepsTheText)
 }
 
 } // namespace
+
+TEST(TextosDeQt, StandardButtonsAndFileDialogsSpeakSpanish)
+{
+    QMessageBox caja(QMessageBox::Question, U("Confirmación"), U("¿Seguro?"),
+                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
+    const std::pair<QMessageBox::StandardButton, const char*> botones[] = {
+        {QMessageBox::Yes, "&Sí"}, {QMessageBox::No, "&No"}, {QMessageBox::Ok, "&Aceptar"}, {QMessageBox::Cancel, "&Cancelar"}};
+    for (const auto& [boton, texto] : botones)
+        EXPECT_EQ(caja.button(boton)->text().remove(U("&")), U(texto).remove(U("&")));
+    QFileDialog dialogo;
+    dialogo.setOption(QFileDialog::DontUseNativeDialog);
+    QStringList textos;
+    for (QPushButton* b : dialogo.findChildren<QPushButton*>())
+        textos << b->text().remove(U("&"));
+    EXPECT_TRUE(textos.contains(U("Cancelar"))) << textos.join(U(", ")).toStdString();
+    EXPECT_TRUE(textos.contains(U("Abrir"))) << textos.join(U(", ")).toStdString();
+}

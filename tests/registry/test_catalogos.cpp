@@ -279,6 +279,13 @@ TEST_F(Catalogos, PlacementIsSavedRestoredAndSharedByFormNumber)
         p->resize(500, 400);
         QTest::mouseClick(p->TbGuarda, Qt::LeftButton);
     }
+    // The placement buttons have glyphs of their own, not the floppy disk of "save".
+    {
+        Pantalla<TFIdiomas> p;
+        const QImage guarda = p->TbGuarda->icon().pixmap(32).toImage();
+        EXPECT_NE(guarda, p->style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(32).toImage());
+        EXPECT_NE(guarda, p->TbRest->icon().pixmap(32).toImage());
+    }
     EXPECT_EQ(TIniFile(fichero).ReadString("106", "Left", ""), "40");
     EXPECT_EQ(TIniFile(fichero).ReadString("106", "width", ""), "500");
     {

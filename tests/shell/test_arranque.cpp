@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -142,6 +144,27 @@ TEST_F(Arranque, BadInputLeadsToThePathDialog)
         TDMMain dm;
         EXPECT_FALSE(dm.DataModuleCreate(DialogosArranque())) << c.que;
     }
+}
+
+TEST_F(Arranque, AFileHeldByAnotherProgramIsSaidOnceWithoutAskingForAnotherPath)
+{
+    const QString base = BaseEn(programa.path() + "/quorumdesk.fdb");
+    QProcess otro; // another program of this machine with the file open
+    otro.start(QStandardPaths::findExecutable("isql-fb"), {"-q", "-user", "SYSDBA", base});
+    ASSERT_TRUE(otro.waitForStarted());
+    otro.write("SELECT 1 FROM RDB$DATABASE;\n");
+    ASSERT_TRUE(otro.waitForReadyRead(10000));
+    {
+        qdtest::Modales modales; // the message, and no path dialog after it
+        modales.Espera([](QWidget* w) {
+            EXPECT_TRUE(qdtest::Textos(w).contains("la tiene abierta otro programa")) << qdtest::Textos(w).toStdString();
+            qdtest::Pulsa(w, "Aceptar");
+        });
+        TDMMain dm;
+        EXPECT_FALSE(dm.DataModuleCreate(DialogosArranque()));
+    }
+    otro.closeWriteChannel();
+    otro.waitForFinished(10000);
 }
 
 TEST_F(Arranque, UpdateScriptRunsOnlyFromTheProgramFolderBesideTheDatabaseFileAndIsDeleted)

@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -349,6 +351,31 @@ TEST_F(Shell, TheWindowsMenuCannotBeOpenedEmptyAndOpensWhenItListsAScreen)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(ventanas->isEnabled());
     }
+}
+
+TEST_F(Shell, TheUserGuideOpensCentredWithACloseButtonAndEscClosesIt)
+{
+    qdtest::EscribeFichero(programa.path() + "/usuario2.cfg", "");
+    qdtest::EscribeFichero(programa.path() + "/CFGACT.CFG", "");
+    TFMain principal;
+    principal.MenuAyuda->actions().value(0)->trigger(); // "Ayuda"
+    QWidget* ayuda = VentanaAbierta("TAyuda");
+    ASSERT_NE(ayuda, nullptr);
+    EXPECT_TRUE(ayuda->findChild<QTextBrowser*>()->toMarkdown().contains("QuorumDesk"));
+    const QRect pantalla = ayuda->screen()->availableGeometry();
+    EXPECT_LE((ayuda->geometry().center() - pantalla.center()).manhattanLength(), 4);
+    ASSERT_NE(ayuda->findChild<QPushButton*>("BtCerrar"), nullptr);
+    qdtest::Activa(ayuda);
+    qdtest::Teclea(Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(VentanaAbierta("TAyuda"), nullptr);
+    // Open again, the button closes it.
+    principal.MenuAyuda->actions().value(0)->trigger();
+    ayuda = VentanaAbierta("TAyuda");
+    ASSERT_NE(ayuda, nullptr);
+    ayuda->findChild<QPushButton*>("BtCerrar")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(VentanaAbierta("TAyuda"), nullptr);
 }
 
 TEST_F(Shell, AboutBoxShowsVersionsDatabaseAndConnections)
