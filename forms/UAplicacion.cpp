@@ -22,6 +22,12 @@ TAplicacion::TAplicacion(int& argc, char** argv) : QApplication(argc, argv)
 {
     // Qt's own texts (standard buttons, file and print dialogs) in Spanish,
     // as the rest of the program.
+    // Data fields are disabled while browsing; their text stays readable:
+    // the normal text colour on the read-only background.
+    QPalette paleta = palette();
+    paleta.setColor(QPalette::Disabled, QPalette::Text, paleta.color(QPalette::Active, QPalette::Text));
+    paleta.setColor(QPalette::Disabled, QPalette::Base, paleta.color(QPalette::Active, QPalette::Window));
+    setPalette(paleta);
     if (traductor_.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&traductor_);

@@ -41,6 +41,11 @@ TDMComunidad::TDMComunidad()
         if (*etiqueta)
             f->SetDisplayLabel(QString::fromUtf8(etiqueta));
     }
+    // Communities are carried as 16-bit codes.
+    QComunidad.FieldByName(QStringLiteral("CODIGO"))->OnValidate = [](TField& f) {
+        if (!f.IsNull() && (f.AsInteger() < 0 || f.AsInteger() > 32767))
+            throw EAviso(QStringLiteral("El código de una comunidad va de 1 a 32767."));
+    };
     QComunidad.OnNewRecord = [](TFIBDataSet& ds) {
         ds.FieldByName(QStringLiteral("CODIGO"))->SetAsInteger(0);
         ds.FieldByName(QStringLiteral("EJERCICIO"))->SetAsInteger(QDate::currentDate().year());

@@ -237,6 +237,10 @@ void TFIBQuery::Prepare()
     CheckReady();
     if (serverText_.trimmed().isEmpty())
         throw EFIBError(QStringLiteral("Empty query."));
+    // The engine reads the text up to its first NUL: a statement holding one
+    // would run cut short.
+    if (serverText_.contains('\0'))
+        throw EFIBError(QStringLiteral("La sentencia contiene un carácter nulo y no se puede ejecutar."));
     ISC_STATUS_ARRAY st;
     isc_stmt_handle h = 0;
     isc_dsql_allocate_statement(st, database_->HandlePtr(), &h);

@@ -5,6 +5,8 @@
 QString LiteralSQL(const QString& texto)
 {
     QString doblado = texto;
+    // A NUL character (pasted) would end the statement's text: it is no data.
+    doblado.remove(QChar(u'\0'));
     doblado.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + doblado + QLatin1Char('"');
 }

@@ -24,7 +24,8 @@ struct TBusquedaRapida {
 };
 
 // A text as a string literal of the database's dialect 1: between double
-// quotation marks, each one inside doubled, so that the text is data only.
+// quotation marks, each one inside doubled, so that the text is data only;
+// NUL characters are left out.
 QString LiteralSQL(const QString& texto);
 
 // The condition a search text makes: a text that starts like a number

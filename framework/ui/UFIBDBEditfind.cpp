@@ -16,6 +16,7 @@ namespace {
 // The server's "conversion error from string": the text is no value of the
 // code column's type.
 constexpr long ErrorConversion = 335544334;
+constexpr long ErrorAritmetico = 335544321; // numeric overflow
 
 constexpr QChar RetornoCarro = u'\r';
 
@@ -51,7 +52,9 @@ bool TEditFindComun::ExisteValor()
     try {
         q.ExecQuery();
     } catch (const EFIBError& e) {
-        if (e.IBErrorCode() == ErrorConversion)
+        // A text that is no value of the column (letters, or a number too
+        // long for it) is no code of it.
+        if (e.HasCode(ErrorConversion) || e.HasCode(ErrorAritmetico))
             return false;
         throw;
     }

@@ -10,6 +10,7 @@
 QString LiteralApostrofes(const QString& texto)
 {
     QString doblado = texto;
+    doblado.remove(QChar(u'\0')); // it would end the statement's text
     doblado.replace(QLatin1Char('\''), QLatin1String("''"));
     return QLatin1Char('\'') + doblado + QLatin1Char('\'');
 }

@@ -6,6 +6,7 @@
 #include "PantallaPrueba.h"
 
 #include <QClipboard>
+#include <cmath>
 #include <QTabBar>
 #include <QWheelEvent>
 #include <QMessageBox>
@@ -250,6 +251,30 @@ TEST(Navegador, WhileEditingNeitherCtrlTabNorTheWheelReachTheTablePage)
     EXPECT_TRUE(p.pcMain->isTabEnabled(1));
     QTest::keyClick(p.pcMain, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(p.pcMain->currentWidget(), p.tsTabla);
+}
+
+// The contrast ratio of two colours (WCAG): 1 to 21.
+double Contraste(const QColor& a, const QColor& b)
+{
+    auto luminancia = [](const QColor& c) {
+        auto canal = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * canal(c.redF()) + 0.7152 * canal(c.greenF()) + 0.0722 * canal(c.blueF());
+    };
+    const double x = luminancia(a), y = luminancia(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+TEST(Navegador, BrowsingKeepsTheDisabledFieldsReadable)
+{
+    PantallaPrueba p;
+    ASSERT_TRUE(p.Muestra());
+    ASSERT_FALSE(p.eNombre->isEnabled()); // browsing
+    const QPalette& paleta = p.eNombre->palette();
+    const QColor texto = paleta.color(QPalette::Disabled, QPalette::Text);
+    const QColor fondo = paleta.color(QPalette::Disabled, QPalette::Base);
+    EXPECT_GE(Contraste(texto, fondo), 4.5) << texto.name().toStdString() << " on " << fondo.name().toStdString();
+    // On the read-only background, not the editable one.
+    EXPECT_EQ(fondo, paleta.color(QPalette::Active, QPalette::Window));
 }
 
 TEST(Navegador, ClearedContinuaLeavesTheDataSetAloneAndTheScreenBrowsing)

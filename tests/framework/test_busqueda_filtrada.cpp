@@ -113,6 +113,20 @@ TEST_F(BusquedaTest, SearchesMatchTheBeginningOfTheCodeOrTheName)
     EXPECT_EQ(todos.Fields(0)->AsInteger(), 1309); // nothing was deleted
 }
 
+TEST_F(BusquedaTest, ANulCharacterPastedIntoTheSearchIsLeftOut)
+{
+    BusquedaRapida(QStringLiteral("Propietario 7") + QChar(u'\0') + QStringLiteral("\" OR 1=1"), propietarios,
+                   {"CODIGO", "NOMBRE", "10000"}, asigna);
+    EXPECT_EQ(propietarios.SelectSQL().at(2), " and NOMBRE LIKE \"Propietario 7\"\" OR 1=1%\"");
+    EXPECT_TRUE(propietarios.IsEmpty());
+    // Nor can any statement run cut short at one.
+    TFIBQuery q;
+    q.SetDatabase(&c.db);
+    q.SetTransaction(&c.tr);
+    q.SetSQL(QStringLiteral("SELECT 1 FROM RDB$DATABASE") + QChar(u'\0') + QStringLiteral(" WHERE 1=0"));
+    EXPECT_THROW(q.ExecQuery(), EFIBError);
+}
+
 TEST_F(BusquedaTest, SearchesNeverAccumulateAndAnEmptySearchKeepsTheFilter)
 {
     BusquedaRapida("12", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);

@@ -267,6 +267,7 @@ TEST_F(LookupTest, ExisteValorFindsExactCodesUnderTheConditionAndKeepsQuotesAsDa
         {eLibre, eLibre, "12", true},
         {eLibre, eLibre, "5", false},
         {eLibre, eLibre, "abc", false}, // no number at all: no code, no error
+        {eLibre, eLibre, "99999999999999999999", false}, // too long for the column: no code either
         {eLibre, eLibre, "1\" OR \"1\"=\"1", false},
     };
     for (const Caso& k : casos) {
@@ -276,6 +277,9 @@ TEST_F(LookupTest, ExisteValorFindsExactCodesUnderTheConditionAndKeepsQuotesAsDa
         EXPECT_NO_THROW(existe = k.campo->ExisteValor());
         EXPECT_EQ(existe, k.existe);
     }
+    // A NUL character pasted after a code is no part of it and cuts nothing.
+    eLibre->setText(QStringLiteral("12") + QChar(u'\0'));
+    EXPECT_TRUE(eLibre->ExisteValor());
     TFIBQuery q;
     q.SetDatabase(&c.db);
     q.SetTransaction(&c.tr);

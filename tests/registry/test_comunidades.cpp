@@ -123,6 +123,22 @@ TEST_F(Comunidades, ANameAndMonthsWithinTheYearAreRequired)
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_COMUNIDAD").toInt(), 0);
 }
 
+TEST_F(Comunidades, ACodeAboveWhatTheDatabaseTakesIsRefusedOnTyping)
+{
+    Pantalla p;
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::focusWidget(), p->DBECodigo);
+    qdtest::Escribe("40000");
+    Modales modales;
+    modales.Espera([](QWidget* w) {
+        EXPECT_EQ(qdtest::Textos(w), "El código de una comunidad va de 1 a 32767.");
+        Pulsa(w, "Aceptar");
+    });
+    Teclea(Qt::Key_Tab);
+    EXPECT_NE(p->DM()->QComunidad.FieldByName("CODIGO")->AsInteger(), 40000);
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbCancel);
+}
+
 TEST_F(Comunidades, QuickSearchByCodeOrName)
 {
     for (auto [c, n] : std::initializer_list<std::pair<int, const char*>>{
