@@ -1,6 +1,7 @@
 #include "UAplicacion.h"
 #include "FIBError.h"
 #include "FIBTableDataSet.h"
+#include "UDMMain.h"
 #include "UDialogos.h"
 #include "WaitCursor.h"
 
@@ -48,6 +49,28 @@ QString TextoError(const std::exception& e)
     return servidor;
 }
 
+bool OfreceReconexion()
+{
+    for (;;) {
+        QMessageBox pregunta(QMessageBox::Warning, QStringLiteral("Conexión perdida"),
+                             QStringLiteral("Se ha perdido la conexión con la base de datos.\n\n"
+                                            "¿Desea volver a conectar ahora? Lo que estuviera editando sigue en "
+                                            "pantalla para grabarlo de nuevo."),
+                             QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+        pregunta.setDefaultButton(QMessageBox::Yes);
+        if (pregunta.exec() != QMessageBox::Yes || !DMMain)
+            return false;
+        try {
+            DMMain->DataBase.Reconnect();
+            Mensaje(QStringLiteral("Se ha vuelto a conectar con la base de datos."), true);
+            return true;
+        } catch (const EFIBError& e) {
+            QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("QuorumDesk"),
+                                  QStringLiteral("No se puede volver a conectar con la base de datos.\n\n") + TextoError(e));
+        }
+    }
+}
+
 void MuestraError(const std::exception& e)
 {
     if (dynamic_cast<const EAbort*>(&e))
@@ -59,6 +82,10 @@ void MuestraError(const std::exception& e)
     // general error message with the error's own text.
     if (const auto* aviso = dynamic_cast<const EAviso*>(&e)) {
         Mensaje(aviso->Message());
+        return;
+    }
+    if (const auto* fib = dynamic_cast<const EFIBError*>(&e); fib && fib->ConnectionLost() && DMMain) {
+        OfreceReconexion();
         return;
     }
     QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("QuorumDesk"), TextoError(e));

@@ -22,6 +22,9 @@ QString TextoError(const std::exception& e);
 // The general error message: the error's text in the platform message box;
 // the program's own refusals (EAviso) as its warning, nothing for EAbort.
 void MuestraError(const std::exception& e);
+// After a lost connection to the database: asks whether to connect again and
+// does it, as long as the user wants to try; true once connected again.
+bool OfreceReconexion();
 // Runs `f`, showing any error it raises; true when it ran without one.
 template <typename F>
 bool SinErrores(F&& f)

@@ -543,6 +543,23 @@ void TFIBDataSet::TransactionEnding()
     Close();
 }
 
+void TFIBDataSet::ConnectionLost()
+{
+    if (Active())
+        allFetched_ = true; // no cursor to fetch from
+}
+
+void TFIBDataSet::ConnectionRestored()
+{
+    if (state_ != TDataSetState::dsBrowse || closedByMaster_)
+        return;
+    const int fila = RecNo();
+    Close();
+    Open();
+    if (fila > 1)
+        MoveBy(fila - 1);
+}
+
 void TFIBDataSet::TransactionGone()
 {
     Close();

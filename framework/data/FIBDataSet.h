@@ -149,6 +149,11 @@ public:
     std::size_t CachedBytes() const; // memory held by the cached rows and their list
     void TransactionEnding() override;
     void TransactionGone() override;
+    // A lost connection takes the cursor: the cached rows and an edit in
+    // progress stay; once it is back, a dataset that was only browsing is
+    // read again at the same row.
+    void ConnectionLost() override;
+    void ConnectionRestored() override;
 
 protected:
     // Steps that a derived dataset widens; each base version runs the

@@ -205,6 +205,27 @@ void TFIBDatabase::Close()
     CheckStatus(st);
 }
 
+void TFIBDatabase::Reconnect()
+{
+    std::vector<TFIBTransaction*> activas;
+    for (TFIBQuery* q : std::vector<TFIBQuery*>(queries_))
+        q->ConnectionLost();
+    for (TFIBTransaction* tr : std::vector<TFIBTransaction*>(transactions_)) {
+        if (tr->Active()) {
+            activas.push_back(tr);
+            tr->ConnectionLost();
+        }
+    }
+    if (handle_) {
+        ISC_STATUS_ARRAY st;
+        isc_detach_database(st, &handle_); // frees this side; the server is gone
+        handle_ = 0;
+    }
+    Open();
+    for (TFIBTransaction* tr : activas)
+        tr->Restart();
+}
+
 void TFIBDatabase::SetConnected(bool value)
 {
     if (value)

@@ -42,6 +42,12 @@ public:
     void SetConnected(bool value);
     // Asks the server; a connection that fails is marked disconnected.
     bool TestConnected();
+    // After the connection was lost (EFIBError::ConnectionLost): the old
+    // attachment, its transactions and statements are let go without asking
+    // the server, the database is attached again and the transactions that
+    // were active start again. Datasets keep their rows and any edit in
+    // progress; those only browsing are read again.
+    void Reconnect();
 
     int SQLDialect() const { return dialect_; }
     // One entry for every attachment to the database (user names).

@@ -496,6 +496,16 @@ void TFIBQuery::TransactionGone()
     transaction_ = nullptr;
 }
 
+void TFIBQuery::ConnectionLost()
+{
+    cursorOpen_ = false;
+    hasRow_ = false;
+    eof_ = true;
+    handle_ = 0; // gone with the attachment
+    columns_.clear();
+    fieldObjects_.clear();
+}
+
 void TFIBQuery::DatabaseGone()
 {
     cursorOpen_ = false;

@@ -117,6 +117,9 @@ public:
     const std::vector<fib::ColumnInfo>& Columns() const { return columns_; }
     QByteArray ReadBlob(const void* blobId);
     void DatabaseGone();
+    // The attachment was lost: the statement is gone without the server
+    // being told; it is prepared again on its next use.
+    void ConnectionLost() override;
 
     // TFIBTransactionUser
     void TransactionEnding() override;

@@ -165,6 +165,22 @@ void TFIBTransaction::RollbackRetaining()
     Termina(isc_rollback_retaining, handle_);
 }
 
+void TFIBTransaction::ConnectionLost()
+{
+    handle_ = 0;
+    for (TFIBTransactionUser* u : std::vector<TFIBTransactionUser*>(users_))
+        if (std::find(users_.begin(), users_.end(), u) != users_.end())
+            u->ConnectionLost();
+}
+
+void TFIBTransaction::Restart()
+{
+    StartTransaction();
+    for (TFIBTransactionUser* u : std::vector<TFIBTransactionUser*>(users_))
+        if (std::find(users_.begin(), users_.end(), u) != users_.end())
+            u->ConnectionRestored();
+}
+
 void TFIBTransaction::Register(TFIBTransactionUser* user)
 {
     if (std::find(users_.begin(), users_.end(), user) == users_.end())

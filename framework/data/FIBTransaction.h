@@ -15,6 +15,10 @@ public:
     virtual ~TFIBTransactionUser() = default;
     virtual void TransactionEnding() = 0;
     virtual void TransactionGone() = 0; // the transaction object is destroyed
+    // The connection was lost: cursors and statements are gone without the
+    // server being told; then it came back and the transaction started again.
+    virtual void ConnectionLost() {}
+    virtual void ConnectionRestored() {}
 };
 
 enum class TTimeoutAction { TARollback, TACommit, TACommitRetaining };
@@ -50,6 +54,11 @@ public:
     void Register(TFIBTransactionUser* user);
     void Unregister(TFIBTransactionUser* user);
     void DatabaseGone(); // the database object is destroyed
+    // The connection was lost: the transaction is gone without the server
+    // being told, and its users hear it; once the database is attached again,
+    // Restart starts it anew and tells its users.
+    void ConnectionLost();
+    void Restart();
 
 private:
     QByteArray BuildTPB() const;

@@ -3,6 +3,7 @@
 // (pages, panel, toolbar lock, focus), shortcuts that win over the focused
 // control, the delete confirmation, auto-repeat and the keyboard focus mark.
 #include "Modales.h"
+#include "Teclado.h"
 #include "PantallaPrueba.h"
 
 #include <QClipboard>
@@ -12,6 +13,8 @@
 #include <QMessageBox>
 
 namespace {
+
+using qdtest::Teclea;
 
 constexpr TNavigateBtn kBotones[] = {TNavigateBtn::nbFirst,  TNavigateBtn::nbPrior,  TNavigateBtn::nbNext,
                                      TNavigateBtn::nbLast,   TNavigateBtn::nbInsert, TNavigateBtn::nbDelete,
@@ -275,6 +278,57 @@ TEST(Navegador, BrowsingKeepsTheDisabledFieldsReadable)
     EXPECT_GE(Contraste(texto, fondo), 4.5) << texto.name().toStdString() << " on " << fondo.name().toStdString();
     // On the read-only background, not the editable one.
     EXPECT_EQ(fondo, paleta.color(QPalette::Active, QPalette::Window));
+}
+
+TEST(Navegador, AfterALostConnectionTheUserReconnectsAndSavesTheEditAgain)
+{
+    PantallaPrueba p;
+    ASSERT_TRUE(p.Muestra());
+    TFIBQuery propia;
+    propia.SetDatabase(&p.s.sesion.DataBase);
+    propia.SetTransaction(&p.s.sesion.TGenerica);
+    propia.SetSQL("SELECT CURRENT_CONNECTION FROM RDB$DATABASE");
+    propia.ExecQuery();
+    const qint64 conexion = propia.Fields(0)->AsInteger();
+    propia.Close();
+    Teclea(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::focusWidget(), p.eNombre);
+    p.eNombre->selectAll();
+    qdtest::Escribe("Banco Recuperado");
+    // The server ends this seat's attachment (as when it stops or the network fails).
+    TFIBQuery corta;
+    corta.SetDatabase(&p.c.db);
+    corta.SetTransaction(&p.c.tr);
+    corta.SetSQL(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = %1").arg(conexion));
+    corta.ExecQuery();
+    p.c.tr.Commit();
+    p.c.tr.StartTransaction();
+    qdtest::Modales modales;
+    modales.Espera([](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "Conexión perdida");
+        qdtest::Pulsa(w, "Sí");
+    });
+    modales.Espera([](QWidget* w) {
+        EXPECT_EQ(qdtest::Textos(w), "Se ha vuelto a conectar con la base de datos.");
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    Teclea(Qt::Key_G, Qt::ControlModifier); // fails: the connection is gone
+    EXPECT_EQ(p.bancos.State(), TDataSetState::dsEdit) << "the edit stays on screen";
+    EXPECT_EQ(p.eNombre->text(), "Banco Recuperado");
+    qdtest::Activa(p.form);
+    p.eNombre->setFocus();
+    Teclea(Qt::Key_G, Qt::ControlModifier); // saved again on the new connection
+    EXPECT_EQ(p.bancos.State(), TDataSetState::dsBrowse);
+    TFIBQuery q;
+    q.SetDatabase(&p.c.db);
+    q.SetTransaction(&p.c.tr);
+    q.SetSQL("SELECT NOMBRE FROM SYS_BANCOS WHERE ENTIDAD = '0049'");
+    q.ExecQuery();
+    EXPECT_EQ(q.Fields(0)->AsString(), "Banco Recuperado");
+    q.Close();
+    // Browsing goes on over the rows of the list.
+    Teclea(Qt::Key_U, Qt::ControlModifier);
+    EXPECT_EQ(p.Codigo(), "3058");
 }
 
 TEST(Navegador, ClearedContinuaLeavesTheDataSetAloneAndTheScreenBrowsing)
