@@ -1,19 +1,13 @@
 #!/bin/sh
-# Installs what QuorumDesk needs, builds it and starts it on the embedded
-# default database, which is created with demo data on first start.
+# Installs what QuorumDesk needs, builds it, installs its desktop launcher and
+# starts it on the embedded default database, which is created with demo data
+# on first start. A second run builds nothing when nothing changed.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh scripts/deps-build.txt
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQD_TESTS=OFF -DQD_BENCH=OFF -UQD_PARTS >/dev/null
-cmake --build build --target quorumdesk qd_creabd
-# The program's folder: its database, working files and per-user settings.
-export QUORUMDESK_HOME="${QUORUMDESK_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/quorumdesk}"
-mkdir -p "$QUORUMDESK_HOME"
-# The embedded engine's lock folder must belong to the user who runs it.
-export FIREBIRD_LOCK="${FIREBIRD_LOCK:-${XDG_RUNTIME_DIR:-/tmp}/quorumdesk-fb-lock-$(id -u)}"
-mkdir -p "$FIREBIRD_LOCK"
-if [ ! -e "$QUORUMDESK_HOME/quorumdesk.fdb" ]; then
-  echo "Creating the demo database $QUORUMDESK_HOME/quorumdesk.fdb"
-  build/schema/qd_creabd --demo "$QUORUMDESK_HOME/quorumdesk.fdb"
+if [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQD_TESTS=OFF -DQD_BENCH=OFF >/dev/null
 fi
-exec build/shell/quorumdesk "$@"
+cmake --build build --target quorumdesk qd_creabd
+sh scripts/launcher.sh "${XDG_DATA_HOME:-$HOME/.local/share}/applications"
+exec sh scripts/start.sh "$@"
