@@ -1,4 +1,5 @@
 #include "TableSetSchema.h"
+#include "FIBError.h"
 #include "TestDatabase.h"
 
 QString TableSetSchema()
@@ -74,3 +75,13 @@ INSERT INTO NUMERADA VALUES (101, 'Propio');
 }
 
 QString FreshTableSetDb() { return qdtest::FreshDatabase(QStringLiteral("tableset"), TableSetSchema()); }
+
+QString ErrorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const EFIBError& e) {
+        return e.Message();
+    }
+    return QStringLiteral("<no error>");
+}

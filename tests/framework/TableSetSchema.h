@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 // Relations shaped like the program's for the table dataset and the quick
 // search: the two-column bank catalogue, a three-key table, a table whose last
@@ -9,3 +10,5 @@
 // few names that test quoting and case.
 QString TableSetSchema();
 QString FreshTableSetDb();
+// The message of the data layer's error that `f` raises ("<no error>" when none).
+QString ErrorOf(const std::function<void()>& f);

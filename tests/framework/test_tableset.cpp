@@ -12,16 +12,6 @@ namespace {
 int g_beeps = 0;
 void CountBeep() { ++g_beeps; }
 
-QString ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EFIBError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
-
 class TableSetTest : public ::testing::Test {
 protected:
     TableSetTest() : path(FreshTableSetDb()), c(path)

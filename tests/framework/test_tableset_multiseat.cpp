@@ -63,16 +63,6 @@ TEST(TableSetMultiSeat, TheSecondSeatGetsTheLockConflictUntilTheFirstPostsOrCanc
     EXPECT_EQ(a.ds.FieldByName("NOMBRE")->AsString(), "Segundo");
 }
 
-QString ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EFIBError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
-
 // The screens' settings: no lock when editing begins, a commit after each change.
 void ComoLasPantallas(Seat& s)
 {

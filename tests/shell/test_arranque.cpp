@@ -34,6 +34,17 @@ int Registrados(const QString& camino, const QString& password = QStringLiteral(
     return static_cast<int>(q.Fields(0)->AsInteger());
 }
 
+// The server of the multi-seat tests, opened with the program's own password.
+#define QD_REQUIRE_PROGRAM_SERVER()                                                                     \
+    do {                                                                                                \
+        QD_REQUIRE_SERVER();                                                                            \
+        if (qdtest::ServerPassword() != QLatin1String(TDMMain::kPassword)) {                            \
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))                                    \
+                FAIL() << "the test server's SYSDBA password must be the program's";                    \
+            GTEST_SKIP() << "the test server's SYSDBA password is not the program's: test skipped";     \
+        }                                                                                               \
+    } while (0)
+
 // A program folder, a configuration folder and a working folder of their own.
 class Arranque : public ::testing::Test {
 protected:
@@ -255,12 +266,7 @@ TEST_F(Arranque, ALoneSeatEmptiesTheConnectedUsers)
 
 TEST_F(Arranque, ASecondSeatLeavesTheConnectedUsersAlone)
 {
-    QD_REQUIRE_SERVER();
-    if (qdtest::ServerPassword() != QLatin1String(TDMMain::kPassword)) {
-        if (qEnvironmentVariable("CI") == QLatin1String("true"))
-            FAIL() << "the test server's SYSDBA password must be the program's";
-        GTEST_SKIP() << "the test server's SYSDBA password is not the program's: test skipped";
-    }
+    QD_REQUIRE_PROGRAM_SERVER();
     const QString base = qdtest::ServerDatabase(kEsquema);
     PonIni(base);
     {
@@ -276,12 +282,7 @@ TEST_F(Arranque, ASecondSeatLeavesTheConnectedUsersAlone)
 
 TEST_F(Arranque, OnTheServerARowOfASeatThatIsGoneIsStaleAndALiveSeatsIsNot)
 {
-    QD_REQUIRE_SERVER();
-    if (qdtest::ServerPassword() != QLatin1String(TDMMain::kPassword)) {
-        if (qEnvironmentVariable("CI") == QLatin1String("true"))
-            FAIL() << "the test server's SYSDBA password must be the program's";
-        GTEST_SKIP() << "the test server's SYSDBA password is not the program's: test skipped";
-    }
+    QD_REQUIRE_PROGRAM_SERVER();
     const QString base = qdtest::ServerDatabase(kEsquema);
     PonIni(base);
     // Each seat logs its user in with its own attachment.
