@@ -32,7 +32,7 @@ fuzz_rtf() {
 fuzz_report() {
   local build=build-fuzz-report
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DQD_PARTS="framework/data;rtf;report" -DQD_SANITIZE=ON -DQD_REPORT_FUZZ=ON -DQD_BENCH=OFF \
+    -DQD_PARTS="framework/data;rtf;report" -DQD_SANITIZE=ON -DQD_REPORT_FUZZ=ON -DQD_BENCH=OFF -DQD_UNITY_BUILD=ON \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" >/dev/null
   cmake --build "$build" --target fuzz_report_format
   mkdir -p "$build/corpus" "$build/crashes"
