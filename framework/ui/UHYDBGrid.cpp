@@ -2,6 +2,7 @@
 #include "FIBDataSet.h"
 #include "FIBTableDataSet.h"
 #include "UControlEdit.h"
+#include "UDBControles.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -232,6 +233,12 @@ QVariant TDataSetModel::data(const QModelIndex& index, int role) const
         TFIBDataSet::TRowScope fila(*ds, index.row());
         return f->Text();
     }
+    case Qt::EditRole: {
+        if (tipo == TFieldType::ftMemo || tipo == TFieldType::ftBlob)
+            return QString();
+        TFIBDataSet::TRowScope fila(*ds, index.row());
+        return TextoEdicion(f);
+    }
     case Qt::TextAlignmentRole: {
         const bool numero = tipo == TFieldType::ftSmallint || tipo == TFieldType::ftInteger ||
                             tipo == TFieldType::ftLargeint || tipo == TFieldType::ftFloat;
@@ -261,7 +268,31 @@ QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags TDataSetModel::flags(const QModelIndex& index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    TField* campo = Campo(index.column());
+    TFIBDataSet* ds = DataSet();
+    if (campo && ds && ds->CanModify() && !campo->ReadOnly && editables_.contains(campo->FieldName(), Qt::CaseInsensitive))
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool TDataSetModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    TField* campo = index.isValid() ? Campo(index.column()) : nullptr;
+    TFIBDataSet* ds = DataSet();
+    if (role != Qt::EditRole || !campo || !ds || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const QString texto = value.toString();
+    if (ds->RecNo() != index.row() + 1)
+        ds->SetRecNo(index.row() + 1); // leaving a modified row saves it
+    if (texto == TextoEdicion(campo))
+        return true; // nothing typed: the row stays as it is
+    if (ds->State() == TDataSetState::dsBrowse)
+        ds->Edit();
+    AsignaTexto(campo, texto);
+    return true;
 }
 
 bool TDataSetModel::canFetchMore(const QModelIndex& parent) const
@@ -545,6 +576,14 @@ void THYTDBGrid::MuestraFicha()
         return;
     MuestraPagina(tabFicha_);
     emit FichaMostrada();
+}
+
+void THYTDBGrid::SetEditables(const QStringList& campos)
+{
+    modelo_->SetEditables(campos);
+    setEditTriggers(campos.isEmpty() ? QAbstractItemView::NoEditTriggers
+                                     : QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                                           QAbstractItemView::DoubleClicked);
 }
 
 void THYTDBGrid::keyReleaseEvent(QKeyEvent* e)

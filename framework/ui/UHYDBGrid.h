@@ -47,6 +47,11 @@ public:
     QStringList Columnas() const { return columnas_; }
     void SetColumnas(const QStringList& campos);
     TField* Campo(int columna) const;
+    // Fields typed into in place (by name); the others only show. A cell
+    // typed into puts the dataset in edit on its row; the row is saved when
+    // the dataset leaves it or is posted.
+    QStringList Editables() const { return editables_; }
+    void SetEditables(const QStringList& campos) { editables_ = campos; }
 
     // The dataset's current row, -1 when none.
     int FilaActual() const { return fila_; }
@@ -56,6 +61,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
@@ -76,6 +82,7 @@ private:
 
     std::unique_ptr<TEnlace> enlace_;
     QStringList columnas_;
+    QStringList editables_;
     std::vector<TField*> campos_;
     int filas_ = 0; // rows the view knows of
     int fila_ = -1;
@@ -122,6 +129,9 @@ public:
     TDataSetModel* Modelo() const { return modelo_; }
     // The fields shown, by name; empty shows every visible field.
     void SetColumnas(const QStringList& campos) { modelo_->SetColumnas(campos); }
+    // Fields typed into in place: typing, F2 or a double-click on their cells
+    // edits them (the other columns only show).
+    void SetEditables(const QStringList& campos);
 
     bool AutoDeseleccionar = true; // accepted; has no effect
 

@@ -347,3 +347,40 @@ TEST_F(GridTest, DoubleClickAndEnterShowTheRecordPageOnlyWhenAsked)
     EXPECT_EQ(paginas.currentWidget(), ficha);
     EXPECT_EQ(mostrada.count(), 2);
 }
+
+TEST_F(GridTest, CellsOfTheEditableColumnsAreTypedIntoAndTheRowIsSavedOnLeavingIt)
+{
+    THYTDBGrid g;
+    g.SetDataSource(&dsBancos);
+    g.SetColumnas({"ENTIDAD", "NOMBRE"});
+    g.SetEditables({"NOMBRE"});
+    bancos.Open();
+    Muestra(g);
+    EXPECT_FALSE(g.Modelo()->flags(g.Modelo()->index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(g.Modelo()->flags(g.Modelo()->index(0, 1)) & Qt::ItemIsEditable);
+    // Typing on the name's cell of the second row edits it in place.
+    g.setCurrentIndex(g.Modelo()->index(1, 1));
+    QTest::keyClick(g.viewport(), Qt::Key_B, Qt::NoModifier); // opens the cell's editor with the key
+    QTest::keyClicks(QApplication::focusWidget(), "anco Sabadell");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents(); // the editor hands its text over after the key
+    EXPECT_EQ(bancos.RecNo(), 2);
+    EXPECT_EQ(bancos.State(), TDataSetState::dsEdit);
+    EXPECT_EQ(bancos.FieldByName("NOMBRE")->AsString(), "banco Sabadell");
+    // Moving to another row saves it; the code column cannot be typed into.
+    g.setCurrentIndex(g.Modelo()->index(2, 0));
+    EXPECT_EQ(bancos.RecNo(), 3);
+    EXPECT_EQ(bancos.State(), TDataSetState::dsBrowse);
+    TFIBQuery q;
+    q.SetDatabase(&c.db);
+    q.SetTransaction(&c.tr);
+    q.SetSQL("SELECT NOMBRE FROM SYS_BANCOS WHERE ENTIDAD = '0081'");
+    q.ExecQuery();
+    EXPECT_EQ(q.Fields(0)->AsString(), "banco Sabadell");
+    q.Close();
+    // A grid without editable columns edits nothing.
+    THYTDBGrid soloVer;
+    soloVer.SetDataSource(&dsBancos);
+    EXPECT_EQ(soloVer.editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(soloVer.Modelo()->setData(soloVer.Modelo()->index(0, 1), "x"));
+}
