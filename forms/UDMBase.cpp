@@ -35,10 +35,15 @@ void TDMBase::Busca(const QString& texto)
     });
 }
 
+void TDMBase::UsaBaseDeDatos(TFIBDatabase& base)
+{
+    FIBTransaction.LoadDefinition(&base);
+}
+
 void TDMBase::DefinePrincipal(TFIBTableSet& ds, const TTableSetDefinition& definicion)
 {
     principal_ = &ds;
-    ds.SetDatabase(&DMMain->DataBase);
+    ds.SetDatabase(FIBTransaction.DefaultDatabase());
     ds.SetTransaction(&FIBTransaction);
     ds.LoadDefinition(definicion);
     ds.AfterPost = [this](TFIBDataSet&) { graba(); };

@@ -31,9 +31,13 @@ public:
     void Busca(const QString& texto);
 
 protected:
-    // Loads the main dataset's definition on the main database and the
-    // module's transaction, ties its post and delete to graba and binds the
-    // data source. Call once from the module's constructor, then Abre.
+    // A module that works on another database than the program's (a sibling
+    // product's, opened by the module): its transaction and main dataset go
+    // there. Call before DefinePrincipal.
+    void UsaBaseDeDatos(TFIBDatabase& base);
+    // Loads the main dataset's definition on the module's database and
+    // transaction, ties its post and delete to graba and binds the data
+    // source. Call once from the module's constructor, then Abre.
     void DefinePrincipal(TFIBTableSet& ds, const TTableSetDefinition& definicion);
     // Declares the main list's quick search (the screen's search bar).
     void DeclaraBusqueda(const TBusquedaRapida& busqueda) { busqueda_ = busqueda; }

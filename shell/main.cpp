@@ -1,6 +1,7 @@
 #include "Platform.h"
 #include "UAplicacion.h"
 #include "UDMMain.h"
+#include "UFCalendario.h"
 #include "UFCamino.h"
 #include "UFInicio.h"
 #include "UFMain.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
         return 0;
     // The subsystems' commands; the main window lists what is registered.
     RegistraOrdenesRegistro();
+    RegistraOrdenesCalendario();
     RegistraOrdenesUsuarios();
     int resultado = 0;
     QString actualizador;
