@@ -280,6 +280,14 @@ TDMPropietarios::TDMPropietarios()
     // A property's entity is always padded, whatever was typed.
     banco->OnSetText = [](TField& f, const QString& texto) { f.SetAsString(RellenaCeros(4, texto)); };
 
+    // Without an owner a new property or address would belong to the reserved
+    // owner 0, whom no list shows: it would never be seen again.
+    auto conPropietario = [this](TFIBDataSet&) {
+        if (QPropietario.IsEmpty())
+            throw EAviso(QStringLiteral("No hay ningún propietario: añada antes el propietario."));
+    };
+    QFincas.BeforeInsert = conPropietario;
+    QDire.BeforeInsert = conPropietario;
     QFincas.OnNewRecord = [this](TFIBDataSet& ds) {
         ds.FieldByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(Entorno.Comunidad);
         ds.FieldByName(QStringLiteral("PROPIETARIO"))->SetAsInteger(QPropietario.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
@@ -718,6 +726,9 @@ TFPropietarios::TFPropietarios() : TFBase(102, {860, 580}), dm_(std::make_unique
 
 TFPropietarios::~TFPropietarios()
 {
+    // The module goes before the controls: nothing may reach it from here on.
+    qApp->removeEventFilter(this);
+    disconnect(qApp, nullptr, this, nullptr);
     dm_->OnCoeficientes = nullptr;
 }
 

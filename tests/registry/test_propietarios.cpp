@@ -116,6 +116,15 @@ TEST_F(Propietarios, OwnersAreNumberedWithinTheCommunityUnlessACodeIsTyped)
 {
     Propietario(100, "DE OTRA COMUNIDAD", 2);
     Pantalla p;
+    // No owner yet: no property or address either (it would belong to no one).
+    try {
+        p->NavFincas->EjecutarBoton(TNavigateBtn::nbInsert);
+        ADD_FAILURE() << "a property without an owner";
+    } catch (const EAviso& e) {
+        EXPECT_EQ(e.Message(), "No hay ningún propietario: añada antes el propietario.");
+    }
+    EXPECT_THROW(p->NavDire->EjecutarBoton(TNavigateBtn::nbInsert), EAviso);
+    EXPECT_EQ(p.dm().QFincas.State(), TDataSetState::dsBrowse);
     const struct {
         const char* codigo; // typed in the code box
         const char* nombre;
@@ -164,17 +173,26 @@ TEST_F(Propietarios, OwnerBankBoxesArePaddedAsTypedAndAtSave)
         QLineEdit* caja;
         const char* campo;
         const char* tecleado;
-        const char* guardado; // as typed on leaving the box
+        const char* guardado;    // as typed on leaving the box
+        const char* nombreBanco; // beside the entity, following it
     } casos[] = {
-        {p->DBEBanco, "BANCO", "49", "0049"},     {p->DBEBanco, "BANCO", "0", "0"},
-        {p->DBEBanco, "BANCO", "1234", "1234"},   {p->DBEOficina, "OFICINA", "15", "0015"},
-        {p->DBEOficina, "OFICINA", "", ""},       {p->DBECuenta, "CUENTA_BANCO", "123", "0000000123"},
-        {p->DBECuenta, "CUENTA_BANCO", "0", "0"}, {p->DBECuenta, "CUENTA_BANCO", "1234567890", "1234567890"},
+        {p->DBEBanco, "BANCO", "49", "0049", "BANCO SANTANDER"},
+        {p->DBEBanco, "BANCO", "0", "0", ""},
+        {p->DBEBanco, "BANCO", "1234", "1234", "BANCO DE PRUEBA"},
+        {p->DBEOficina, "OFICINA", "15", "0015", nullptr},
+        {p->DBEOficina, "OFICINA", "", "", nullptr},
+        {p->DBECuenta, "CUENTA_BANCO", "123", "0000000123", nullptr},
+        {p->DBECuenta, "CUENTA_BANCO", "0", "0", nullptr},
+        {p->DBECuenta, "CUENTA_BANCO", "1234567890", "1234567890", nullptr},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(std::string(c.campo) + " " + c.tecleado);
         Teclea(c.caja, c.tecleado);
         EXPECT_EQ(p.Propietario(c.campo), c.guardado);
+        if (c.nombreBanco) {
+            TFIBDataSet& banco = p.dm().QBancop;
+            EXPECT_EQ(banco.IsEmpty() ? QString() : banco.FieldByName("NOMBRE")->AsString(), c.nombreBanco);
+        }
     }
     // A short text that is not a whole number is refused and changes nothing.
     TField* oficina = p.dm().QPropietario.FieldByName("OFICINA");
@@ -431,6 +449,15 @@ TEST_F(Propietarios, CoefficientsShowFiveDecimalsTakeAPointAsCommaAndAddUpForThe
     EXPECT_EQ(p->LCoeficientes->text(),
               "Suma de coeficientes de las fincas activas: 100,25000%   ¡ No suman el 100,00000% !");
     EXPECT_TRUE(p->LCoeficientes->styleSheet().contains("color")) << "marked";
+    // The owner's properties go with him, and with them his coefficients.
+    Modales modales;
+    modales.Espera([](QWidget* w) {
+        EXPECT_EQ(qobject_cast<QMessageBox*>(w)->text(), " ¿ Borrar el propietario ? ");
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbDelete);
+    EXPECT_EQ(p->LCoeficientes->text(),
+              "Suma de coeficientes de las fincas activas: 0,00000%   ¡ No suman el 100,00000% !");
 }
 
 TEST_F(Propietarios, TheMarkerFileHidesThePropertysAddress)
