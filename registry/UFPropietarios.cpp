@@ -716,8 +716,17 @@ TFPropietarios::TFPropietarios() : TFBase(102, {860, 580}), dm_(std::make_unique
             SinErrores([this] { dm_->DigitosControlFinca(); });
     });
 
-    dm_->OnCoeficientes = [this] { MuestraCoeficientes(); };
-    MuestraCoeficientes();
+    // The total reads every property of the community: it is read when the
+    // owners' list is shown, and again after each change while it is shown.
+    dm_->OnCoeficientes = [this] {
+        coeficientesAlDia_ = false;
+        if (PCMain->currentWidget() == TSTabla)
+            MuestraCoeficientes();
+    };
+    connect(PCMain, &QTabWidget::currentChanged, this, [this] {
+        if (PCMain->currentWidget() == TSTabla && !coeficientesAlDia_)
+            MuestraCoeficientes();
+    });
     // Binding the sub-editors showed their pages: the screen opens on the owner.
     PCFincas->setCurrentWidget(TSFichaFinca);
     PCDire->setCurrentWidget(TSFichaDire);
@@ -978,6 +987,7 @@ void TFPropietarios::MuestraCoeficientes()
         texto += QStringLiteral("   ¡ No suman el 100,00000% !");
     LCoeficientes->setText(texto);
     LCoeficientes->setStyleSheet(completa ? QString() : QStringLiteral("color: #b00000; font-weight: bold;"));
+    coeficientesAlDia_ = true;
 }
 
 bool TFPropietarios::SubEditando() const

@@ -133,4 +133,5 @@ private:
     QList<QWidget*> lookups_;
     TControlEdit* CEPaginaFincas;
     TControlEdit* CEPaginaDire;
+    bool coeficientesAlDia_ = false;
 };

@@ -434,6 +434,7 @@ TEST_F(Propietarios, CoefficientsShowFiveDecimalsTakeAPointAsCommaAndAddUpForThe
     Finca(1, 2, 1, 95.75);
     Finca(1, 3, 0, 30); // inactive: does not count
     Pantalla p;
+    p->PCMain->setCurrentWidget(p->TSTabla); // under the owners' list
     EXPECT_EQ(p->LCoeficientes->text(), "Suma de coeficientes de las fincas activas: 100,00000%");
     p->PCMain->setCurrentWidget(p->TSFincas);
     EXPECT_EQ(p->DBECoeficiente->text(), "4,25000%");
@@ -446,6 +447,7 @@ TEST_F(Propietarios, CoefficientsShowFiveDecimalsTakeAPointAsCommaAndAddUpForThe
     Teclea(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Sql("SELECT COEFICIENTES FROM EMP_FINCAS WHERE CODIGO = 1").toDouble(), 4.5);
     // The total no longer makes 100: marked.
+    p->PCMain->setCurrentWidget(p->TSTabla);
     EXPECT_EQ(p->LCoeficientes->text(),
               "Suma de coeficientes de las fincas activas: 100,25000%   ¡ No suman el 100,00000% !");
     EXPECT_TRUE(p->LCoeficientes->styleSheet().contains("color")) << "marked";
@@ -747,12 +749,12 @@ TEST_F(PropietariosDemo, TheDemoCommunityShowsItsRegisterWhoseCoefficientsMake10
 {
     Entorno.Comunidad = 1;
     Pantalla p;
-    EXPECT_EQ(p->LCoeficientes->text(), "Suma de coeficientes de las fincas activas: 100,00000%");
     EXPECT_TRUE(p->EIban->text().startsWith("ES")) << "the first owner pays by bank";
     EXPECT_FALSE(p.dm().QFincas.IsEmpty());
     EXPECT_FALSE(p.dm().QDire.IsEmpty());
     Guarda("propietarios-ficha", p.w);
     p->PCMain->setCurrentWidget(p->TSTabla);
+    EXPECT_EQ(p->LCoeficientes->text(), "Suma de coeficientes de las fincas activas: 100,00000%");
     Guarda("propietarios-tabla", p.w);
     p->PCMain->setCurrentWidget(p->TSFincas);
     Guarda("propietarios-fincas", p.w);
