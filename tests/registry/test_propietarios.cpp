@@ -758,8 +758,6 @@ TEST_F(PropietariosDemo, TheDemoCommunityShowsItsRegisterWhoseCoefficientsMake10
     Guarda("propietarios-tabla", p.w);
     p->PCMain->setCurrentWidget(p->TSFincas);
     Guarda("propietarios-fincas", p.w);
-    p->PCFincas->setCurrentWidget(p->TSTablaFinca);
-    Guarda("propietarios-fincas-tabla", p.w);
     // An owner who lives elsewhere: the flat's address is kept, not active.
     for (int i = 0; i < 3; ++i)
         p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbNext);
