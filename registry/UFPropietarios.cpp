@@ -1,7 +1,7 @@
 #include "UFPropietarios.h"
 #include "FIBError.h"
-#include "UDBControles.h"
 #include "UAplicacion.h"
+#include "UDBControles.h"
 #include "UDBRichEdit.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
@@ -573,7 +573,7 @@ void EntidadLibre(TFIBDBEditfind* banco)
         const QString texto = Recorta(banco->text());
         bool numero = false;
         const int valor = texto.toInt(&numero);
-        if (texto.isEmpty() || (numero && valor == 0 && !texto.startsWith(QLatin1Char('-'))))
+        if (texto.isEmpty() || (numero && valor == 0))
             return;
         if (numero && valor > 0 && texto.size() < 4) {
             banco->setText(RellenaCeros(4, texto));
@@ -839,6 +839,7 @@ QWidget* TFPropietarios::CreaFincas(bool sinDomicilio)
     NavFincas = Subeditor(barra, TSFincas, TSFichaFinca, PFinca, ds, QStringLiteral("CEFincas"), CEPaginaFincas, nullptr);
     barra->addWidget(TbConsultaFinca);
     NavFincas->DelMessage = QStringLiteral(" ¿ Borrar la finca ? ");
+    NavFincas->RefreshOnPost = true;
     NavFincas->SetInsertaControl(DBENombreFinca);
     NavFincas->SetEditaControl(DBENombreFinca);
 
@@ -907,6 +908,7 @@ QWidget* TFPropietarios::CreaDirecciones()
     v->addWidget(barra);
     NavDire = Subeditor(barra, TSDirecciones, TSFichaDire, PDire, ds, QStringLiteral("CEDire"), CEPaginaDire, nullptr);
     NavDire->DelMessage = QStringLiteral(" ¿ Borra la dirección ? ");
+    NavDire->RefreshOnPost = true;
     NavDire->SetInsertaControl(DBEDomicilioDire);
     NavDire->SetEditaControl(DBEDomicilioDire);
     return TSDirecciones;
@@ -951,7 +953,6 @@ THYMNavigator* TFPropietarios::Subeditor(QToolBar* barra, QWidget* ambito, QWidg
     ce->SetTeclas(&Recursos().Teclas);
     ce->SetDataSource(ds);
     nav->SetDataSource(ds);
-    nav->RefreshOnPost = true;
     // The remarks editors: only edit, save, cancel and re-read.
     if (auto* notas = qobject_cast<TDBRichEdit*>(panel)) {
         nav->SetVisibleButtons({TNavigateBtn::nbEdit, TNavigateBtn::nbPost, TNavigateBtn::nbCancel, TNavigateBtn::nbRefresh});
