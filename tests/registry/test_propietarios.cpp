@@ -596,7 +596,17 @@ TEST_F(Propietarios, RemarksAreRichTextEditedThroughTheirOwnNavigators)
 {
     Propietario(1, "ANA");
     Finca(1, 1);
+    // Written by another program, with a group this one does not know.
+    const QByteArray ajeno = "{\\rtf1\\ansi{\\*\\ajeno dato}Nota antigua\\par}";
+    Sql("UPDATE EMP_PROPIETARIO SET OBS = '" + QString::fromLatin1(ajeno) + "' WHERE CODIGO = 1");
     Pantalla p;
+    EXPECT_TRUE(p->DBRObs->editor()->toPlainText().contains("Nota antigua"));
+    // Saved untouched, it goes back byte for byte.
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbEdit);
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost);
+    p->NavObs->EjecutarBoton(TNavigateBtn::nbEdit);
+    p->NavObs->EjecutarBoton(TNavigateBtn::nbPost);
+    EXPECT_EQ(Sql("SELECT OBS FROM EMP_PROPIETARIO WHERE CODIGO = 1").toByteArray(), ajeno);
     for (THYMNavigator* nav : {p->NavObs, p->NavObsFinca}) {
         QStringList visibles;
         for (TNavigateBtn b : {TNavigateBtn::nbFirst, TNavigateBtn::nbInsert, TNavigateBtn::nbDelete, TNavigateBtn::nbEdit,
