@@ -6,6 +6,7 @@
 #include "UFFormaPago.h"
 #include "UFIdiomas.h"
 #include "UFParametros.h"
+#include "UFPropietarios.h"
 #include "UFTipoFinca.h"
 #include "UFUsoFinca.h"
 #include "UFormGest.h"
@@ -22,6 +23,10 @@ TAbreOrden Ventana()
 void RegistraOrdenesRegistro()
 {
     using enum TMenuOrden;
+    RegistraOrden({.Id = QStringLiteral("Propietarios"), .Menu = Archivos, .Posicion = 10,
+                   .Titulo = QStringLiteral("Propietarios y Fincas"), .Abre = Ventana<TFPropietarios>(),
+                   .TextoHerramienta = QStringLiteral("Propietarios"), .PosicionHerramienta = 3,
+                   .Icono = QStyle::SP_FileDialogInfoView});
     RegistraOrden({.Id = QStringLiteral("Comunidades"), .Menu = Archivos, .Posicion = 20,
                    .Titulo = QStringLiteral("Comunidades"), .Abre = Ventana<TFComunidad>(),
                    .TextoHerramienta = QStringLiteral("Comunidades"), .PosicionHerramienta = 2,

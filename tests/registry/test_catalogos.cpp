@@ -384,7 +384,7 @@ TEST_F(Catalogos, MainWindowListsTheRegisteredScreensAndGuardsTheParameters)
     QStringList menu;
     for (QAction* a : principal.MenuArchivos->actions())
         menu << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(menu.join(" | "), QStringList({"Comunidades", "Administrador", "Parametros", "-", "Idiomas", "Bancos",
+    EXPECT_EQ(menu.join(" | "), QStringList({"Propietarios y Fincas", "Comunidades", "Administrador", "Parametros", "-", "Idiomas", "Bancos",
                                              "Formas de pago", "Tipo de fincas", "Usos de finca", "-",
                                              "Selección de comunidad       F2", "Salir de la aplicación"})
                                     .join(" | "));
