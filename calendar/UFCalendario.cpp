@@ -59,8 +59,8 @@ TFCalendario::TFCalendario(TLibroCitas libro, QWidget* parent)
     DBGCalendario->SetCamposAOrdenarImgs(Recursos().ILOrdGrid);
     DBGCalendario->horizontalHeader()->setStretchLastSection(true);
     capas->addWidget(DBGCalendario, 1);
-    resize(560, 460);
-    CentraEnPantalla(this);
+    resize(680, 520);
+    CentraEnPantalla(this, false);
 
     connect(DtFecha, &QDateEdit::dateChanged, this, [this] { SinErrores([this] { MuestraDia(); }); });
     connect(CbUsuario, &QComboBox::currentIndexChanged, this, [this] { SinErrores([this] { MuestraDia(); }); });

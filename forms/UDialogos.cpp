@@ -8,12 +8,13 @@
 #include <QMessageBox>
 #include <QScreen>
 
-void CentraEnPantalla(QWidget* ventana)
+void CentraEnPantalla(QWidget* ventana, bool ajusta)
 {
     QScreen* pantalla = ventana->isVisible() ? ventana->screen() : QGuiApplication::primaryScreen();
     if (!pantalla)
         return;
-    ventana->adjustSize();
+    if (ajusta)
+        ventana->adjustSize();
     QRect marco = ventana->frameGeometry();
     marco.moveCenter(pantalla->availableGeometry().center());
     ventana->move(marco.topLeft());

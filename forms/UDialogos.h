@@ -26,7 +26,9 @@ QString PideDato(const QString& titulo, const QString& etiqueta, const QString& 
 // A carriage return (alone or before a line feed) as a line break: texts
 // Places a window in the middle of the screen it is on (the primary screen
 // before it is shown).
-void CentraEnPantalla(QWidget* ventana);
+// `ajusta` first fits the window to its contents; without it the window
+// keeps the size it was given.
+void CentraEnPantalla(QWidget* ventana, bool ajusta = true);
 
 // The file's modification stamp (milliseconds since 1970, UTC); compare two
 // stamps to learn whether a file was saved in between. When the file cannot be

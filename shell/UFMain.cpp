@@ -368,9 +368,7 @@ void TFMain::AbreAyuda()
         botones->addWidget(cerrar);
         capas->addLayout(botones);
         dialogo->resize(760, 640);
-        QRect marco(QPoint(0, 0), dialogo->size());
-        marco.moveCenter((screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry().center());
-        dialogo->move(marco.topLeft());
+        CentraEnPantalla(dialogo, false);
         ayuda = dialogo;
     }
     ayuda->show();

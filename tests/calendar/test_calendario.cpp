@@ -1,6 +1,7 @@
 // The appointment book: the day's slots created once by the database, the
 // hour 0 shown blank, a cleared text unlinking its call, the users list, the
 // other product's book and its two messages, Esc while a slot is typed.
+#include "Capturas.h"
 #include "CreaBaseDatos.h"
 #include "Modales.h"
 #include "ProgramaAbierto.h"
@@ -56,6 +57,9 @@ TEST_F(Calendario, TheHourZeroIsBlankAndAClearedTextUnlinksItsCall)
     qdtest::Activa(&c);
     EXPECT_EQ(c.DBGCalendario->Modelo()->index(0, 0).data().toString(), "");
     EXPECT_EQ(c.DBGCalendario->Modelo()->index(1, 0).data().toString(), "9");
+    Sql("UPDATE CALENDARIO SET TEXTO = 'Junta ordinaria C/ Mayor 12' WHERE HORA = 11 AND FECHA = '" + dia + "'");
+    c.MuestraDia();
+    qdtest::Captura("calendario", &c);
     // The text typed away in the grid and saved: the slot is free and unlinked.
     c.DBGCalendario->setFocus();
     c.DBGCalendario->setCurrentIndex(c.DBGCalendario->Modelo()->index(0, 1));

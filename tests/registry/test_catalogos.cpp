@@ -1,5 +1,6 @@
 // The catalogue, administrator and parameters screens on the base maintenance
 // form, driven with keys and clicks against a fresh program database.
+#include "Capturas.h"
 #include "Modales.h"
 #include "ProgramaAbierto.h"
 #include "Teclado.h"
@@ -57,13 +58,7 @@ struct Pantalla {
 
 class Catalogos : public qdtest::ProgramaAbierto {
 protected:
-    void Guarda(const QString& nombre, QWidget* w)
-    {
-        // Pictures of the screens for a person to look at, when asked for.
-        const QString carpeta = qEnvironmentVariable("QD_CAPTURAS");
-        if (!carpeta.isEmpty())
-            w->grab().save(carpeta + "/" + nombre + ".png");
-    }
+    void Guarda(const QString& nombre, QWidget* w) { qdtest::Captura(nombre, w); }
 };
 
 TEST_F(Catalogos, LanguageCodesAreAssignedShownAsAltaAndKeptWhenTyped)

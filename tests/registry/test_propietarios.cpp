@@ -5,6 +5,7 @@
 // fails, the marker file, and on the real server a row another seat holds.
 #include "CreaBaseDatos.h"
 #include "Ficheros.h"
+#include "Capturas.h"
 #include "Modales.h"
 #include "ProgramaAbierto.h"
 #include "Teclado.h"
@@ -746,13 +747,7 @@ TEST_F(Propietarios, OnTheServerAPropertyAnotherSeatIsChangingGivesTheLockConfli
 class PropietariosDemo : public qdtest::ProgramaAbierto {
 protected:
     PropietariosDemo() : ProgramaAbierto(true) {}
-    void Guarda(const QString& nombre, QWidget* w)
-    {
-        // Pictures of the screen for the user guide, when asked for.
-        const QString carpeta = qEnvironmentVariable("QD_CAPTURAS");
-        if (!carpeta.isEmpty())
-            w->grab().save(carpeta + "/" + nombre + ".png");
-    }
+    void Guarda(const QString& nombre, QWidget* w) { qdtest::Captura(nombre, w); }
 };
 
 TEST_F(PropietariosDemo, TheDemoCommunityShowsItsRegisterWhoseCoefficientsMake100)

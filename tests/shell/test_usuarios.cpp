@@ -1,5 +1,6 @@
 // The users screen driven with keys against a fresh program database, and the
 // mail preparation window with the mail program replaced by a recorder.
+#include "Capturas.h"
 #include "Modales.h"
 #include "ProgramaAbierto.h"
 #include "Teclado.h"
@@ -52,12 +53,7 @@ protected:
         EXPECT_FALSE(p->ENuevaClave->isVisibleTo(p));
         EXPECT_FALSE(p->ERepitaClave->isVisibleTo(p));
     }
-    void Guarda(const QString& nombre) const
-    {
-        const QString carpeta = qEnvironmentVariable("QD_CAPTURAS");
-        if (!carpeta.isEmpty())
-            p->grab().save(carpeta + "/" + nombre + ".png");
-    }
+    void Guarda(const QString& nombre) const { qdtest::Captura(nombre, p); }
     QPointer<TFUsuario> p;
 };
 
