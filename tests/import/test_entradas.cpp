@@ -76,6 +76,8 @@ TEST_F(Entradas, CommunitiesScreenButtonImportsAndReopensTheList)
     EXPECT_TRUE(listaCerrada);
     ASSERT_TRUE(lista.Active());
     EXPECT_EQ(Codigos(lista), (QStringList{"1", "2", "3", "4", "5"}));
+    w->PCMain->setCurrentWidget(w->TSTabla);
+    Guarda("comunidades-importadas", w);
     delete w.data();
 }
 
