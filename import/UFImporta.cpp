@@ -61,6 +61,7 @@ TFImporta::TFImporta(TModoImporta modo, bool habilitar, QWidget* parent, Qt::Win
     connect(BtImporta, &QPushButton::clicked, this, &TFImporta::Ejecuta);
     dm_->AlEmpezarFase = [this](int filas) { Fase(filas); };
     dm_->AlCopiarFila = [this] { Fila(); };
+    pintado_.start();
 }
 
 TFImporta::~TFImporta() = default;
@@ -81,8 +82,9 @@ bool TFImporta::Conecta()
     try {
         const QString camino = TDMImporta::CaminoTaldemar().trimmed();
         if (camino.isEmpty()) {
-            Mensaje(QStringLiteral("Camino programa Taldemar no valido."));
+            // Closed first: a window kept on top would hide the message.
             close();
+            Mensaje(QStringLiteral("Camino programa Taldemar no valido."));
             return false;
         }
         Estado(QStringLiteral("Conectando con Taldemar ..."));
@@ -90,10 +92,10 @@ bool TFImporta::Conecta()
     } catch (const std::exception& e) {
         // The server's words say why: a wrong path, a server that does not
         // answer, a password it refuses.
+        close();
         const QString explicacion = Explicacion(e);
         Mensaje(QStringLiteral("Imposible abrir base de datos Taldemar\r\r") +
                 (explicacion.isEmpty() ? QString() : explicacion + QStringLiteral("\r\r")) + QString::fromUtf8(e.what()));
-        close();
         return false;
     }
     conectado_ = true;
@@ -111,7 +113,7 @@ bool TFImporta::Ejecuta()
     }
     bool hecho = false;
     importando_ = true;
-    pintado_.start();
+    pintado_.restart();
     try {
         if (modo_ == TModoImporta::Comunidades)
             dm_->ImportaComunidades();

@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ibase.h>
+#include <memory>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -230,19 +231,26 @@ int Cuenta(TFIBDatabase& db, const char* sql)
     return n;
 }
 
-// The owners' import of community 1 through the window, twice: every row
-// new, then every row already there.
-std::pair<double, double> Importacion(const QString& programa)
+// The program's database opened by the main data module, as start-up does.
+std::unique_ptr<TDMMain> AbrePrograma(const QString& programa)
 {
     TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini"))).WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), programa);
     Entorno = TREntorno{};
-    TDMMain dm;
-    DMMain = &dm;
-    const bool abierta = dm.DataModuleCreate(
+    auto dm = std::make_unique<TDMMain>();
+    DMMain = dm.get();
+    const bool abierta = dm->DataModuleCreate(
         {.Aviso = [](const QString& texto, bool) { std::fprintf(stderr, "%s\n", qPrintable(texto)); },
          .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }});
     if (!abierta)
         std::exit(1);
+    return dm;
+}
+
+// The owners' import of community 1 through the window, twice: every row
+// new, then every row already there.
+std::pair<double, double> Importacion(const QString& programa)
+{
+    const std::unique_ptr<TDMMain> dm = AbrePrograma(programa);
     Entorno.Comunidad = 1;
     double veces[2];
     for (double& segundos : veces) {
@@ -256,15 +264,38 @@ std::pair<double, double> Importacion(const QString& programa)
             std::exit(1);
         segundos = static_cast<double>(t.nsecsElapsed()) / 1e9;
     }
-    const int filas = Cuenta(dm.DataBase, "SELECT (SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD=1) + "
-                                          "(SELECT COUNT(*) FROM EMP_DIRECCIONES WHERE COMUNIDAD=1) + "
-                                          "(SELECT COUNT(*) FROM EMP_FINCAS WHERE COMUNIDAD=1) FROM RDB$DATABASE");
+    const int filas = Cuenta(dm->DataBase, "SELECT (SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD=1) + "
+                                           "(SELECT COUNT(*) FROM EMP_DIRECCIONES WHERE COMUNIDAD=1) + "
+                                           "(SELECT COUNT(*) FROM EMP_FINCAS WHERE COMUNIDAD=1) FROM RDB$DATABASE");
     if (filas != kFilas) {
         std::fprintf(stderr, "the import wrote %d rows of %d\n", filas, kFilas);
         std::exit(1);
     }
     DMMain = nullptr;
     return {veces[0], veces[1]};
+}
+
+// The start-up step on the demo databases as the run command makes them
+// (forced writes on): the first start, then the best of the starts after it.
+std::pair<double, double> Arranque(const QString& programa, const QString& contable)
+{
+    TIniFile(FicheroPerfil(QStringLiteral("taldemar.ini"))).WriteString(QStringLiteral("Datos"), QStringLiteral("BaseDeDatos"), contable);
+    const std::unique_ptr<TDMMain> dm = AbrePrograma(programa);
+    double primero = 0, despues = 1e9;
+    for (int i = 0; i <= kRondas; ++i) {
+        QElapsedTimer t;
+        t.start();
+        ImportaComunidadesArranque();
+        const double segundos = static_cast<double>(t.nsecsElapsed()) / 1e9;
+        if (Entorno.EnlaceContable != 1)
+            std::exit(1);
+        if (i == 0)
+            primero = segundos;
+        else
+            despues = std::min(despues, segundos);
+    }
+    DMMain = nullptr;
+    return {primero, despues};
 }
 
 } // namespace
@@ -289,6 +320,10 @@ int main(int argc, char** argv)
         o.Fincas = kFincas;
         CreaBaseTaldemar(contable, o);
         CreaBaseDatos(plantilla, TOpcionesBD{});
+        TOpcionesBD demo;
+        demo.Contenido = TContenidoBD::Demo;
+        CreaBaseDatos(carpeta.filePath("demo.fdb"), demo);
+        CreaBaseTaldemar(carpeta.filePath("demo-taldemar.fdb"), demo);
     } catch (const EFIBError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
@@ -315,5 +350,8 @@ int main(int argc, char** argv)
     std::printf("raw C API look-up and insert of the same rows: %.0f rows/s\n", filasCrudo);
     std::printf("import / raw C API: %.2f (goal >= 0.5)\n", filasImporta / filasCrudo);
     std::printf("import again, every row already there: %.0f rows/s\n", kFilas / actualiza);
+    const auto [primero, despues] = Arranque(carpeta.filePath("demo.fdb"), carpeta.filePath("demo-taldemar.fdb"));
+    std::printf("start-up import on the demo databases, first start: %.0f ms\n", primero * 1000);
+    std::printf("start-up import on the demo databases, later starts: %.0f ms\n", despues * 1000);
     return 0;
 }
