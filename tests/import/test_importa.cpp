@@ -310,20 +310,30 @@ TEST_F(Importacion, StartUpImportsOnlyWithAPathOtherThanErrorAndThenSetsTheLink)
 TEST_F(Importacion, TheConvocationsRefreshRunsAtOnceOnTopWithoutQuestions)
 {
     Entorno.Comunidad = 1;
+    // Watched while it works: the window repaints as it goes.
     QString titulo;
-    bool encima = false, boton = true;
-    // Seen while it works: the window repaints as it goes.
-    QTimer::singleShot(0, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<TFImporta*>(w); f && f->isVisible()) {
-                titulo = f->windowTitle();
-                encima = f->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-                boton = f->BtImporta->isEnabled();
-            }
+    QStringList estados;
+    bool encima = false, boton = false;
+    QTimer mira;
+    QObject::connect(&mira, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* f = qobject_cast<TFImporta*>(w);
+            if (!f || !f->isVisible())
+                continue;
+            titulo = f->windowTitle();
+            encima = f->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            boton = boton || f->BtImporta->isEnabled();
+            if (!f->LbEstado->text().isEmpty() && estados.value(estados.size() - 1) != f->LbEstado->text())
+                estados << f->LbEstado->text();
+        }
     });
+    mira.start(0);
     const int antes = Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD=1").toInt();
     EXPECT_TRUE(RefreshOwnersFromAccounting());
+    mira.stop();
     EXPECT_EQ(titulo, "Importación/Actualización Propietario y fincas desde Taldemar");
+    EXPECT_EQ(estados, (QStringList{"Conectando con Taldemar ...", "Conectado a Taldemar",
+                                    "Cerrando la conexión con Taldemar, un momento ..."}));
     EXPECT_TRUE(encima);
     EXPECT_FALSE(boton);
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD=1").toInt(), antes + 1);
