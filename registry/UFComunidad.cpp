@@ -2,8 +2,11 @@
 #include "FIBError.h"
 #include "UDBControles.h"
 #include "UDMMain.h"
+#include "UFImporta.h"
 
 #include <QDate>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace {
 const QStringList kColumnas{QStringLiteral("CODIGO"),     QStringLiteral("NOMBRE"),     QStringLiteral("DOMICILIO"),
@@ -95,6 +98,24 @@ TFComunidad::TFComunidad() : TFBase(0), dm_(std::make_unique<TDMComunidad>())
     HYMNavigator1->SetInsertaControl(DBECodigo);
     HYTDBGrid1->SetColumnas({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE"), QStringLiteral("EJERCICIO")});
     HYTDBGrid1->SetCamposAOrdenar({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE")});
+
+    TbImporta = new QToolButton;
+    TbImporta->setObjectName(QStringLiteral("TbImporta"));
+    TbImporta->setToolTip(QStringLiteral("Importar comunidades desde Taldemar"));
+    TbImporta->setIcon(IconoImporta());
+    ToolBar1->addSeparator();
+    ToolBar1->addWidget(TbImporta);
+    connect(TbImporta, &QToolButton::clicked, this, [this] {
+        // While a record is edited the navigator locks this button: closing
+        // the list cannot throw away a record being typed.
+        TFIBTableSet& q = dm_->QComunidad;
+        q.Close();
+        {
+            TFImporta importa(TModoImporta::Comunidades, true, this);
+            importa.exec();
+        }
+        q.Open();
+    });
 }
 
 TFComunidad::~TFComunidad() = default;

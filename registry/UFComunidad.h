@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QToolButton;
 class TDBEdit;
 
 class TDMComunidad : public TDMBase {
@@ -23,6 +24,7 @@ public:
     TDMComunidad* DM() const { return dm_.get(); }
     TDBEdit* DBECodigo;
     TDBEdit* DBENombre;
+    QToolButton* TbImporta; // "Importar comunidades desde Taldemar"
 
 private:
     std::unique_ptr<TDMComunidad> dm_;

@@ -1,4 +1,5 @@
 #include "UFPropietarios.h"
+#include "UFImporta.h"
 #include "FIBError.h"
 #include "UAplicacion.h"
 #include "UDBControles.h"
@@ -369,6 +370,12 @@ void TDMPropietarios::Lookup(TFIBDataSet& ds, TDataSource& maestro, TDataSource&
     fuente.SetDataSet(&ds);
 }
 
+void TDMPropietarios::ReabreListas()
+{
+    QPropietario.Close();
+    AbreListas();
+}
+
 void TDMPropietarios::AbreListas()
 {
     if (!FIBTransaction.Active())
@@ -647,6 +654,21 @@ TFPropietarios::TFPropietarios() : TFBase(102, {860, 580}), dm_(std::make_unique
 
     TbConsulta = BotonConsulta(QStringLiteral("TbConsulta"));
     ToolBar1->insertWidget(ToolBar1->actions().value(1), TbConsulta);
+    // The register from the accounting product; the navigator locks the
+    // button while a record is edited.
+    TbImporta = new QToolButton;
+    TbImporta->setObjectName(QStringLiteral("TbImporta"));
+    TbImporta->setToolTip(QStringLiteral("Importar/Actualizar Propietarios, Fincas desde Taldemar"));
+    TbImporta->setIcon(IconoImporta());
+    ToolBar1->addWidget(TbImporta);
+    connect(TbImporta, &QToolButton::clicked, this, [this] {
+        {
+            TFImporta importa(TModoImporta::Propietarios, true, this);
+            importa.exec();
+        }
+        // The import may have added or changed owners: the lists are read again.
+        dm_->ReabreListas();
+    });
 
     // The owner.
     DBECodigo = CampoTexto(QStringLiteral("Código"), QStringLiteral("CODIGO"), 4);

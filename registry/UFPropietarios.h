@@ -65,6 +65,9 @@ public:
     // Run after every change that may move that sum.
     std::function<void()> OnCoeficientes;
 
+    // The owners' list read again (after an import changed the register).
+    void ReabreListas();
+
 private:
     void AbreListas();
     void Lookup(TFIBDataSet& ds, TDataSource& maestro, TDataSource& fuente, const QString& sql);
@@ -81,6 +84,7 @@ public:
     TDMPropietarios* DM() const { return dm_.get(); }
 
     QToolButton* TbConsulta;
+    QToolButton* TbImporta; // the register brought from the accounting product
     TDBEdit* DBECodigo;
     TDBEdit* DBENombre;
     TFIBDBEditfind *DBEIdioma, *DBEFormaPago, *DBEBanco;

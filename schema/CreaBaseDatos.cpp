@@ -191,8 +191,16 @@ void CreaBaseTaldemar(const QString& path, const TOpcionesBD& opciones)
     Crea(path, opciones, [&](TFIBDatabase& db) {
         ExecuteScript(db, ScriptSQL(QStringLiteral("registro")));
         ExecuteScript(db, ScriptSQL(QStringLiteral("taldemar")));
-        if (opciones.Contenido == TContenidoBD::Demo)
+        switch (opciones.Contenido) {
+        case TContenidoBD::Vacia:
+            break;
+        case TContenidoBD::Demo:
             InsertaDemoTaldemar(db);
+            break;
+        case TContenidoBD::Sintetica:
+            InsertaSintetico(db, opciones.Comunidades, opciones.Propietarios, opciones.Fincas);
+            break;
+        }
     });
 }
 

@@ -43,9 +43,11 @@ QString VersionBaseDatos(const QString& versionPrograma = QStringLiteral(QD_VERS
 // is built under a temporary name in the same folder and renamed at the end.
 void CreaBaseDatos(const QString& path, const TOpcionesBD& opciones = {});
 
-// The accounting product's database; Demo adds the demo register (the same
-// communities, owners and properties as the program's demo), financial years,
-// periods and owners' balances.
+// The accounting product's database; Demo adds the demo register (the
+// program's demo with what the accounts have learnt since: a shop sold, an
+// owner moved, a language and a property type left blank, notes, a new
+// community without financial year), financial years, periods and owners'
+// balances; Sintetica the same generated register as the program's.
 void CreaBaseTaldemar(const QString& path, const TOpcionesBD& opciones = {});
 
 // The community-management product's database; Demo adds a few budgets,

@@ -470,12 +470,68 @@ void InsertaDemoPrograma(TFIBDatabase& db)
     t.Fin();
 }
 
+// What the accounting product has come to know since the program's demo was
+// typed, so that an import there shows each of its cases: in the first
+// community the shop has been sold (its owner is gone, a new one holds it),
+// an owner has no language and one of his properties no type, another owner
+// has moved, and notes are kept; a fifth community has no financial year yet.
+void InsertaNovedadesContables(TTrabajo& t)
+{
+    TLote(t, QStringLiteral("UPDATE EMP_PROPIETARIO SET IDIOMA=NULL WHERE COMUNIDAD=1 AND CODIGO=2"))({});
+    TLote(t, QStringLiteral("UPDATE EMP_FINCAS SET TIPO_FINCA=NULL WHERE COMUNIDAD=1 AND PROPIETARIO=2 AND CODIGO=1"))({});
+    TLote(t, QStringLiteral("UPDATE EMP_DIRECCIONES SET DOMICILIO=?A, COD_POSTAL=?B, POBLACION=?C, PROVINCIA=?D "
+                            "WHERE COMUNIDAD=1 AND PROPIETARIO=3 AND CODIGO=1"))(
+        {T(QStringLiteral("CALLE DE SERRANO, 41, 3º DCHA")), T(QStringLiteral("28001")), T(QStringLiteral("MADRID")),
+         T(QStringLiteral("MADRID"))});
+    TLote(t, QStringLiteral("UPDATE EMP_PROPIETARIO SET OBS=?A WHERE COMUNIDAD=1 AND CODIGO=1"))(
+        {TFIBValue::Bytes(Rtf(QStringLiteral("{\\rtf1\\ansi\\ansicpg1252 Presidente. Prefiere que le llamen "
+                                             "por la tarde; recibe las notificaciones en el buzón.\\par}")).toLatin1())});
+    TLote(t, QStringLiteral("UPDATE EMP_FINCAS SET OBSERVACIONES=?A WHERE COMUNIDAD=1 AND PROPIETARIO=1 AND CODIGO=1"))(
+        {TFIBValue::Bytes(Rtf(QStringLiteral("{\\rtf1\\ansi\\ansicpg1252 Reforma de la cocina en curso.\\par}")).toLatin1())});
+
+    TLote(t, QStringLiteral(
+        "INSERT INTO SYS_COMUNIDAD (CODIGO, NOMBRE, DOMICILIO, COD_POSTAL, POBLACION, PROVINCIA, TELEFONO) "
+        "VALUES (5, ?A, ?B, '50012', 'ZARAGOZA', 'ZARAGOZA', '976334455')"))(
+        {T(QStringLiteral("C.P. RESIDENCIAL LAS ACACIAS")), T(QStringLiteral("CALLE DE LAS ACACIAS, 9"))});
+    TLote propietario(t, QStringLiteral(
+        "INSERT INTO EMP_PROPIETARIO (COMUNIDAD, CODIGO, NOMBRE, NIF, IDIOMA, FORMA_PAGO, BANCO, OFICINA, DC, "
+        "CUENTA_BANCO) VALUES (5, ?A, ?B, ?C, 1, 2, '0000', '0000', '**', '0000000000')"));
+    TLote finca(t, QStringLiteral(
+        "INSERT INTO EMP_FINCAS (COMUNIDAD, PROPIETARIO, CODIGO, NOMBRE, DOMICILIO, COD_POSTAL, POBLACION, "
+        "PROVINCIA, COEFICIENTES, M2_UTILES, TIPO_FINCA, USO_FINCA, FORMA_PAGO, ACTIVO, REFERENCIA) "
+        "VALUES (5, ?A, 1, ?B, 'CALLE DE LAS ACACIAS, 9', '50012', 'ZARAGOZA', 'ZARAGOZA', ?C, 90, 1, 1, 2, 1, ?D)"));
+    TLote direccion(t, QStringLiteral(
+        "INSERT INTO EMP_DIRECCIONES (COMUNIDAD, PROPIETARIO, CODIGO, DOMICILIO, COD_POSTAL, POBLACION, PROVINCIA, "
+        "ACTIVO) VALUES (5, ?A, 1, ?B, '50012', 'ZARAGOZA', 'ZARAGOZA', 1)"));
+    const struct {
+        const char *nombre, *nif, *piso;
+        double coeficiente;
+    } vecinos[] = {{"ORTEGA LUNA, SARA", "25471836K", "1º A", 33.3333},
+                   {"PASCUAL IBÁÑEZ, TOMÁS", "73920184P", "1º B", 33.3333},
+                   {"QUINTANA ROS, ELISA", "18273645D", "2º A", 33.3334}};
+    int codigo = 0;
+    for (const auto& v : vecinos) {
+        ++codigo;
+        propietario({I(codigo), T(QString::fromUtf8(v.nombre)), T(QString::fromLatin1(v.nif))});
+        finca({I(codigo), T(QString::fromUtf8(v.piso)), F(v.coeficiente), I(900 + codigo)});
+        direccion({I(codigo), T(QStringLiteral("CALLE DE LAS ACACIAS, 9, ") + QString::fromUtf8(v.piso))});
+    }
+}
+
 void InsertaDemoTaldemar(TFIBDatabase& db)
 {
     TTrabajo t(db);
     InsertaCatalogos(t);
-    const std::vector<TComunidadDemo> comunidades = RegistroDemo();
+    std::vector<TComunidadDemo> comunidades = RegistroDemo();
+    // The first community's shop has changed hands: its new owner takes the
+    // next code, the company that sold it is no longer in the accounts.
+    TPropietarioDemo& tienda = comunidades.front().propietarios.back();
+    tienda.codigo += 1;
+    tienda.nombre = QStringLiteral("HERBOLARIO LA ALMENDRA, S.L.");
+    tienda.nif = QStringLiteral("B86420135");
+    tienda.email = QStringLiteral("pedidos@herbolariolaalmendra.es");
     InsertaRegistro(t, comunidades);
+    InsertaNovedadesContables(t);
 
     static const char* const meses[] = {"APERTURA", "ENERO", "FEBRERO", "MARZO", "ABRIL", "MAYO", "JUNIO",
                                         "JULIO", "AGOSTO", "SEPTIEMBRE", "OCTUBRE", "NOVIEMBRE", "DICIEMBRE"};

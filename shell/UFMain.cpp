@@ -3,6 +3,7 @@
 #include "UDialogos.h"
 #include "UFAccesos.h"
 #include "UFAcercaDe.h"
+#include "UFImporta.h"
 #include "UFInicio.h"
 #include "UFormGest.h"
 #include "UOrdenes.h"
@@ -261,6 +262,7 @@ bool TFMain::PasosInicio()
     if (!Login())
         return false;
     CompruebaVersion(LbAct);
+    ImportaComunidadesArranque(); // sets Entorno.EnlaceContable
     // The first community selection ends start-up.
     if (QAction* seleccion = OrdenPantalla(ordenes::SeleccionComunidad))
         seleccion->trigger();
