@@ -1,6 +1,7 @@
 #include "Platform.h"
 #include "UAplicacion.h"
 #include "UDMMain.h"
+#include "UDocumentos.h"
 #include "UFCamino.h"
 #include "UFInicio.h"
 #include "UFMain.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     // The subsystems' commands; the main window lists what is registered.
     RegistraOrdenesRegistro();
     RegistraOrdenesUsuarios();
+    RegistraOrdenesDocumentos();
     int resultado = 0;
     QString actualizador;
     {
