@@ -424,17 +424,33 @@ void TDMConvoca::graba()
 
 void TDMConvoca::RefrescaConvocatoria()
 {
-    // Reading the row again reads its vote rows again too: the owner and the
-    // point shown stay.
     if (QTabla.State() != TDataSetState::dsBrowse || QTabla.IsEmpty())
         return;
+    // Only totals that changed are worth reading the row again for: that
+    // reads its agenda and vote rows again too.
+    SpGen.SetSQL(QStringLiteral("SELECT ASISTENTES, COEFICIENTES FROM CONVOCATORIAS WHERE COMUNIDAD=?COMUNIDAD AND "
+                                "CODIGO=?CODIGO"));
+    SpGen.ParamByName(kComunidad)->SetAsInteger(QTabla.FieldByName(kComunidad)->AsInteger());
+    SpGen.ParamByName(kCodigo)->SetAsInteger(Convocatoria());
+    SpGen.ExecQuery();
+    const bool igual = !SpGen.Eof() &&
+                       SpGen.Fields(0)->AsInteger() == QTabla.FieldByName(QStringLiteral("ASISTENTES"))->AsInteger() &&
+                       SpGen.Fields(1)->AsFloat() == QTabla.FieldByName(QStringLiteral("COEFICIENTES"))->AsFloat();
+    SpGen.Close();
+    if (igual)
+        return;
+    // The owner, the agenda row and the point shown stay.
     const int punto = punto_;
-    const QVariant propietario = QVotacion.Active() && !QVotacion.IsEmpty()
-                                     ? QVotacion.FieldByName(QStringLiteral("PROPIETARIO"))->AsVariant()
-                                     : QVariant();
+    auto clave = [](TFIBDataSet& ds, const QString& campo) {
+        return ds.Active() && !ds.IsEmpty() ? ds.FieldByName(campo)->AsVariant() : QVariant();
+    };
+    const QVariant propietario = clave(QVotacion, QStringLiteral("PROPIETARIO"));
+    const QVariant numero = clave(QOrden, QStringLiteral("NUMERO"));
     QTabla.Refresh();
     if (propietario.isValid() && QVotacion.Active())
         QVotacion.Locate(QStringLiteral("PROPIETARIO"), {propietario});
+    if (numero.isValid() && QOrden.Active())
+        QOrden.Locate(QStringLiteral("NUMERO"), {numero});
     ShowPointTally(punto);
 }
 
@@ -571,6 +587,7 @@ void TDMConvoca::ImportBalances()
     QEjer.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
     QEjer.Open();
     QEjer.Last();
+    QPeriodos.Open(); // from now on it follows the year under the cursor
     TFPeriodos(*this).exec();
     if (QEjer.IsEmpty() || !QPeriodos.Active() || QPeriodos.IsEmpty())
         return; // no period: nothing to take a snapshot of

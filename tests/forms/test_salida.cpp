@@ -200,11 +200,11 @@ TEST_F(Salida, StarterDocumentWithAndWithoutTheFieldList)
                              "[Comunidad]",      "[ComunidadDomicilio]", "[ComunidadPoblacion]",
                              "[Presidente]",     "[Asistentes]",     "[Deudores]",
                              "[Fecha]"};
-    ASSERT_EQ(parrafos.size(), 3 + campos.size() + 1) << parrafos.join('|').toStdString();
+    ASSERT_EQ(parrafos.size(), 3 + campos.size()) << parrafos.join('|').toStdString();
     EXPECT_EQ(parrafos[1], "CAMPOS DISPONIBLES");
     for (qsizetype i = 0; i < campos.size(); ++i)
-        EXPECT_TRUE(parrafos[3 + i].startsWith(campos[i] + " \u2013  ")) << parrafos[3 + i].toStdString();
-    EXPECT_EQ(parrafos[3 + 8], "[AdministradorPoblacion] \u2013  Población administrador");
+        EXPECT_TRUE(parrafos[3 + i].startsWith(campos[i] + " \u2013 ")) << parrafos[3 + i].toStdString();
+    EXPECT_EQ(parrafos[3 + 8], "[AdministradorPoblacion] \u2013 Población administrador");
 }
 
 // What a word processor leaves decides what is stored.
@@ -294,7 +294,9 @@ TEST_F(Edicion, OpenOfficeIsLibreOfficeAsInstalledWaitedForByItsOfficeProcess)
     QElapsedTimer reloj;
     reloj.start();
     const std::optional<QByteArray> editado = Edita("edita", TProcesadorTextos::OpenOffice);
-    EXPECT_GE(reloj.elapsed(), 5000) << "five seconds before the office process is looked for";
+    // Five seconds before the office process is looked for (a coarse timer
+    // may end a pause up to 5 % early).
+    EXPECT_GE(reloj.elapsed(), 4750);
     ASSERT_TRUE(editado);
     EXPECT_TRUE(editado->contains("Editado en el procesador"));
     EXPECT_EQ(ArgumentosRecibidos(), QStringList{documento});
