@@ -737,10 +737,20 @@ void TDMConvoca::MergeDocument(const QString& tipo)
     d = ReplaceField(d, QStringLiteral("[Hora2]"), columna("HORA2"));
     d = ReplaceField(d, QStringLiteral("[Puntos]"), columna("ORDEN"));
     // The lists cost a query each: made only for a document that shows them.
-    if (TieneCampo(d, QStringLiteral("[Asistentes]")))
-        d = ReplaceFieldRtf(d, QStringLiteral("[Asistentes]"), BuildAttendeeList());
-    if (TieneCampo(d, QStringLiteral("[Deudores]")))
-        d = ReplaceFieldRtf(d, QStringLiteral("[Deudores]"), BuildDebtorList());
+    // Until the last field is merged they wait behind a mark of their own (a
+    // group every reader ignores and no escaped value can spell), so that the
+    // later fields are not looked for through a list of thousands of lines.
+    const QByteArray marcaAsistentes = QByteArrayLiteral("{\\*\\qdasistentes}");
+    const QByteArray marcaDeudores = QByteArrayLiteral("{\\*\\qddeudores}");
+    QByteArray asistentes, deudores;
+    if (TieneCampo(d, QStringLiteral("[Asistentes]"))) {
+        asistentes = BuildAttendeeList();
+        d = ReplaceFieldRtf(d, QStringLiteral("[Asistentes]"), marcaAsistentes);
+    }
+    if (TieneCampo(d, QStringLiteral("[Deudores]"))) {
+        deudores = BuildDebtorList();
+        d = ReplaceFieldRtf(d, QStringLiteral("[Deudores]"), marcaDeudores);
+    }
     d = ReplaceField(d, QStringLiteral("[Administrador]"), Texto(QAdmin, "PERSONA"));
     d = ReplaceField(d, QStringLiteral("[AdministradorCif]"), Texto(QAdmin, "CIF"));
     d = ReplaceField(d, QStringLiteral("[AdministradorDomicilio]"), Texto(QAdmin, "DOMICILIO"));
@@ -751,6 +761,8 @@ void TDMConvoca::MergeDocument(const QString& tipo)
     d = ReplaceField(d, QStringLiteral("[Presidente]"), Texto(QComu, "PRESIDENTE"));
     d = ReplaceField(d, QStringLiteral("[Fecha]"), FechaCarta(QDateTime::currentDateTime()));
     d = ReplaceField(d, QStringLiteral("[Fecha1]"), FechaCarta(QTabla.FieldByName(QStringLiteral("FECHA"))->AsDateTime()));
+    d.replace(marcaAsistentes, asistentes);
+    d.replace(marcaDeudores, deudores);
     destino->SetAsBytes(d);
     Escribe(tmp1, d);
 }
