@@ -1,9 +1,9 @@
 #include "UFSTexto.h"
-#include "EUtilesError.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
 #include "UHYDBGrid.h"
 #include "UNavigator.h"
+#include "USalida.h"
 
 #include <QFile>
 #include <QVBoxLayout>
@@ -58,10 +58,7 @@ void TFSTexto::Elige()
     // A template never edited has no document: nothing is written, as if
     // none had been chosen.
     const QByteArray texto = QTextos.FieldByName(QStringLiteral("TEXTO"))->AsBytes();
-    if (!texto.isEmpty()) {
-        QFile f(Tmp1());
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(texto) != texto.size())
-            throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(Tmp1()));
-    }
+    if (!texto.isEmpty())
+        GuardaFichero(Tmp1(), texto);
     accept();
 }

@@ -81,10 +81,7 @@ void TFTexto::ConfeccionaTexto(TProcesadorTextos procesador)
     } else {
         // The stored document goes through "tmptmp.rtf", which stays.
         const QString intermedio = Entorno.CaminoPrograma + QStringLiteral("/tmptmp.rtf");
-        QFile f(intermedio);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(texto) != texto.size())
-            throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(intermedio));
-        f.close();
+        GuardaFichero(intermedio, texto);
         if (!QFile::copy(intermedio, tmp))
             throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(tmp));
     }

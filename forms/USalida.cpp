@@ -30,13 +30,22 @@ QString PerfilPrivado()
     return QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(carpeta).toString(QUrl::FullyEncoded);
 }
 
-QByteArray Lee(const QString& fichero)
+} // namespace
+
+void GuardaFichero(const QString& fichero, const QByteArray& datos)
 {
     QFile f(fichero);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(datos) != datos.size())
+        throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(QDir::toNativeSeparators(fichero)));
 }
 
-} // namespace
+QByteArray CargaFichero(const QString& fichero)
+{
+    QFile f(fichero);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EUtilesError(QStringLiteral("No se puede abrir el fichero %1").arg(QDir::toNativeSeparators(fichero)));
+    return f.readAll();
+}
 
 QString FicheroSalida(const QString& destino)
 {
@@ -160,7 +169,7 @@ std::optional<QByteArray> EditaEnProcesador(QWidget* pantalla, TProcesadorTextos
         pantalla->show();
     if (!QFileInfo::exists(fichero))
         return std::nullopt;
-    const QByteArray editado = Lee(fichero);
+    const QByteArray editado = CargaFichero(fichero);
     const QString conserva = QStringLiteral("Se conserva el documento guardado; lo editado queda en el fichero %1.")
                                  .arg(QDir::toNativeSeparators(fichero));
     if (estado > 0) {
@@ -199,7 +208,5 @@ void WriteStarterDocument(const QString& fichero, const QString& tipo)
                << QStringLiteral("\\par [Fecha] \\endash  Fecha del dia");
     }
     lineas << QStringLiteral("\\par }");
-    QFile f(Entorno.CaminoPrograma + QLatin1Char('/') + fichero);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(lineas.join(QStringLiteral("\r\n")).toLatin1()) < 0)
-        throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(QDir::toNativeSeparators(f.fileName())));
+    GuardaFichero(Entorno.CaminoPrograma + QLatin1Char('/') + fichero, lineas.join(QStringLiteral("\r\n")).toLatin1());
 }

@@ -75,6 +75,11 @@ std::optional<QByteArray> EditaEnProcesador(QWidget* pantalla, TProcesadorTextos
 // as the last thing in the file (a file cut short has none).
 bool DocumentoRtfCompleto(const QByteArray& bytes);
 
+// Working files, written and read whole. Both throw EUtilesError naming the
+// file when it cannot be written or read.
+void GuardaFichero(const QString& fichero, const QByteArray& datos);
+QByteArray CargaFichero(const QString& fichero);
+
 // Writes a starting RTF document named `fichero` in the program folder,
 // overwriting it; kind "C" lists the merge fields a template may use.
 void WriteStarterDocument(const QString& fichero, const QString& tipo = {});

@@ -3,11 +3,11 @@
 #include "UDMMain.h"
 #include "UFPeriodos.h"
 #include "UPerfil.h"
+#include "USalida.h"
 #include "UTextos.h"
 #include "WaitCursor.h"
 
 #include <QDate>
-#include <QFile>
 
 namespace {
 
@@ -23,21 +23,6 @@ QStringList Sin(QStringList columnas, const QStringList& quitar)
     for (const QString& c : quitar)
         columnas.removeAll(c);
     return columnas;
-}
-
-void Escribe(const QString& fichero, const QByteArray& datos)
-{
-    QFile f(fichero);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(datos) != datos.size())
-        throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(fichero));
-}
-
-QByteArray Lee(const QString& fichero)
-{
-    QFile f(fichero);
-    if (!f.open(QIODevice::ReadOnly))
-        throw EUtilesError(QStringLiteral("No se puede abrir el fichero %1").arg(fichero));
-    return f.readAll();
 }
 
 // The date of the merge fields: "05 de marzo de 2012".
@@ -729,7 +714,7 @@ void TDMConvoca::MergeDocument(const QString& tipo)
     DMMain->AsignarParametrosEntorno(QComu, QStringLiteral("1"), true);
     const QString tmp1 = Fichero("tmp1.rtf");
     TField* destino = QTabla.FieldByName(tipo == QLatin1String("CONVOCATORIA") ? QStringLiteral("TEXTO") : QStringLiteral("ACTA"));
-    destino->SetAsBytes(Lee(tmp1));
+    destino->SetAsBytes(CargaFichero(tmp1));
     QByteArray d = destino->AsBytes();
     auto columna = [this](const char* c) { return Recorta(QTabla.FieldByName(QString::fromLatin1(c))->AsString()); };
     d = ReplaceField(d, QStringLiteral("[Lugar]"), columna("LUGAR"));
@@ -764,7 +749,7 @@ void TDMConvoca::MergeDocument(const QString& tipo)
     d.replace(marcaAsistentes, asistentes);
     d.replace(marcaDeudores, deudores);
     destino->SetAsBytes(d);
-    Escribe(tmp1, d);
+    GuardaFichero(tmp1, d);
 }
 
 void TDMConvoca::WriteNotesDocument()
@@ -794,5 +779,5 @@ void TDMConvoca::WriteNotesDocument()
     for (int n = 1; n <= 10; ++n)
         ExtractAgendaPoint(n, agenda, l);
     l << QByteArrayLiteral("\\par }");
-    Escribe(Fichero("tmp1.rtf"), l.join("\r\n"));
+    GuardaFichero(Fichero("tmp1.rtf"), l.join("\r\n"));
 }

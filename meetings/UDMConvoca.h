@@ -13,7 +13,7 @@
 class TDMConvoca : public TDMBase {
 public:
     TDMConvoca();
-    ~TDMConvoca();
+    ~TDMConvoca() override;
 
     // On the program's database, in the module's transaction.
     TFIBTableSet QTabla;    // CONVOCATORIAS of the community, newest first
