@@ -1,6 +1,7 @@
 #include "Platform.h"
 #include "UAplicacion.h"
 #include "UDMMain.h"
+#include "UDocumentos.h"
 #include "UFCalendario.h"
 #include "UFCamino.h"
 #include "UFInicio.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     RegistraOrdenesRegistro();
     RegistraOrdenesCalendario();
     RegistraOrdenesUsuarios();
+    RegistraOrdenesDocumentos();
     int resultado = 0;
     QString actualizador;
     {

@@ -1,0 +1,12 @@
+#include "UDocumentos.h"
+#include "UFTexto.h"
+#include "UFormGest.h"
+#include "UOrdenes.h"
+
+void RegistraOrdenesDocumentos()
+{
+    // Opened from the main window, not from the command: no "Ventanas" entry.
+    RegistraOrden({.Id = QStringLiteral("EditorTexto"), .Menu = TMenuOrden::Textos, .Posicion = 10,
+                   .Titulo = QStringLiteral("Editor texto"),
+                   .Abre = [](QAction*) { AbreVentana<TFTexto>(nullptr); }});
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Where reports and documents leave the program: the exporters' working files
+// in the program folder, the outside programs that open them, and the editing
+// of a stored document in a word processor.
+//
+// "Word" and "Excel" are LibreOffice Writer and Calc started as a private
+// instance (a profile folder of their own, in the configuration folder), so
+// that the process ends when the user closes its window and the wait on it
+// is exact. "OpenOffice" is LibreOffice as the user has it: its work may go to
+// an instance already running, so the wait follows the office process
+// ("soffice.bin") instead.
+#include <QByteArray>
+#include <QIcon>
+#include <QString>
+#include <optional>
+
+class QWidget;
+namespace qdr {
+struct Report;
+class ReportData;
+} // namespace qdr
+
+// Output targets of a report: "WORD" (RTF), "EXCEL" (CSV), "PDF", "HTML"; an
+// empty target is the preview.
+// The target's working file, full path in the program folder; empty for any
+// other target.
+QString FicheroSalida(const QString& destino);
+
+// Lays the report out, deletes the target's working file and exports the
+// pages to it. Any other target does nothing. An exporter's error ends the
+// export with that error (the file may then be missing or partial).
+void ExportaInforme(const qdr::Report& informe, const qdr::ReportData& datos, const QString& destino);
+
+// Hands the target's working file to its program: Word and Excel are waited
+// for until the user closes them; PDF and HTML go to the desktop's viewer and
+// are not waited for. Any other target does nothing. Throws EUtilesError "No
+// se puede actualizar" when Word or Excel cannot be started.
+void AbreExportado(const QString& destino);
+
+// The folder of the "Word" and "Excel" programs: key "Path" of section
+// "Word" of the program's profile "quorumdesk.ini"; LibreOffice's program
+// folder when it is not set.
+QString CarpetaWord();
+// The folder of "OpenOffice" Writer: the first line of "OPPENOFFICEPATH.CFG"
+// in the working folder (letter case ignored); LibreOffice's program folder
+// when the file is missing or its first line is blank.
+QString CarpetaOpenOffice();
+// LibreOffice's program folder as Debian installs it.
+inline constexpr char CarpetaLibreOffice[] = "/usr/lib/libreoffice/program";
+
+// The shared icons of the report-request buttons.
+enum class TIconoSalida { Aceptar, Cancelar, Internet, Word, Pdf, Excel };
+QIcon IconoSalida(TIconoSalida icono);
+// Every button of the screen named BtAceptar, BtCancelar, BtInternet,
+// BtWord, BtPdf, BtHtml or BtExcel gets its shared icon (BtHtml the
+// internet one).
+void IconosBotones(QWidget* pantalla);
+
+enum class TProcesadorTextos { Word, OpenOffice };
+
+// The editing of a stored document in a word processor. The caller has
+// written the document (or its starting document) to `fichero`; the screen
+// is hidden, the word processor edits the file and is waited for, and the
+// screen is shown again. Returns the file's bytes, to be stored back whether
+// or not the user changed them; nothing when there is nothing to store:
+//  - the program could not be started ("No se puede actualizar" is shown);
+//  - the file is gone (the user deleted or renamed it);
+//  - the program ended abnormally, or left the file empty or not a whole RTF
+//    document: the user is told that the stored document is kept, and the
+//    file stays for him to recover what he wrote.
+std::optional<QByteArray> EditaEnProcesador(QWidget* pantalla, TProcesadorTextos procesador,
+                                            const QString& fichero);
+
+// Whether bytes are a whole RTF document: its start, and its closing brace
+// as the last thing in the file (a file cut short has none).
+bool DocumentoRtfCompleto(const QByteArray& bytes);
+
+// Working files, written and read whole. Both throw EUtilesError naming the
+// file when it cannot be written or read.
+void GuardaFichero(const QString& fichero, const QByteArray& datos);
+QByteArray CargaFichero(const QString& fichero);
+
+// Writes a starting RTF document named `fichero` in the program folder,
+// overwriting it; kind "C" lists the merge fields a template may use.
+void WriteStarterDocument(const QString& fichero, const QString& tipo = {});

@@ -1,0 +1,783 @@
+#include "UDMConvoca.h"
+#include "RtfText.h"
+#include "UDMMain.h"
+#include "UFPeriodos.h"
+#include "UPerfil.h"
+#include "USalida.h"
+#include "UTextos.h"
+#include "WaitCursor.h"
+
+#include <QDate>
+
+namespace {
+
+const QString kCodigo = QStringLiteral("CODIGO");
+const QString kComunidad = QStringLiteral("COMUNIDAD");
+
+// A new convocation's vote and tally rows are made before its row is
+// written; until that row is written they can be undone together.
+const QString kPuntoRetorno = QStringLiteral("CONVOCATORIA_NUEVA");
+
+QStringList Sin(QStringList columnas, const QStringList& quitar)
+{
+    for (const QString& c : quitar)
+        columnas.removeAll(c);
+    return columnas;
+}
+
+// The date of the merge fields: "05 de marzo de 2012".
+QString FechaCarta(const QDateTime& fecha)
+{
+    return fecha.isValid() ? FormatoFechaHora(fecha, QStringLiteral("dd \"de\" mmmm \"de\" yyyy")) : QString();
+}
+
+// A text column of the first row of an open dataset; empty without a row.
+QString Texto(const TFIBDataSet& ds, const char* campo)
+{
+    if (!ds.Active() || ds.IsEmpty())
+        return {};
+    const TField* f = ds.FindField(QString::fromLatin1(campo));
+    return f ? f->AsString() : QString();
+}
+
+QByteArray Escapa(const QString& texto) { return Rtf::escapeText(texto); }
+
+QString Coeficiente(double valor) { return FormatoNumero(valor, QString::fromLatin1(MascaraCoeficiente)); }
+
+// The value of "[Puntos]" and of the fields before it: the first occurrence
+// of each agenda marker starts a paragraph. A line end right before a
+// marker gives way to that paragraph, so that no empty one is left.
+QString MarcaParrafos(const QString& valor)
+{
+    QList<qsizetype> posiciones;
+    for (int n = 1; n <= 10; ++n) {
+        const qsizetype p = valor.indexOf(MarcaPunto(n));
+        if (p >= 0 && !posiciones.contains(p))
+            posiciones << p;
+    }
+    std::sort(posiciones.begin(), posiciones.end());
+    QString resultado;
+    qsizetype desde = 0;
+    for (const qsizetype p : std::as_const(posiciones)) {
+        QString tramo = valor.mid(desde, p - desde);
+        if (tramo.endsWith(QLatin1String("\r\n")))
+            tramo.chop(2);
+        else if (tramo.endsWith(QLatin1Char('\n')) || tramo.endsWith(QLatin1Char('\r')))
+            tramo.chop(1);
+        resultado += tramo + QLatin1Char('\n');
+        desde = p;
+    }
+    return resultado + valor.mid(desde);
+}
+
+bool TieneCampo(const QByteArray& documento, const QString& campo)
+{
+    int veces = 0;
+    Rtf::replaceField(documento, campo, QString(), &veces);
+    return veces > 0;
+}
+
+} // namespace
+
+QString MarcaPunto(int n) { return QString::number(n) + QStringLiteral("º.-"); }
+
+QByteArray ReplaceField(const QByteArray& documento, const QString& campo, const QString& valor)
+{
+    const bool puntos = TieneCampo(documento, QStringLiteral("[Puntos]"));
+    return Rtf::replaceField(documento, campo, puntos ? MarcaParrafos(valor) : valor);
+}
+
+QByteArray ReplaceFieldRtf(const QByteArray& documento, const QString& campo, const QByteArray& fragmento)
+{
+    return Rtf::replaceFieldRtf(documento, campo, fragmento);
+}
+
+void ExtractAgendaPoint(int n, QString& agenda, QList<QByteArray>& lineas)
+{
+    const qsizetype inicio = agenda.indexOf(MarcaPunto(n));
+    if (inicio < 0)
+        return;
+    if (n != 1)
+        lineas << QByteArrayLiteral("\\par \\page ");
+    const qsizetype fin = agenda.indexOf(MarcaPunto(n + 1));
+    const QString texto = fin < 0 ? agenda.mid(inicio) : agenda.mid(inicio, std::max<qsizetype>(0, fin - inicio));
+    lineas << QByteArrayLiteral("\\par \\pard\\fs22 ") + Escapa(texto);
+    // Without the next marker only the last character stays, which no later
+    // marker can match.
+    agenda = fin < 0 ? agenda.right(1) : agenda.mid(fin);
+}
+
+TDMConvoca::TDMConvoca()
+{
+    TFIBDatabase* db = &DMMain->DataBase;
+
+    // Convocations. The attendance totals are the procedures' to write: a
+    // save of the row never writes them back.
+    const QStringList columnas{kComunidad,          kCodigo,
+                               QStringLiteral("DES"),    QStringLiteral("TIPO"),
+                               QStringLiteral("FECHA"),  QStringLiteral("HORA1"),
+                               QStringLiteral("HORA2"),  QStringLiteral("LUGAR"),
+                               QStringLiteral("FECHAT"), QStringLiteral("ORDEN"),
+                               QStringLiteral("TEXTO"),  QStringLiteral("OBS"),
+                               QStringLiteral("ASISTENTES"), QStringLiteral("COEFICIENTES"),
+                               QStringLiteral("ACTA"),   QStringLiteral("NOTAS"),
+                               QStringLiteral("ESCRITO")};
+    const QStringList claves{kCodigo, kComunidad};
+    const TSentenciasGeneradas g = SentenciasGeneradas(QStringLiteral("CONVOCATORIAS"), columnas, claves);
+    const TSentenciasGeneradas sinTotales = SentenciasGeneradas(
+        QStringLiteral("CONVOCATORIAS"), Sin(columnas, {QStringLiteral("ASISTENTES"), QStringLiteral("COEFICIENTES")}), claves);
+    TIntegerField* codigo = QTabla.AddField<TIntegerField>(kCodigo);
+    codigo->SetDisplayLabel(QStringLiteral("Código"));
+    QTabla.AddField<TFloatField>(QStringLiteral("COEFICIENTES"))->DisplayFormat = QString::fromLatin1(MascaraCoeficiente);
+    DefinePrincipal(QTabla, {.Name = QStringLiteral("QTabla"),
+                             .TableName = QStringLiteral("CONVOCATORIAS"),
+                             .SelectSQL = {QStringLiteral("SELECT * FROM CONVOCATORIAS WHERE COMUNIDAD=?COMUNIDAD"),
+                                           QStringLiteral("ORDER BY CODIGO DESC")},
+                             .InsertSQL = g.Insert,
+                             .UpdateSQL = sinTotales.Update,
+                             .DeleteSQL = g.Delete,
+                             .RefreshSQL = g.Refresh,
+                             .Opciones = {TOpcionesTableSet::NoControlarConcurrencia}});
+    codigo->OnGetText = [this](TField& f, QString& texto, bool mostrar) {
+        const bool alta = QTabla.State() == TDataSetState::dsInsert && (f.IsNull() || f.AsInteger() == 0);
+        texto = alta ? (mostrar ? QStringLiteral("Alta") : QString()) : f.AsString();
+    };
+    QTabla.OnNewRecord = [this](TFIBDataSet& ds) {
+        ds.FieldByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+        ds.FieldByName(QStringLiteral("TIPO"))->SetAsInteger(1);
+        ds.FieldByName(QStringLiteral("FECHA"))->SetAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+        ds.FieldByName(QStringLiteral("ORDEN"))->SetAsString(MarcaPunto(1));
+        ds.FieldByName(QStringLiteral("ASISTENTES"))->SetAsInteger(0);
+        ds.FieldByName(QStringLiteral("COEFICIENTES"))->SetAsFloat(0);
+        nueva_ = true;
+    };
+    QTabla.AfterCancel = [this](TFIBDataSet&) { nueva_ = false; };
+    QTabla.BeforePost = [this](TFIBDataSet&) { QTablaBeforePost(); };
+    QTabla.OnPostError = [this](TFIBDataSet& ds, const EFIBError&, TDataAction&) {
+        // The row was not written: the vote rows made for it go, and the next
+        // save reads the highest code again.
+        if (puntoRetorno_) {
+            puntoRetorno_ = false;
+            Ejecuta(QStringLiteral("ROLLBACK TO SAVEPOINT ") + kPuntoRetorno);
+        }
+        if (codigoDado_ && ds.State() == TDataSetState::dsInsert)
+            ds.FieldByName(kCodigo)->SetAsInteger(0);
+        codigoDado_ = false;
+    };
+    QTabla.AfterPost = [this](TFIBDataSet&) {
+        if (puntoRetorno_) {
+            puntoRetorno_ = false;
+            Ejecuta(QStringLiteral("RELEASE SAVEPOINT ") + kPuntoRetorno);
+        }
+        codigoDado_ = false;
+        graba();
+    };
+    QTabla.AfterDelete = [this](TFIBDataSet&) { graba(); };
+
+    SpGen.SetDatabase(db);
+    SpGen.SetTransaction(&FIBTransaction);
+    SpAsiste.SetDatabase(db);
+    SpAsiste.SetTransaction(&FIBTransaction);
+    SpAsiste.SetSQL(QStringLiteral("EXECUTE PROCEDURE VOTACIONES_ASISTENCIA( ?COMUNIDAD,?CONVOCATORIA,?PROPIETARIO)"));
+
+    // Agenda rows: not edited by any screen, numbered within the convocation.
+    const QStringList columnasOrden{kComunidad, kCodigo, QStringLiteral("NUMERO"), QStringLiteral("PUNTO"),
+                                    QStringLiteral("DES")};
+    const TSentenciasGeneradas o = SentenciasGeneradas(
+        QStringLiteral("ORDEN"), columnasOrden, {QStringLiteral("NUMERO"), kCodigo, kComunidad});
+    QOrden.SetDatabase(db);
+    QOrden.SetTransaction(&FIBTransaction);
+    QOrden.LoadDefinition({.Name = QStringLiteral("QOrden"),
+                           .TableName = QStringLiteral("ORDEN"),
+                           .SelectSQL = {QStringLiteral("SELECT * FROM ORDEN WHERE COMUNIDAD=?COMUNIDAD AND CODIGO=?CODIGO"),
+                                         QStringLiteral("ORDER BY PUNTO")},
+                           .InsertSQL = o.Insert,
+                           .UpdateSQL = o.Update,
+                           .DeleteSQL = o.Delete,
+                           .RefreshSQL = o.Refresh,
+                           .Opciones = {TOpcionesTableSet::NoControlarConcurrencia}});
+    QOrden.SetDataSource(DataSource());
+    QOrden.OnNewRecord = [this](TFIBDataSet& ds) {
+        ds.FieldByName(kComunidad)->SetAsInteger(QTabla.FieldByName(kComunidad)->AsInteger());
+        ds.FieldByName(kCodigo)->SetAsInteger(QTabla.FieldByName(kCodigo)->AsInteger());
+        ds.FieldByName(QStringLiteral("NUMERO"))->SetAsInteger(0);
+    };
+    QOrden.BeforePost = [this](TFIBDataSet& ds) {
+        TField* numero = ds.FieldByName(QStringLiteral("NUMERO"));
+        if (!numero->IsNull() && numero->AsInteger() != 0)
+            return;
+        SpGen.SetSQL(QStringLiteral("SELECT MAX(NUMERO) NUMERO FROM ORDEN WHERE COMUNIDAD=?COMUNIDAD AND CODIGO=?CODIGO"));
+        SpGen.ParamByName(kComunidad)->SetAsInteger(ds.FieldByName(kComunidad)->AsInteger());
+        SpGen.ParamByName(kCodigo)->SetAsInteger(ds.FieldByName(kCodigo)->AsInteger());
+        SpGen.ExecQuery();
+        const qint64 mayor = SpGen.Fields(0)->IsNull() ? 0 : SpGen.Fields(0)->AsInteger();
+        SpGen.Close();
+        numero->SetAsInteger(mayor + 1);
+    };
+    QOrden.AfterPost = [this](TFIBDataSet&) { graba(); };
+    QOrden.AfterDelete = [this](TFIBDataSet&) { graba(); };
+
+    // Vote rows: made by the database; the user writes the name under which
+    // the owner attends, the votes and the debt.
+    const QStringList clavesVoto{QStringLiteral("PROPIETARIO"), QStringLiteral("CONVOCATORIA"), kComunidad};
+    QStringList escritas{QStringLiteral("NOMBRE")};
+    for (int p = 1; p <= 10; ++p)
+        escritas << QStringLiteral("P%1").arg(p);
+    escritas << QStringLiteral("SALDO");
+    const TSentenciasGeneradas v = SentenciasGeneradas(QStringLiteral("VOTACIONES"), clavesVoto + escritas, clavesVoto);
+    for (int p = 1; p <= 10; ++p) {
+        // QVotacionP1SetText: votes are stored in upper case.
+        QVotacion.AddField<TFIBStringField>(QStringLiteral("P%1").arg(p))->OnSetText = [](TField& f, const QString& t) {
+            f.SetAsString(t.toUpper());
+        };
+    }
+    QVotacion.AddField<TFloatField>(QStringLiteral("SALDO"))->DisplayFormat = QString::fromLatin1(MascaraMoneda);
+    QVotacion.AddField<TFloatField>(QStringLiteral("COEFICIENTES"))->DisplayFormat = QString::fromLatin1(MascaraCoeficiente);
+    QVotacion.SetDatabase(db);
+    QVotacion.SetTransaction(&FIBTransaction);
+    QVotacion.LoadDefinition(
+        {.Name = QStringLiteral("QVotacion"),
+         .TableName = QStringLiteral("VOTACIONES"),
+         .SelectSQL = {QStringLiteral("SELECT * FROM VOTACIONES WHERE COMUNIDAD=?COMUNIDAD AND CONVOCATORIA=?CODIGO"),
+                       QStringLiteral("ORDER BY NOMBRE")},
+         .UpdateSQL = v.Update,
+         .DeleteSQL = v.Delete,
+         .RefreshSQL = v.Refresh,
+         .Opciones = {TOpcionesTableSet::NoControlarConcurrencia}});
+    QVotacion.SetDataSource(DataSource());
+    QVotacion.AfterOpen = [this](TFIBDataSet&) {
+        ShowPointTally(1);
+        if (!QFincas.Active())
+            QFincas.Open();
+        if (!QPropi.Active())
+            QPropi.Open();
+    };
+    QVotacion.AfterPost = [this](TFIBDataSet&) { graba(); };
+    // borraVota: the owner has left the meeting.
+    QVotacion.AfterDelete = [this](TFIBDataSet&) { RecountAttendance(); };
+    DsVotacion.SetDataSet(&QVotacion);
+
+    struct Lectura {
+        TFIBDataSet& ds;
+        const char* nombre;
+        QStringList select;
+        TDataSource* maestro;
+    } lecturas[] = {
+        {QVotacionP, "QVotacionP",
+         {QStringLiteral("SELECT * FROM VOTACIONES_PUNTOS WHERE COMUNIDAD=?COMUNIDAD AND CONVOCATORIA=?CONVOCATORIA "
+                         "AND PUNTO=?PUNTO")},
+         nullptr},
+        {QFincas, "QFincas",
+         {QStringLiteral("SELECT CODIGO,NOMBRE,COEFICIENTES FROM EMP_FINCAS WHERE COMUNIDAD=?COMUNIDAD AND "
+                         "PROPIETARIO=?PROPIETARIO ORDER BY NOMBRE")},
+         &DsVotacion},
+        {QPropi, "QPropi",
+         {QStringLiteral("SELECT NOMBRE FROM EMP_PROPIETARIO WHERE COMUNIDAD=?COMUNIDAD AND CODIGO=?PROPIETARIO")},
+         &DsVotacion},
+        {QAdmin, "QAdmin", {QStringLiteral("SELECT * FROM ADMINISTRADOR")}, nullptr},
+        {QComu, "QComu", {QStringLiteral("SELECT * FROM SYS_COMUNIDAD WHERE CODIGO=?COMUNIDAD")}, nullptr},
+        {QAsistencia, "QAsistencia", {}, nullptr},
+        {QDeudores, "QDeudores",
+         {QStringLiteral("SELECT NOMBRE,SALDO FROM VOTACIONES WHERE COMUNIDAD=?COMUNIDAD AND "
+                         "CONVOCATORIA=?CONVOCATORIA AND SALDO>0 AND ASISTENCIA=1 ORDER BY NOMBRE")},
+         nullptr},
+    };
+    for (const char* c : {"CSI", "CNO", "CABS"})
+        QVotacionP.AddField<TFloatField>(QString::fromLatin1(c))->DisplayFormat = QString::fromLatin1(MascaraCoeficiente);
+    QFincas.AddField<TFloatField>(QStringLiteral("COEFICIENTES"))->DisplayFormat = QString::fromLatin1(MascaraCoeficiente);
+    for (Lectura& l : lecturas) {
+        l.ds.Name = QString::fromLatin1(l.nombre);
+        l.ds.SetDatabase(db);
+        l.ds.SetTransaction(&FIBTransaction);
+        if (!l.select.isEmpty())
+            l.ds.SetSelectSQL(l.select);
+        if (l.maestro)
+            l.ds.SetDataSource(l.maestro);
+    }
+
+    // The accounting database's datasets; its connection is set up when used.
+    TGenerica.SetDefaultDatabase(&DataBase);
+    TGenerica.SetTRParams(THYTransactionDefinition{}.TRParams);
+    DataBase.SetDefaultTransaction(&TGenerica);
+    struct Contable {
+        TFIBDataSet& ds;
+        const char* nombre;
+        QString select;
+    } contables[] = {
+        {QEjer, "QEjer", QStringLiteral("SELECT COMUNIDAD,EJERCICIO FROM EMP_EJERCICIOS WHERE COMUNIDAD=?COMUNIDAD ORDER BY EJERCICIO")},
+        {QPeriodos, "QPeriodos",
+         QStringLiteral("SELECT COMUNIDAD,EJERCICIO,PERIODO,TITULO FROM EMP_PERIODOS WHERE COMUNIDAD=?COMUNIDAD AND "
+                        "EJERCICIO=?EJERCICIO ORDER BY PERIODO")},
+        {QSaldo, "QSaldo",
+         QStringLiteral("SELECT CODIGO,SALDOE FROM LISTADO_DEUDORES( ?COMUNIDAD,?EJERCICIO,?PERIODO) WHERE SALDOE > 0")},
+    };
+    for (Contable& c : contables) {
+        c.ds.Name = QString::fromLatin1(c.nombre);
+        c.ds.SetDatabase(&DataBase);
+        c.ds.SetTransaction(&TGenerica);
+        c.ds.SetSelectSQL({c.select});
+    }
+    QEjer.AddField<TIntegerField>(QStringLiteral("EJERCICIO"))->SetDisplayLabel(QStringLiteral("EJERCICIOS"));
+    DsEjer.SetDataSet(&QEjer);
+    QPeriodos.SetDataSource(&DsEjer);
+    DsPeriodos.SetDataSet(&QPeriodos);
+    // Each year opens on the period of the current month, or its last one.
+    QPeriodos.AfterOpen = [](TFIBDataSet& ds) {
+        const QString mes = NombreMes(QDate::currentDate().month()).toUpper();
+        for (ds.First(); !ds.Eof(); ds.Next()) {
+            if (ds.FieldByName(QStringLiteral("TITULO"))->AsString().toUpper().contains(mes))
+                return;
+        }
+        ds.Last();
+    };
+
+    DMMain->AsignarParametrosEntorno(QTabla, QStringLiteral("1"), false);
+    Abre();
+    QOrden.Open();
+    QVotacion.Open();
+}
+
+TDMConvoca::~TDMConvoca()
+{
+    // The accounting database is never left open; this is its last chance.
+    try {
+        if (DataBase.Connected())
+            DataBase.Close();
+    } catch (const EFIBError&) {
+    }
+}
+
+QString TDMConvoca::Fichero(const char* nombre) const
+{
+    return Entorno.CaminoPrograma + QLatin1Char('/') + QString::fromLatin1(nombre);
+}
+
+qint64 TDMConvoca::Convocatoria() const { return QTabla.FieldByName(kCodigo)->AsInteger(); }
+
+void TDMConvoca::Ejecuta(const QString& sql)
+{
+    SpGen.SetSQL(sql);
+    SpGen.ExecQuery();
+    SpGen.Close();
+}
+
+void TDMConvoca::QTablaBeforePost()
+{
+    TField* codigo = QTabla.FieldByName(kCodigo);
+    if (codigo->IsNull() || codigo->AsInteger() == 0) {
+        SpGen.SetSQL(QStringLiteral("SELECT MAX(CODIGO) CODIGO FROM CONVOCATORIAS WHERE COMUNIDAD=?COMUNIDAD"));
+        SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+        SpGen.ExecQuery();
+        const qint64 mayor = SpGen.Fields(0)->IsNull() ? 0 : SpGen.Fields(0)->AsInteger();
+        SpGen.Close();
+        codigo->SetAsInteger(mayor + 1);
+        codigoDado_ = true;
+    }
+    if (QTabla.State() != TDataSetState::dsInsert)
+        return;
+    if (Entorno.EnlaceContable == 1 && RefreshOwnersFromAccounting)
+        RefreshOwnersFromAccounting();
+    Ejecuta(QStringLiteral("SAVEPOINT ") + kPuntoRetorno);
+    try {
+        for (const char* procedimiento : {"votaciones_propi", "votaciones_puntos_mete"}) {
+            SpGen.SetSQL(QStringLiteral("EXECUTE PROCEDURE %1(?COMUNIDAD,?CONVOCATORIA)").arg(QLatin1String(procedimiento)));
+            SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+            SpGen.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(codigo->AsInteger());
+            SpGen.ExecQuery();
+            SpGen.Close();
+        }
+    } catch (...) {
+        Ejecuta(QStringLiteral("ROLLBACK TO SAVEPOINT ") + kPuntoRetorno);
+        if (codigoDado_)
+            codigo->SetAsInteger(0);
+        codigoDado_ = false;
+        throw;
+    }
+    puntoRetorno_ = true;
+}
+
+void TDMConvoca::graba()
+{
+    TDMBase::graba();
+    if (QTabla.Active() && !QTabla.IsEmpty() && QTabla.FieldByName(QStringLiteral("ASISTENTES"))->AsInteger() == 0)
+        RecountAttendance();
+    const bool importa = nueva_;
+    nueva_ = false;
+    if (importa)
+        ImportBalances();
+}
+
+void TDMConvoca::RefrescaConvocatoria()
+{
+    if (QTabla.State() != TDataSetState::dsBrowse || QTabla.IsEmpty())
+        return;
+    // Only totals that changed are worth reading the row again for: that
+    // reads its agenda and vote rows again too.
+    SpGen.SetSQL(QStringLiteral("SELECT ASISTENTES, COEFICIENTES FROM CONVOCATORIAS WHERE COMUNIDAD=?COMUNIDAD AND "
+                                "CODIGO=?CODIGO"));
+    SpGen.ParamByName(kComunidad)->SetAsInteger(QTabla.FieldByName(kComunidad)->AsInteger());
+    SpGen.ParamByName(kCodigo)->SetAsInteger(Convocatoria());
+    SpGen.ExecQuery();
+    const bool igual = !SpGen.Eof() &&
+                       SpGen.Fields(0)->AsInteger() == QTabla.FieldByName(QStringLiteral("ASISTENTES"))->AsInteger() &&
+                       SpGen.Fields(1)->AsFloat() == QTabla.FieldByName(QStringLiteral("COEFICIENTES"))->AsFloat();
+    SpGen.Close();
+    if (igual)
+        return;
+    // The owner, the agenda row and the point shown stay.
+    const int punto = punto_;
+    auto clave = [](TFIBDataSet& ds, const QString& campo) {
+        return ds.Active() && !ds.IsEmpty() ? ds.FieldByName(campo)->AsVariant() : QVariant();
+    };
+    const QVariant propietario = clave(QVotacion, QStringLiteral("PROPIETARIO"));
+    const QVariant numero = clave(QOrden, QStringLiteral("NUMERO"));
+    QTabla.Refresh();
+    if (propietario.isValid() && QVotacion.Active())
+        QVotacion.Locate(QStringLiteral("PROPIETARIO"), {propietario});
+    if (numero.isValid() && QOrden.Active())
+        QOrden.Locate(QStringLiteral("NUMERO"), {numero});
+    ShowPointTally(punto);
+}
+
+void TDMConvoca::RecountAttendance()
+{
+    if (!QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
+        return;
+    SpGen.SetSQL(QStringLiteral("execute procedure convocatoria_asistencia(?comunidad,?convocatoria)"));
+    SpGen.ParamByName(QStringLiteral("comunidad"))->SetAsInteger(Entorno.Comunidad);
+    SpGen.ParamByName(QStringLiteral("convocatoria"))->SetAsInteger(Convocatoria());
+    SpGen.ExecQuery();
+    SpGen.Close();
+    // At once, like every change of the module: the convocation's row is
+    // not left held for other seats.
+    FIBTransaction.CommitRetaining();
+    RefrescaConvocatoria();
+}
+
+void TDMConvoca::ToggleAttendance()
+{
+    if (!QVotacion.Active() || QVotacion.IsEmpty())
+        return;
+    QVotacion.CheckBrowseMode();
+    SpAsiste.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+    SpAsiste.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(QVotacion.FieldByName(QStringLiteral("CONVOCATORIA"))->AsInteger());
+    SpAsiste.ParamByName(QStringLiteral("PROPIETARIO"))->SetAsInteger(QVotacion.FieldByName(QStringLiteral("PROPIETARIO"))->AsInteger());
+    SpAsiste.ExecQuery();
+    SpAsiste.Close();
+    FIBTransaction.CommitRetaining();
+    QVotacion.Refresh();
+}
+
+void TDMConvoca::SetAttendanceAll(int valor)
+{
+    if (!QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
+        return;
+    if (QVotacion.Active())
+        QVotacion.CheckBrowseMode();
+    SpGen.SetSQL(QStringLiteral("UPDATE VOTACIONES SET ASISTENCIA=?ASISTENCIA WHERE COMUNIDAD=?COMUNIDAD AND "
+                                "CONVOCATORIA=?CONVOCATORIA"));
+    SpGen.ParamByName(QStringLiteral("ASISTENCIA"))->SetAsInteger(valor);
+    SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+    SpGen.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(Convocatoria());
+    SpGen.ExecQuery();
+    SpGen.Close();
+    FIBTransaction.CommitRetaining();
+    {
+        TWaitCursor espera;
+        CalculateVotes();
+    }
+    const QVariant propietario = QVotacion.Active() && !QVotacion.IsEmpty()
+                                     ? QVotacion.FieldByName(QStringLiteral("PROPIETARIO"))->AsVariant()
+                                     : QVariant();
+    const int punto = punto_;
+    QVotacion.Close();
+    QVotacion.Open();
+    if (propietario.isValid())
+        QVotacion.Locate(QStringLiteral("PROPIETARIO"), {propietario});
+    ShowPointTally(punto);
+    RecountAttendance();
+}
+
+void TDMConvoca::CalculateVotes()
+{
+    if (!QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
+        return;
+    for (const char* sql : {"EXECUTE procedure CONVOCATORIA_ASISTENCIA (?COMUNIDAD,?CONVOCATORIA)",
+                            "EXECUTE procedure votaciones_calcula (?COMUNIDAD,?CONVOCATORIA)"}) {
+        SpGen.SetSQL(QString::fromLatin1(sql));
+        SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+        SpGen.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(Convocatoria());
+        SpGen.ExecQuery();
+        SpGen.Close();
+        FIBTransaction.CommitRetaining();
+    }
+    ShowPointTally(punto_);
+    RefrescaConvocatoria();
+}
+
+void TDMConvoca::ShowPointTally(int punto)
+{
+    punto_ = punto;
+    QVotacionP.Close();
+    QVotacionP.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+    QVotacionP.ParamByName(QStringLiteral("CONVOCATORIA"))
+        ->SetAsInteger(QTabla.Active() && !QTabla.IsEmpty() ? Convocatoria() : 0);
+    QVotacionP.ParamByName(QStringLiteral("PUNTO"))->SetAsInteger(punto);
+    QVotacionP.Open();
+}
+
+void TDMConvoca::OrdenaVotaciones(int indice)
+{
+    orden_ = indice == 1 ? 1 : 0;
+    QVotacion.EstablecerOrden(orden_ == 0 ? QStringLiteral("NOMBRE") : QStringLiteral("PROPIETARIO"));
+}
+
+void TDMConvoca::ImportBalances()
+{
+    const QString camino = TIniFile(FicheroPerfil(QStringLiteral("taldemar.ini")))
+                               .ReadString(QStringLiteral("Datos"), QStringLiteral("BaseDeDatos"), QString())
+                               .trimmed();
+    if (camino.isEmpty() || !QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
+        return;
+    const bool remoto = !BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("ServidorRemoto.cfg")).isEmpty();
+    DataBase.SetDBParams({QStringLiteral("user_name=SYSDBA"),
+                          QStringLiteral("password=") +
+                              QString::fromLatin1(remoto ? TDMMain::kPasswordRemoto : TDMMain::kPassword)});
+    // Whatever happens, the accounting database is closed and the vote rows
+    // are shown again.
+    struct Cierre {
+        TDMConvoca& dm;
+        ~Cierre()
+        {
+            try {
+                dm.QSaldo.Close();
+                dm.QPeriodos.Close();
+                dm.QEjer.Close();
+                if (dm.DataBase.Connected())
+                    dm.DataBase.Close(); // what was not committed there is rolled back
+                if (!dm.QVotacion.Active())
+                    dm.QVotacion.Open();
+            } catch (const EFIBError&) {
+            }
+        }
+    } cierre{*this};
+    try {
+        TWaitCursor espera;
+        DataBase.SetDBName(camino);
+        DataBase.Open();
+        TGenerica.StartTransaction();
+    } catch (const EFIBError&) {
+        return; // not reachable: the debts stay as they are
+    }
+    QEjer.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+    QEjer.Open();
+    QEjer.Last();
+    QPeriodos.Open(); // from now on it follows the year under the cursor
+    TFPeriodos(*this).exec();
+    if (QEjer.IsEmpty() || !QPeriodos.Active() || QPeriodos.IsEmpty())
+        return; // no period: nothing to take a snapshot of
+    TWaitCursor espera;
+    QSaldo.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+    QSaldo.ParamByName(QStringLiteral("EJERCICIO"))->SetAsInteger(QEjer.FieldByName(QStringLiteral("EJERCICIO"))->AsInteger());
+    QSaldo.ParamByName(QStringLiteral("PERIODO"))->SetAsString(QPeriodos.FieldByName(QStringLiteral("PERIODO"))->AsString());
+    QSaldo.Open();
+    QVotacion.Close();
+    const qint64 convocatoria = Convocatoria();
+    // All or nothing: a failure half-way leaves the debts as they were.
+    Ejecuta(QStringLiteral("SAVEPOINT SALDOS"));
+    try {
+        SpGen.SetSQL(QStringLiteral("UPDATE VOTACIONES SET SALDO=0 WHERE COMUNIDAD=?COMUNIDAD AND CONVOCATORIA=?CONVOCATORIA"));
+        SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+        SpGen.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(convocatoria);
+        SpGen.ExecQuery();
+        SpGen.SetSQL(QStringLiteral("UPDATE VOTACIONES SET SALDO=?SALDO WHERE COMUNIDAD=?COMUNIDAD AND "
+                                    "CONVOCATORIA=?CONVOCATORIA AND PROPIETARIO=?PROPIETARIO"));
+        for (QSaldo.First(); !QSaldo.Eof(); QSaldo.Next()) {
+            SpGen.ParamByName(QStringLiteral("SALDO"))->SetAsFloat(QSaldo.FieldByName(QStringLiteral("SALDOE"))->AsFloat());
+            SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+            SpGen.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(convocatoria);
+            SpGen.ParamByName(QStringLiteral("PROPIETARIO"))->SetAsInteger(QSaldo.FieldByName(kCodigo)->AsInteger());
+            SpGen.ExecQuery();
+        }
+        Ejecuta(QStringLiteral("RELEASE SAVEPOINT SALDOS"));
+    } catch (...) {
+        Ejecuta(QStringLiteral("ROLLBACK TO SAVEPOINT SALDOS"));
+        throw;
+    }
+    FIBTransaction.CommitRetaining();
+    TGenerica.Commit();
+}
+
+
+QByteArray TDMConvoca::BuildAttendeeList()
+{
+    QAsistencia.Close();
+    QAsistencia.SetSelectSQL({QStringLiteral("SELECT PROPIETARIO, REPRESENTADO, COEFICIENTE_P, FINCA, COEFICIENTE FROM "
+                                             "VER_JUNTAS WHERE COMUNIDAD=?COMUNIDAD AND CONVOCATORIA=?CONVOCATORIA AND "
+                                             "ASISTENCIA=1"),
+                              orden_ == 0 ? QStringLiteral("ORDER BY PROPIETARIO,FINCA")
+                                          : QStringLiteral("ORDER BY CODIGO_P,FINCA")});
+    QAsistencia.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+    QAsistencia.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(Convocatoria());
+    QAsistencia.Open();
+    struct Cierra {
+        TFIBDataSet& ds;
+        ~Cierra() { ds.Close(); }
+    } cierra{QAsistencia};
+    const TField* propietario = QAsistencia.FieldByName(QStringLiteral("PROPIETARIO"));
+    const TField* representado = QAsistencia.FieldByName(QStringLiteral("REPRESENTADO"));
+    const TField* finca = QAsistencia.FieldByName(QStringLiteral("FINCA"));
+    const TField* coeficiente = QAsistencia.FieldByName(QStringLiteral("COEFICIENTE"));
+    const QByteArray sinNombre = QByteArray(40, ' ') + ' ';
+    auto columna = [](const QString& texto, int ancho) { return Escapa(AlineaIzquierda(texto, ancho, QStringLiteral(" "))); };
+    auto coef = [](double valor) { return Coeficiente(valor).toLatin1(); };
+
+    QByteArray l = QByteArrayLiteral("\\par Propietario                              Finca              Coeficiente");
+    QString anterior;
+    double suma = 0;
+    double total = 0;
+    int continuacion = 0;
+    auto subtotal = [&] { l += "\\par " + sinNombre + "        Total coef.: " + coef(suma); };
+    for (QAsistencia.First(); !QAsistencia.Eof(); QAsistencia.Next()) {
+        const QString nombre = propietario->AsString();
+        const double c = coeficiente->AsFloat();
+        if (nombre == representado->AsString()) {
+            if (nombre != anterior) {
+                if (suma != 0 && continuacion > 0)
+                    subtotal();
+                suma = 0;
+                l += "\\par " + columna(nombre, 40) + ' ' + columna(finca->AsString(), 20) + ' ' + coef(c);
+                continuacion = 0;
+            } else {
+                l += "\\par " + sinNombre + columna(finca->AsString(), 20) + ' ' + coef(c);
+                ++continuacion;
+            }
+        }
+        // A represented owner counts in the sums, not in this section's lines.
+        anterior = nombre;
+        suma += c;
+        total += c;
+    }
+    if (suma != 0 && continuacion > 0)
+        subtotal();
+    if (total != 0)
+        l += "\\par " + sinNombre + "Total general coef.: " + coef(total);
+    l += "\\par " + QByteArray(66, ' ');
+    l += "\\par Representados                            Finca              Coeficiente";
+    for (QAsistencia.First(); !QAsistencia.Eof(); QAsistencia.Next()) {
+        const QString nombre = propietario->AsString();
+        const QString representante = representado->AsString();
+        if (nombre == representante)
+            continue;
+        l += "\\par " + columna(Recorta(nombre) + QLatin1Char('/') + Recorta(representante), 40) + ' ' +
+             columna(finca->AsString(), 20) + ' ' +
+             AlineaDerecha(Coeficiente(coeficiente->AsFloat()), 9, QStringLiteral(" ")).toLatin1();
+    }
+    l += "\\par " + QByteArray(66, ' ');
+    return l;
+}
+
+QByteArray TDMConvoca::BuildDebtorList()
+{
+    DMMain->AsignarParametrosEntorno(QDeudores, QStringLiteral("1"), false);
+    QDeudores.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(Convocatoria());
+    QDeudores.Open();
+    struct Cierra {
+        TFIBDataSet& ds;
+        ~Cierra() { ds.Close(); }
+    } cierra{QDeudores};
+    QByteArray l = QByteArrayLiteral("\\par Propietario                                   Saldo");
+    const TField* nombre = QDeudores.FieldByName(QStringLiteral("NOMBRE"));
+    const TField* saldo = QDeudores.FieldByName(QStringLiteral("SALDO"));
+    for (QDeudores.First(); !QDeudores.Eof(); QDeudores.Next()) {
+        l += "\\par " + Escapa(AlineaIzquierda(nombre->AsString(), 40, QStringLiteral(" "))) + ' ' +
+             AlineaDerecha(FormatoNumero(saldo->AsFloat(), QString::fromLatin1(MascaraMoneda)), 10, QStringLiteral(" "))
+                 .toLatin1();
+    }
+    return l;
+}
+
+void TDMConvoca::MergeDocument(const QString& tipo)
+{
+    TWaitCursor espera;
+    struct Cierra {
+        TDMConvoca& dm;
+        ~Cierra()
+        {
+            dm.QComu.Close();
+            dm.QAdmin.Close();
+        }
+    } cierra{*this};
+    QAdmin.Open();
+    if (QTabla.State() == TDataSetState::dsBrowse)
+        QTabla.Edit();
+    DMMain->AsignarParametrosEntorno(QComu, QStringLiteral("1"), true);
+    const QString tmp1 = Fichero("tmp1.rtf");
+    TField* destino = QTabla.FieldByName(tipo == QLatin1String("CONVOCATORIA") ? QStringLiteral("TEXTO") : QStringLiteral("ACTA"));
+    destino->SetAsBytes(CargaFichero(tmp1));
+    QByteArray d = destino->AsBytes();
+    auto columna = [this](const char* c) { return Recorta(QTabla.FieldByName(QString::fromLatin1(c))->AsString()); };
+    d = ReplaceField(d, QStringLiteral("[Lugar]"), columna("LUGAR"));
+    d = ReplaceField(d, QStringLiteral("[Hora1]"), columna("HORA1"));
+    d = ReplaceField(d, QStringLiteral("[Hora2]"), columna("HORA2"));
+    d = ReplaceField(d, QStringLiteral("[Puntos]"), columna("ORDEN"));
+    // The lists cost a query each: made only for a document that shows them.
+    // Until the last field is merged they wait behind a mark of their own (a
+    // group every reader ignores and no escaped value can spell), so that the
+    // later fields are not looked for through a list of thousands of lines.
+    const QByteArray marcaAsistentes = QByteArrayLiteral("{\\*\\qdasistentes}");
+    const QByteArray marcaDeudores = QByteArrayLiteral("{\\*\\qddeudores}");
+    QByteArray asistentes, deudores;
+    if (TieneCampo(d, QStringLiteral("[Asistentes]"))) {
+        asistentes = BuildAttendeeList();
+        d = ReplaceFieldRtf(d, QStringLiteral("[Asistentes]"), marcaAsistentes);
+    }
+    if (TieneCampo(d, QStringLiteral("[Deudores]"))) {
+        deudores = BuildDebtorList();
+        d = ReplaceFieldRtf(d, QStringLiteral("[Deudores]"), marcaDeudores);
+    }
+    d = ReplaceField(d, QStringLiteral("[Administrador]"), Texto(QAdmin, "PERSONA"));
+    d = ReplaceField(d, QStringLiteral("[AdministradorCif]"), Texto(QAdmin, "CIF"));
+    d = ReplaceField(d, QStringLiteral("[AdministradorDomicilio]"), Texto(QAdmin, "DOMICILIO"));
+    d = ReplaceField(d, QStringLiteral("[AdministradorPoblacion]"), Texto(QAdmin, "POBLACION"));
+    d = ReplaceField(d, QStringLiteral("[Comunidad]"), Texto(QComu, "NOMBRE"));
+    d = ReplaceField(d, QStringLiteral("[ComunidadDomicilio]"), Texto(QComu, "DOMICILIO"));
+    d = ReplaceField(d, QStringLiteral("[ComunidadPoblacion]"), Texto(QComu, "POBLACION"));
+    d = ReplaceField(d, QStringLiteral("[Presidente]"), Texto(QComu, "PRESIDENTE"));
+    d = ReplaceField(d, QStringLiteral("[Fecha]"), FechaCarta(QDateTime::currentDateTime()));
+    d = ReplaceField(d, QStringLiteral("[Fecha1]"), FechaCarta(QTabla.FieldByName(QStringLiteral("FECHA"))->AsDateTime()));
+    d.replace(marcaAsistentes, asistentes);
+    d.replace(marcaDeudores, deudores);
+    destino->SetAsBytes(d);
+    GuardaFichero(tmp1, d);
+}
+
+void TDMConvoca::WriteNotesDocument()
+{
+    struct Cierra {
+        TDMConvoca& dm;
+        ~Cierra()
+        {
+            dm.QComu.Close();
+            dm.QAdmin.Close();
+        }
+    } cierra{*this};
+    QAdmin.Open();
+    DMMain->AsignarParametrosEntorno(QComu, QStringLiteral("1"), true);
+    QList<QByteArray> l{
+        QByteArrayLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang3082{\\fonttbl{\\f0\\fnil\\fcharset0 MS Sans "
+                          "Serif;}{\\f1\\fnil MS Sans Serif;}}"),
+        "\\viewkind4\\uc1\\pard\\qc\\ul\\b\\f0\\fs28 " + Escapa(Texto(QAdmin, "EMPRESA")),
+        QByteArrayLiteral("\\par \\fs24 "),
+        "\\par \\pard\\ulnone COMUNIDAD DE PROPIETARIOS: " + Escapa(Texto(QComu, "NOMBRE")),
+        "\\par DIRECCION: " + Escapa(Texto(QComu, "DOMICILIO")),
+        "\\par POBLACION: " + Escapa(Texto(QComu, "COD_POSTAL") + QLatin1Char(' ') + Texto(QComu, "POBLACION")),
+        "\\par FECHA: " + FormatoFecha(QDate::currentDate()).toLatin1(),
+        QByteArrayLiteral("\\par \\pard\\qc "),
+    };
+    QString agenda = QTabla.FieldByName(QStringLiteral("ORDEN"))->AsString();
+    for (int n = 1; n <= 10; ++n)
+        ExtractAgendaPoint(n, agenda, l);
+    l << QByteArrayLiteral("\\par }");
+    GuardaFichero(Fichero("tmp1.rtf"), l.join("\r\n"));
+}

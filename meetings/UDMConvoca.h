@@ -1,0 +1,108 @@
+#pragma once
+// The convocations of the current community: each one's agenda rows, its
+// owners' vote rows and the tallies of its ten agenda points; attendance,
+// tallies and the owners' debts read from the accounting product; and the
+// letter, minutes and working notes made from them.
+#include "FIBQuery.h"
+#include "UDMBase.h"
+
+#include <QByteArray>
+#include <QList>
+#include <functional>
+
+class TDMConvoca : public TDMBase {
+public:
+    TDMConvoca();
+    ~TDMConvoca() override;
+
+    // On the program's database, in the module's transaction.
+    TFIBTableSet QTabla;    // CONVOCATORIAS of the community, newest first
+    TFIBTableSet QOrden;    // ORDEN rows of the current convocation
+    TFIBTableSet QVotacion; // vote rows of the current convocation
+    TDataSource DsVotacion;
+    TFIBDataSet QVotacionP; // the tally of the agenda point shown
+    TFIBDataSet QFincas;    // the current vote row's owner's properties
+    TFIBDataSet QPropi;     // and his name in the register
+    TFIBDataSet QAdmin, QComu, QAsistencia, QDeudores;
+    TFIBQuery SpAsiste, SpGen;
+
+    // The accounting product's database: connected only while the debts are
+    // imported, and always closed afterwards.
+    TFIBDatabase DataBase;
+    TFIBTransaction TGenerica;
+    TFIBDataSet QEjer, QPeriodos, QSaldo;
+    TDataSource DsEjer, DsPeriodos;
+
+    // The owners' import from the accounting product for the current
+    // community, run without questions before a new convocation's vote rows
+    // are made while the accounting link is on (Entorno.EnlaceContable 1).
+    // The import screen provides it; nothing runs while it is not set.
+    std::function<void()> RefreshOwnersFromAccounting;
+
+    // Commits what was written; recounts the attendance of a convocation
+    // whose count is 0; after the first save of a new convocation imports
+    // its debts.
+    void graba();
+
+    // Switches the current vote row's attendance. The convocation's totals
+    // follow at the next CalculateVotes, SetAttendanceAll or deletion.
+    void ToggleAttendance();
+    // Every owner of the convocation attends (1) or none does (0); tallies
+    // and totals are computed again.
+    void SetAttendanceAll(int valor);
+    // The convocation's number of attendants and sum of their coefficients.
+    void RecountAttendance();
+    // Attendance totals and the ten tallies, computed by the database.
+    void CalculateVotes();
+    // Shows the tally of agenda point 1 to 10.
+    void ShowPointTally(int punto);
+    int PuntoMostrado() const { return punto_; }
+    // The owners' debts up to a period of the accounting product, chosen in
+    // TFPeriodos: a snapshot, so an owner who owes nothing then gets 0. Does
+    // nothing, silently, when the accounting database is not configured or
+    // cannot be opened, or no period is chosen.
+    void ImportBalances();
+
+    // The order of the vote rows and of the attendance list: 0 by name
+    // ("Ordenado por nombre"), 1 by owner code ("Ordenado por código").
+    void OrdenaVotaciones(int indice);
+    int OrdenVotaciones() const { return orden_; }
+
+    // Letters and minutes. MergeDocument("CONVOCATORIA") works on the letter
+    // (TEXTO), any other kind on the minutes (ACTA): the template written to
+    // "tmp1.rtf" in the program folder is merged with the convocation's data
+    // and left in the column, the row in edit mode, and in "tmp1.rtf".
+    void MergeDocument(const QString& tipo);
+    // The RTF fragments of "[Asistentes]" and "[Deudores]".
+    QByteArray BuildAttendeeList();
+    QByteArray BuildDebtorList();
+    // The working notes of the current convocation, one agenda point a page,
+    // written to "tmp1.rtf" in the program folder.
+    void WriteNotesDocument();
+
+private:
+    void QTablaBeforePost();
+    void RefrescaConvocatoria();
+    void Ejecuta(const QString& sql);
+    QString Fichero(const char* nombre) const;
+    qint64 Convocatoria() const;
+
+    bool nueva_ = false;           // a new convocation not yet saved
+    bool puntoRetorno_ = false;    // its vote rows made, its row not yet written
+    bool codigoDado_ = false;      // its code given at this save
+    int punto_ = 1;
+    int orden_ = 0;
+};
+
+// The document with every occurrence of a merge field replaced by a plain
+// value, which shows as typed (escaped; line ends become paragraphs). While
+// the document still holds "[Puntos]", the first occurrence of each agenda
+// marker "1º.-" to "10º.-" in the value starts a paragraph.
+QByteArray ReplaceField(const QByteArray& documento, const QString& campo, const QString& valor);
+// The same with an RTF fragment, put in as it is.
+QByteArray ReplaceFieldRtf(const QByteArray& documento, const QString& campo, const QByteArray& fragmento);
+// Appends agenda point n (a page break before every point but the first) to
+// the lines of a notes document and takes it out of the agenda text.
+void ExtractAgendaPoint(int n, QString& agenda, QList<QByteArray>& lineas);
+// The marker of agenda point n: "1º.-" … "10º.-".
+QString MarcaPunto(int n);
