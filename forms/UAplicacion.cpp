@@ -21,14 +21,17 @@ void CursorEspera(bool ocupado)
 
 TAplicacion::TAplicacion(int& argc, char** argv) : QApplication(argc, argv)
 {
-    // Qt's own texts (standard buttons, file and print dialogs) in Spanish,
-    // as the rest of the program.
     // Data fields are disabled while browsing; their text stays readable:
-    // the normal text colour on the read-only background.
+    // the normal text colour on the read-only background. A data-aware
+    // combo box draws its text as button text.
     QPalette paleta = palette();
     paleta.setColor(QPalette::Disabled, QPalette::Text, paleta.color(QPalette::Active, QPalette::Text));
     paleta.setColor(QPalette::Disabled, QPalette::Base, paleta.color(QPalette::Active, QPalette::Window));
     setPalette(paleta);
+    paleta.setColor(QPalette::Disabled, QPalette::ButtonText, paleta.color(QPalette::Active, QPalette::Text));
+    setPalette(paleta, "TDBComboBoxValue");
+    // Qt's own texts (standard buttons, file and print dialogs) in Spanish,
+    // as the rest of the program.
     if (traductor_.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&traductor_);

@@ -1,6 +1,7 @@
 // The text templates screen and the template chooser, driven with keys and
 // clicks against a fresh program database; the word processor is the stub of
 // tests/forms/procesador.
+#include "Capturas.h"
 #include "DbComboBoxValue.h"
 #include "Ficheros.h"
 #include "Modales.h"
@@ -66,13 +67,7 @@ protected:
         return b;
     }
     QString Fichero(const char* nombre) const { return programa.path() + "/" + nombre; }
-    void Guarda(const QString& nombre, QWidget* w)
-    {
-        // Pictures of the screens for a person to look at, when asked for.
-        const QString carpeta = qEnvironmentVariable("QD_CAPTURAS");
-        if (!carpeta.isEmpty())
-            w->grab().save(carpeta + "/" + nombre + ".png");
-    }
+    void Guarda(const QString& nombre, QWidget* w) { qdtest::Captura(nombre, w); }
 };
 
 struct Pantalla {

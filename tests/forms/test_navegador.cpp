@@ -2,6 +2,7 @@
 // encoding, the click sequence and its events, button enabling, edit mode
 // (pages, panel, toolbar lock, focus), shortcuts that win over the focused
 // control, the delete confirmation, auto-repeat and the keyboard focus mark.
+#include "DbComboBoxValue.h"
 #include "Modales.h"
 #include "Teclado.h"
 #include "PantallaPrueba.h"
@@ -278,6 +279,12 @@ TEST(Navegador, BrowsingKeepsTheDisabledFieldsReadable)
     EXPECT_GE(Contraste(texto, fondo), 4.5) << texto.name().toStdString() << " on " << fondo.name().toStdString();
     // On the read-only background, not the editable one.
     EXPECT_EQ(fondo, paleta.color(QPalette::Active, QPalette::Window));
+    // A data-aware combo box draws its text on the button colour.
+    TDBComboBoxValue combo;
+    combo.ensurePolished(); // as shown on a screen
+    const QPalette& deCombo = combo.palette();
+    EXPECT_GE(Contraste(deCombo.color(QPalette::Disabled, QPalette::ButtonText),
+                        deCombo.color(QPalette::Disabled, QPalette::Button)), 4.5);
 }
 
 TEST(Navegador, AfterALostConnectionTheUserReconnectsAndSavesTheEditAgain)
