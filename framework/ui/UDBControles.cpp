@@ -86,7 +86,8 @@ void TFieldDataLink::DataSetChanged()
 
 void TFieldDataLink::RecordChanged(TField* field)
 {
-    if (!field || field == field_)
+    // A calculated field follows the columns it is made from.
+    if (!field || field == field_ || (field_ && field_->Calculated))
         Reset();
 }
 

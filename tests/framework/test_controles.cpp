@@ -289,6 +289,27 @@ TEST_F(ControlesTest, EditShowsTheDisplayTextAndTakesNumbersWithTheDecimalComma)
     convoca.Cancel();
 }
 
+// A label on a calculated field shows it again when a column it is made from
+// changes, not only when the record moves.
+TEST_F(ControlesTest, LabelOnACalculatedFieldFollowsTheColumnsItIsMadeFrom)
+{
+    convoca.Close();
+    convoca.AddField<TStringField>("LARGO")->Calculated = true;
+    convoca.OnCalcFields = [](TFIBDataSet& d) {
+        d.FieldByName("LARGO")->SetAsString(QString::number(d.FieldByName("DES")->AsString().size()));
+    };
+    convoca.Open();
+    TDBText largo;
+    largo.SetDataSource(&ds);
+    largo.SetDataField("LARGO");
+    EXPECT_EQ(largo.text(), "15"); // "Junta ordinaria"
+    convoca.Edit();
+    convoca.FieldByName("DES")->SetAsString("Junta");
+    EXPECT_EQ(largo.text(), "5");
+    convoca.Cancel();
+    EXPECT_EQ(largo.text(), "15");
+}
+
 TEST_F(ControlesTest, MaskedTimeKeepsBlanksInPlace)
 {
     EXPECT_EQ(eHora->inputMask(), "09:99;_");
