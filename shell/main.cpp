@@ -2,7 +2,9 @@
 #include "UAplicacion.h"
 #include "UDMMain.h"
 #include "UDocumentos.h"
+#include "UFAsuntos.h"
 #include "UFCalendario.h"
+#include "UFPlanifica.h"
 #include "UFCamino.h"
 #include "UFInicio.h"
 #include "UFMain.h"
@@ -28,6 +30,8 @@ int main(int argc, char** argv)
         return 0;
     // The subsystems' commands; the main window lists what is registered.
     RegistraOrdenesRegistro();
+    RegistraOrdenesAsuntos();
+    RegistraOrdenesPlanificador();
     RegistraOrdenesCalendario();
     RegistraOrdenesUsuarios();
     RegistraOrdenesDocumentos();
