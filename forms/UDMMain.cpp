@@ -1,4 +1,5 @@
 #include "UDMMain.h"
+#include "ActualizaEsquema.h"
 #include "UFormatos.h"
 #include "UPerfil.h"
 #include "UProcesos.h"
@@ -199,19 +200,7 @@ QString TDMMain::NombreUsuario(const QString& codigo, TFIBQuery& q)
 
 void TDMMain::CompletaEsquema()
 {
-    // The connected users' attachment, which earlier databases lack.
-    QGen.SetSQL(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATION_FIELDS "
-                               "WHERE RDB$RELATION_NAME = 'SYS_REGISTRO' AND RDB$FIELD_NAME = 'CONEXION'"));
-    QGen.ExecQuery();
-    const bool falta = QGen.Fields(0)->AsInteger() == 0;
-    QGen.Close();
-    if (!falta)
-        return;
-    TFIBTransaction ddl;
-    ddl.SetDefaultDatabase(&DataBase);
-    ddl.StartTransaction();
-    DataBase.ExecuteImmediate(QStringLiteral("ALTER TABLE SYS_REGISTRO ADD CONEXION INTEGER"), ddl);
-    ddl.Commit();
+    ActualizaEsquema(DataBase);
 }
 
 void TDMMain::QuitaRegistrosHuerfanos()

@@ -1,4 +1,5 @@
 #include "CreaBaseDatos.h"
+#include "ActualizaEsquema.h"
 #include "DatosDemo.h"
 
 #include "FIBDatabase.h"
@@ -173,6 +174,7 @@ void CreaBaseDatos(const QString& path, const TOpcionesBD& opciones)
         reservados.replace(QStringLiteral("@CLAVE@"), Literal(QString::fromLatin1(ClaveAccesoAutomatico)));
         ExecuteScript(db, reservados);
         CargaFormatosSuministrados(db);
+        ActualizaEsquema(db);
         switch (opciones.Contenido) {
         case TContenidoBD::Vacia:
             break;

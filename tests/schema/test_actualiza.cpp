@@ -1,0 +1,102 @@
+// A database made by the previous version gains what this one writes when
+// it is opened, once, and keeps every row.
+#include "SchemaTest.h"
+
+#include "ActualizaEsquema.h"
+#include "DatosDemo.h"
+#include "FIBDatabase.h"
+#include "FIBScript.h"
+
+using namespace qdschema;
+
+namespace {
+
+// The demo database as the previous version made it: the same scripts and
+// rows, without the levels added since.
+QString BaseAnterior()
+{
+    return qdtest::FreshDatabaseFrom(QStringLiteral("esquema-0"), [](const QString& path) {
+        TFIBDatabase::CreateDatabase(path, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), false);
+        TFIBDatabase db;
+        db.SetDBName(path);
+        db.SetDBParams({QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=masterkey"),
+                        QStringLiteral("lc_ctype=UTF8")});
+        db.Open();
+        ExecuteScript(db, ScriptSQL(QStringLiteral("registro")));
+        ExecuteScript(db, ScriptSQL(QStringLiteral("quorumdesk")));
+        ExecuteScript(db, ScriptSQL(QStringLiteral("reservados"))
+                              .replace(QStringLiteral("@VERSION@"), QStringLiteral("0.10"))
+                              .replace(QStringLiteral("@CLAVE@"), QStringLiteral("Q")));
+        InsertaDemoPrograma(db);
+        db.Close();
+    });
+}
+
+class Actualiza : public TBaseTest {
+protected:
+    void SetUp() override { con = std::make_unique<qdtest::Connection>(BaseAnterior()); }
+
+    // Every user table with its number of rows.
+    QList<QVariantList> Recuento()
+    {
+        QList<QVariantList> r;
+        for (const QVariantList& t : Filas(QStringLiteral(
+                 "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 "
+                 "AND RDB$VIEW_BLR IS NULL ORDER BY 1")))
+            r << QVariantList{t[0], Valor(QStringLiteral("SELECT COUNT(*) FROM ") + t[0].toString())};
+        return r;
+    }
+    void Actualizar()
+    {
+        con->tr.Commit();
+        ActualizaEsquema(con->db);
+        con->tr.StartTransaction();
+    }
+};
+
+} // namespace
+
+TEST_F(Actualiza, AnEarlierDatabaseIsUpgradedOnceAndKeepsEveryRow)
+{
+    const QList<QVariantList> antes = Recuento();
+    ASSERT_GT(Valor(QStringLiteral("SELECT COUNT(*) FROM CONVOCATORIAS")).toInt(), 0);
+    const QVariantList version = Filas(QStringLiteral("SELECT VERSION, FECHA FROM SYS_VERSION WHERE CODIGO = 1")).value(0);
+    EXPECT_EQ(NivelEsquemaDe(con->db), 0);
+
+    Actualizar();
+    EXPECT_EQ(NivelEsquemaDe(con->db), NivelEsquema);
+    QList<QVariantList> despues = Recuento();
+    for (const char* nueva : {"ACUERDOS", "DEUDORES_VOTAN", "OPOSICIONES"}) {
+        const QVariantList vacia{QString::fromLatin1(nueva), 0};
+        EXPECT_TRUE(despues.removeOne(vacia)) << nueva;
+    }
+    EXPECT_EQ(despues, antes);
+    EXPECT_EQ(Filas(QStringLiteral("SELECT VERSION, FECHA FROM SYS_VERSION WHERE CODIGO = 1")).value(0), version);
+
+    // A second opening runs nothing again: what the first one made stays.
+    Ejecuta(QStringLiteral("INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA, LLAMADA, M2) "
+                           "SELECT FIRST 1 COMUNIDAD, CODIGO, 2, 4 FROM CONVOCATORIAS"));
+    Actualizar();
+    EXPECT_EQ(Valor(QStringLiteral("SELECT COUNT(*) FROM ACUERDOS WHERE LLAMADA = 2 AND M2 = 4")).toInt(), 1);
+}
+
+TEST_F(Actualiza, WhatTheLawAsksOfAConvocationGoesWithIt)
+{
+    Actualizar();
+    const QVariantList c = Filas(QStringLiteral("SELECT FIRST 1 COMUNIDAD, CODIGO FROM CONVOCATORIAS")).value(0);
+    const TParametros p{{QStringLiteral("C"), I(c[0].toInt())}, {QStringLiteral("V"), I(c[1].toInt())}};
+    Ejecuta(QStringLiteral("INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA) VALUES (?C, ?V)"), p);
+    Ejecuta(QStringLiteral("INSERT INTO DEUDORES_VOTAN (COMUNIDAD, CONVOCATORIA, PROPIETARIO) VALUES (?C, ?V, 1)"), p);
+    Ejecuta(QStringLiteral("INSERT INTO OPOSICIONES (COMUNIDAD, CONVOCATORIA, PROPIETARIO, PUNTO) VALUES (?C, ?V, 1, 3)"), p);
+    EXPECT_NE(Fallo(QStringLiteral("INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA, LLAMADA) VALUES (?C, ?V + 1000, 3)"), p),
+              QString());
+    Ejecuta(QStringLiteral("DELETE FROM CONVOCATORIAS WHERE COMUNIDAD = ?C AND CODIGO = ?V"), p);
+    for (const char* tabla : {"ACUERDOS", "DEUDORES_VOTAN", "OPOSICIONES"})
+        EXPECT_EQ(Valor(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(tabla))).toInt(), 0) << tabla;
+}
+
+TEST(EsquemaNuevo, ANewDatabaseIsMadeAtThisVersionsLevel)
+{
+    qdtest::Connection c(Copia(TBase::Programa));
+    EXPECT_EQ(NivelEsquemaDe(c.db), NivelEsquema);
+}
