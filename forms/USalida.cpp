@@ -205,6 +205,7 @@ void WriteStarterDocument(const QString& fichero, const QString& tipo)
                << QStringLiteral("\\par [Presidente] \\endash  Presidente comunidad")
                << QStringLiteral("\\par [Asistentes] \\endash  Asistentes")
                << QStringLiteral("\\par [Deudores] \\endash  Deudores")
+               << QStringLiteral("\\par [Resultados] \\endash  Resultados de las votaciones")
                << QStringLiteral("\\par [Fecha] \\endash  Fecha del dia");
     }
     lineas << QStringLiteral("\\par }");

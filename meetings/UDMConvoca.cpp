@@ -1,4 +1,5 @@
 #include "UDMConvoca.h"
+#include "UAcuerdos.h"
 #include "RtfText.h"
 #include "UDMMain.h"
 #include "UFPeriodos.h"
@@ -90,6 +91,17 @@ QByteArray ReplaceField(const QByteArray& documento, const QString& campo, const
 QByteArray ReplaceFieldRtf(const QByteArray& documento, const QString& campo, const QByteArray& fragmento)
 {
     return Rtf::replaceFieldRtf(documento, campo, fragmento);
+}
+
+QStringList TextosPuntos(const QString& agenda)
+{
+    QStringList textos;
+    for (int n = 1; n <= 10; ++n) {
+        const qsizetype inicio = agenda.indexOf(MarcaPunto(n));
+        const qsizetype fin = inicio < 0 ? -1 : agenda.indexOf(MarcaPunto(n + 1), inicio);
+        textos << (inicio < 0 ? QString() : agenda.mid(inicio, fin < 0 ? -1 : fin - inicio).simplified());
+    }
+    return textos;
 }
 
 void ExtractAgendaPoint(int n, QString& agenda, QList<QByteArray>& lineas)
@@ -736,6 +748,14 @@ void TDMConvoca::MergeDocument(const QString& tipo)
         deudores = BuildDebtorList();
         d = ReplaceFieldRtf(d, QStringLiteral("[Deudores]"), marcaDeudores);
     }
+    QByteArray resultados;
+    const QByteArray marcaResultados = QByteArrayLiteral("{\\*\\qdresultados}");
+    if (TieneCampo(d, QStringLiteral("[Resultados]"))) {
+        TAcuerdos acuerdos(DMMain->DataBase, FIBTransaction);
+        acuerdos.Lee(Entorno.Comunidad, static_cast<int>(Convocatoria()));
+        resultados = ListaResultados(acuerdos, TextosPuntos(columna("ORDEN")));
+        d = ReplaceFieldRtf(d, QStringLiteral("[Resultados]"), marcaResultados);
+    }
     d = ReplaceField(d, QStringLiteral("[Administrador]"), Texto(QAdmin, "PERSONA"));
     d = ReplaceField(d, QStringLiteral("[AdministradorCif]"), Texto(QAdmin, "CIF"));
     d = ReplaceField(d, QStringLiteral("[AdministradorDomicilio]"), Texto(QAdmin, "DOMICILIO"));
@@ -748,6 +768,7 @@ void TDMConvoca::MergeDocument(const QString& tipo)
     d = ReplaceField(d, QStringLiteral("[Fecha1]"), FechaCarta(QTabla.FieldByName(QStringLiteral("FECHA"))->AsDateTime()));
     d.replace(marcaAsistentes, asistentes);
     d.replace(marcaDeudores, deudores);
+    d.replace(marcaResultados, resultados);
     destino->SetAsBytes(d);
     GuardaFichero(tmp1, d);
 }

@@ -73,7 +73,8 @@ public:
     // "tmp1.rtf" in the program folder is merged with the convocation's data
     // and left in the column, the row in edit mode, and in "tmp1.rtf".
     void MergeDocument(const QString& tipo);
-    // The RTF fragments of "[Asistentes]" and "[Deudores]".
+    // The RTF fragments of "[Asistentes]" and "[Deudores]" ("[Resultados]"
+    // is ListaResultados).
     QByteArray BuildAttendeeList();
     QByteArray BuildDebtorList();
     // The working notes of the current convocation, one agenda point a page,
@@ -104,5 +105,8 @@ QByteArray ReplaceFieldRtf(const QByteArray& documento, const QString& campo, co
 // Appends agenda point n (a page break before every point but the first) to
 // the lines of a notes document and takes it out of the agenda text.
 void ExtractAgendaPoint(int n, QString& agenda, QList<QByteArray>& lineas);
+// The texts of agenda points 1 to 10 (from each marker to the next, on one
+// line; empty for a point the agenda lacks).
+QStringList TextosPuntos(const QString& agenda);
 // The marker of agenda point n: "1º.-" … "10º.-".
 QString MarcaPunto(int n);

@@ -399,6 +399,8 @@ QString PlantillaActa()
         "[AdministradorDomicilio], [AdministradorPoblacion].\\par\\par\n"
         "Se tratan los puntos del orden del día:\\par\n"
         "[Puntos]\\par\\par\n"
+        "Resultado de las votaciones:\\par\n"
+        "[Resultados]\\par\\par\n"
         "Relación de propietarios con deudas con la comunidad:\\par\n"
         "[Deudores]\\par\\par\n"
         "Y no habiendo más asuntos que tratar, se levanta la sesión, de la que se extiende la "

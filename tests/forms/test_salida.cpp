@@ -199,7 +199,7 @@ TEST_F(Salida, StarterDocumentWithAndWithoutTheFieldList)
                              "[AdministradorCif]", "[AdministradorDomicilio]", "[AdministradorPoblacion]",
                              "[Comunidad]",      "[ComunidadDomicilio]", "[ComunidadPoblacion]",
                              "[Presidente]",     "[Asistentes]",     "[Deudores]",
-                             "[Fecha]"};
+                             "[Resultados]",     "[Fecha]"};
     ASSERT_EQ(parrafos.size(), 3 + campos.size()) << parrafos.join('|').toStdString();
     EXPECT_EQ(parrafos[1], "CAMPOS DISPONIBLES");
     for (qsizetype i = 0; i < campos.size(); ++i)
