@@ -220,3 +220,16 @@ QByteArray ListaResultados(const TAcuerdos& acuerdos, const QStringList& textosP
     }
     return l;
 }
+
+QString AvisoPlazo(int tipo, const QDate& notificada, const QDate& fecha)
+{
+    if (tipo != 1 || !notificada.isValid() || !fecha.isValid())
+        return {};
+    const qint64 dias = notificada.daysTo(fecha);
+    if (dias >= 6)
+        return {};
+    return QStringLiteral("Una junta ordinaria se convoca con seis días de antelación como mínimo (art. 16.3): "
+                          "entre la notificación (%1) y la junta (%2) hay %3 días.")
+        .arg(FormatoFecha(notificada), FormatoFecha(fecha))
+        .arg(dias);
+}

@@ -94,3 +94,8 @@ QString TextoCifras(const TResultado& r);
 // and abstaining, and the outcome; an RTF fragment of escaped values.
 QByteArray ListaResultados(const TAcuerdos& acuerdos, const QStringList& textosPuntos,
                            const QDate& hoy = QDate::currentDate());
+
+// An ordinary meeting (kind 1) is notified at least six days before it is
+// held: the warning when it is not, empty otherwise. `notificada` is the
+// notice's day (the convocation's FECHAT, or today while it has none).
+QString AvisoPlazo(int tipo, const QDate& notificada, const QDate& fecha);

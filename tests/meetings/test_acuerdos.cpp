@@ -119,3 +119,22 @@ TEST_F(Acuerdos, TheMinutesGiveEachPointsResult)
                            "Fin"};
     EXPECT_EQ(Parrafos(LeeFichero(plantilla)).join('\n').toStdString(), esperado.join('\n').toStdString());
 }
+
+TEST(Plazo, AnOrdinaryMeetingIsNotifiedSixDaysBefore)
+{
+    const QDate junta(2027, 3, 15);
+    struct {
+        int tipo;
+        QDate notificada;
+        bool aviso;
+    } casos[] = {
+        {1, junta.addDays(-6), false}, {1, junta.addDays(-5), true}, {1, junta, true},
+        {1, junta.addDays(1), true},   {2, junta.addDays(-1), false}, {1, QDate(), false},
+    };
+    for (const auto& c : casos)
+        EXPECT_EQ(!AvisoPlazo(c.tipo, c.notificada, junta).isEmpty(), c.aviso)
+            << c.tipo << " " << c.notificada.toString().toStdString();
+    EXPECT_EQ(AvisoPlazo(1, junta.addDays(-2), junta).toStdString(),
+              "Una junta ordinaria se convoca con seis días de antelación como mínimo (art. 16.3): "
+              "entre la notificación (13/03/2027) y la junta (15/03/2027) hay 2 días.");
+}
