@@ -3,7 +3,12 @@
 #include "Ficheros.h"
 #include "Juntas.h"
 #include "UAcuerdos.h"
+#include "UFAcuerdos.h"
 #include "UFormatos.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 
 using namespace qdtest;
 
@@ -137,4 +142,36 @@ TEST(Plazo, AnOrdinaryMeetingIsNotifiedSixDaysBefore)
     EXPECT_EQ(AvisoPlazo(1, junta.addDays(-2), junta).toStdString(),
               "Una junta ordinaria se convoca con seis días de antelación como mínimo (art. 16.3): "
               "entre la notificación (13/03/2027) y la junta (15/03/2027) hay 2 días.");
+}
+
+TEST_F(Acuerdos, TheVoteTabsPanelShowsAndRecordsWhatDecidesAPoint)
+{
+    TFAcuerdos panel(dm->DataBase, dm->TGenerica);
+    panel.MuestraConvocatoria(1, convocatoria);
+    panel.MuestraPunto(2);
+    EXPECT_EQ(panel.CbLlamada->currentText(), "Sin indicar");
+    EXPECT_TRUE(panel.LQuorum->text().startsWith("Quórum de primera convocatoria: sí (2 de 3 propietarios, 60,00000% de 100,00000%)"))
+        << panel.LQuorum->text().toStdString();
+    EXPECT_EQ(panel.LResultado->text(), "Punto 2: Aprobado");
+    EXPECT_EQ(panel.LCifras->text(), "A favor: 2 propietarios de 2 requeridos; 60,00000% de más de 50,00000%");
+
+    int cambios = 0;
+    QObject::connect(&panel, &TFAcuerdos::Cambiado, [&] { ++cambios; });
+    emit panel.CbMayoria->activated(static_cast<int>(TMayoria::Unanimidad));
+    EXPECT_EQ(panel.LResultado->text(),
+              "Punto 2: Aprobado provisionalmente (firme el " + FormatoFecha(ayer.addDays(30)) + ")");
+    panel.MuestraPropietario(2);
+    EXPECT_FALSE(panel.ChVotaDeudor->isEnabled()); // owes nothing
+    EXPECT_FALSE(panel.ChOpone->isEnabled());      // attended
+    panel.MuestraPropietario(3);
+    ASSERT_TRUE(panel.ChOpone->isEnabled());
+    panel.ChOpone->click();
+    EXPECT_EQ(panel.LResultado->text(), "Punto 2: No aprobado");
+    emit panel.CbLlamada->activated(2);
+    EXPECT_EQ(cambios, 3);
+
+    TAcuerdos a = Lee();
+    EXPECT_EQ(a.Mayoria(2), TMayoria::Unanimidad);
+    EXPECT_TRUE(a.Opone(3, 2));
+    EXPECT_EQ(a.Llamada(), TLlamada::Segunda);
 }
