@@ -65,6 +65,10 @@ void ActualizaEsquema(TFIBDatabase& db)
     // Before levels were kept: the connected users' attachment.
     if (!TieneColumna(db, "SYS_REGISTRO", "CONEXION"))
         Ejecuta(db, QStringLiteral("ALTER TABLE SYS_REGISTRO ADD CONEXION INTEGER"));
+    // Levels are kept in the version row: a database without one is not a
+    // whole program database and is left as it is.
+    if (Cuenta(db, QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'SYS_VERSION'")) == 0)
+        return;
     if (!TieneColumna(db, "SYS_VERSION", "ESQUEMA")) {
         try {
             Ejecuta(db, QStringLiteral("ALTER TABLE SYS_VERSION ADD ESQUEMA INTEGER DEFAULT 0"));
