@@ -91,7 +91,16 @@ TFSeguimiento::TFSeguimiento(TDMConvoca& dm, QWidget* parent) : QWidget(parent),
     DBGDetalle->SetCamposChecked({QStringLiteral("1")});
     DBGDetalle->SetCamposAOrdenarImgs(Recursos().ILOrdGrid);
     capas->addWidget(DBGDetalle, 1);
-    DBGDetalle->setColumnWidth(0, DBGDetalle->fontMetrics().horizontalAdvance(QString(60, u'n')));
+    // The description takes the room the others leave; the kind is read
+    // whole. The columns exist once the rows are read.
+    auto anchos = [grid = DBGDetalle] {
+        if (grid->model()->columnCount() < 4)
+            return;
+        grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+        grid->horizontalHeader()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    };
+    connect(DBGDetalle->model(), &QAbstractItemModel::modelReset, this, anchos);
+    anchos();
 
     connect(DBGDetalle, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
         if (i.isValid())

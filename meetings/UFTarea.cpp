@@ -35,6 +35,8 @@ TFTarea::TFTarea(TDMConvoca& dm, QWidget* parent)
 
     DBEOrigen = Texto(QStringLiteral("DBEOrigen"), QStringLiteral("ORIGENNOMBRE"), 30);
     DBETelefono = Texto(QStringLiteral("DBETelefono"), QStringLiteral("TELEFONO"), 15);
+    DBEOrigen->setPlaceholderText(QStringLiteral("Nombre"));
+    DBETelefono->setPlaceholderText(QStringLiteral("Teléfono"));
     auto* origen = new QHBoxLayout;
     origen->addWidget(DBEOrigen, 1);
     origen->addWidget(DBETelefono);

@@ -179,25 +179,26 @@ TEST_F(Seguimiento, ATaskOrABudgetIsWrittenThereWithTheNextCodeAndTheRowIsLinked
     TFSeguimiento& p = Pantalla();
     const struct {
         QAction* accion;
+        int numero; // the follow-up row
         const char* titulo;
         const char* sql;
         QString esperado;
         const char* fila;
         const char* tipo;
     } casos[] = {
-        {p.AcCrearTarea, "Creación tarea en Halvenbook",
+        {p.AcCrearTarea, 2, "Creación tarea en Halvenbook",
          "SELECT CODIGO || '|' || ASUNTO || '|' || COMUNIDAD || '|' || DESTINATARIO || '|' || ATENDIDO || '|' || "
          "TIPO2 || '|' || TIPOLLAMADA || '|' || ESTADO || '|' || LLAMADATIPO || '|' || DURACION || '|' || "
          "IIF(FECHA = FIN, 'igual', 'distinta') FROM RGESTIONES WHERE CODIGO = 42",
          "42|2º.- Obras\r\nQUORUMDESK CODIGO Nº 5|1|1|1|0|0|0|1|00:00:00|igual", "2º.- Obras|0|42|1", "TAREA"},
-        {p.AcCrearPresupuesto, "Creación presupuesto en Halvenbook",
+        {p.AcCrearPresupuesto, 1, "Creación presupuesto en Halvenbook",
          "SELECT CODIGO || '|' || PRESUPUESTO || '|' || OBS || '|' || COMUNIDAD || '|' || SITUACION FROM PRESUPUESTO "
          "WHERE CODIGO = 8",
-         "8|2º.- Obras|QUORUMDESK CODIGO Nº 5|1|0", "2º.- Obras|0|8|2", "PRESUPUESTO"},
+         "8|1º.- Cuentas  |QUORUMDESK CODIGO Nº 5|1|0", "1º.- Cuentas  |0|8|2", "PRESUPUESTO"},
     };
     for (const auto& k : casos) {
         SCOPED_TRACE(k.titulo);
-        ASSERT_TRUE(Modulo().QDetalle.Locate("NUMERO", {2}));
+        ASSERT_TRUE(Modulo().QDetalle.Locate("NUMERO", {k.numero}));
         qdtest::Modales modales;
         modales.Espera([&](QWidget* w) {
             EXPECT_EQ(w->windowTitle(), k.titulo);
@@ -215,18 +216,22 @@ TEST_F(Seguimiento, ATaskOrABudgetIsWrittenThereWithTheNextCodeAndTheRowIsLinked
                 EXPECT_EQ(w->findChild<TDBText*>("DBEDestinatarioNombre")->text(), "ADMINISTRADOR");
                 EXPECT_EQ(tarea->DBCTipo2->currentText(), "Ha llamado");
                 qdtest::Captura("seguimiento-tarea", w);
+                qdtest::Captura("seguimiento-conectado", &p);
             } else {
                 EXPECT_EQ(QApplication::focusWidget(), qobject_cast<TFPresu*>(w)->DBEPropuesta);
+                qdtest::Captura("seguimiento-presupuesto", w);
             }
             qdtest::Pulsa(w, "Aceptar");
         });
         k.accion->trigger();
         EXPECT_EQ(SqlHb(k.sql).toString().trimmed(), k.esperado);
-        EXPECT_EQ(Filas(5).value(1), k.fila);
-        EXPECT_EQ(Celda(1, 3), k.tipo);
+        EXPECT_EQ(Filas(5).value(k.numero - 1), k.fila);
+        EXPECT_EQ(Celda(k.numero - 1, 3), k.tipo);
         EXPECT_FALSE(p.LEstado->isVisible()) << "the label goes with the connection";
         EXPECT_FALSE(Modulo().DBHalvenbook.Connected());
     }
+    ASSERT_TRUE(Modulo().QDetalle.Locate("NUMERO", {1}));
+    Modulo().ToggleTaskDone();
     qdtest::Captura("seguimiento", &p);
 }
 
