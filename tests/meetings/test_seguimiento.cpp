@@ -216,10 +216,8 @@ TEST_F(Seguimiento, ATaskOrABudgetIsWrittenThereWithTheNextCodeAndTheRowIsLinked
                 EXPECT_EQ(w->findChild<TDBText*>("DBEDestinatarioNombre")->text(), "ADMINISTRADOR");
                 EXPECT_EQ(tarea->DBCTipo2->currentText(), "Ha llamado");
                 qdtest::Captura("seguimiento-tarea", w);
-                qdtest::Captura("seguimiento-conectado", &p);
             } else {
                 EXPECT_EQ(QApplication::focusWidget(), qobject_cast<TFPresu*>(w)->DBEPropuesta);
-                qdtest::Captura("seguimiento-presupuesto", w);
             }
             qdtest::Pulsa(w, "Aceptar");
         });
