@@ -9,6 +9,7 @@
 #include "Teclado.h"
 #include "TestDatabase.h"
 #include "UDBControles.h"
+#include "UFIBDBEditDlg.h"
 #include "UFIBDBEditfind.h"
 #include "UFPresu.h"
 #include "UFSeguimiento.h"
@@ -175,6 +176,7 @@ TEST_F(Seguimiento, DoubleClickSwitchesTheDoneMarkAndTwiceLeavesItAsItWas)
 TEST_F(Seguimiento, ATaskOrABudgetIsWrittenThereWithTheNextCodeAndTheRowIsLinkedToIt)
 {
     Halvenbook();
+    Sql("INSERT INTO SYS_USUARIO (CODIGO, NOMBRE, CLAVE) VALUES (5, 'ANA', '')");
     Convocatoria(5, kCuentasObras);
     TFSeguimiento& p = Pantalla();
     const struct {
@@ -190,7 +192,7 @@ TEST_F(Seguimiento, ATaskOrABudgetIsWrittenThereWithTheNextCodeAndTheRowIsLinked
          "SELECT CODIGO || '|' || ASUNTO || '|' || COMUNIDAD || '|' || DESTINATARIO || '|' || ATENDIDO || '|' || "
          "TIPO2 || '|' || TIPOLLAMADA || '|' || ESTADO || '|' || LLAMADATIPO || '|' || DURACION || '|' || "
          "IIF(FECHA = FIN, 'igual', 'distinta') FROM RGESTIONES WHERE CODIGO = 42",
-         "42|2º.- Obras\r\nQUORUMDESK CODIGO Nº 5|1|1|1|0|0|0|1|00:00:00|igual", "2º.- Obras|0|42|1", "TAREA"},
+         "42|2º.- Obras\r\nQUORUMDESK CODIGO Nº 5|1|5|1|0|0|0|1|00:00:00|igual", "2º.- Obras|0|42|1", "TAREA"},
         {p.AcCrearPresupuesto, 1, "Creación presupuesto en Halvenbook",
          "SELECT CODIGO || '|' || PRESUPUESTO || '|' || OBS || '|' || COMUNIDAD || '|' || SITUACION FROM PRESUPUESTO "
          "WHERE CODIGO = 8",
@@ -216,6 +218,16 @@ TEST_F(Seguimiento, ATaskOrABudgetIsWrittenThereWithTheNextCodeAndTheRowIsLinked
                 EXPECT_EQ(w->findChild<TDBText*>("DBEDestinatarioNombre")->text(), "ADMINISTRADOR");
                 EXPECT_EQ(tarea->DBCTipo2->currentText(), "Ha llamado");
                 qdtest::Captura("seguimiento-tarea", w);
+                // F2 searches the program's users; the one chosen is the addressee.
+                modales.Espera([](QWidget* busqueda) {
+                    auto* d = qobject_cast<TFIBDBEDITDLG*>(busqueda);
+                    ASSERT_NE(d, nullptr);
+                    ASSERT_TRUE(d->FIBFind.Locate("CODIGO", {5}));
+                    d->BAceptar->click();
+                });
+                tarea->DBEDestinatario->setFocus();
+                QTest::keyClick(tarea->DBEDestinatario, Qt::Key_F2);
+                EXPECT_EQ(w->findChild<TDBText*>("DBEDestinatarioNombre")->text(), "ANA");
             } else {
                 EXPECT_EQ(QApplication::focusWidget(), qobject_cast<TFPresu*>(w)->DBEPropuesta);
             }
@@ -269,14 +281,23 @@ TEST_F(Seguimiento, WithoutTheOtherDatabaseItsMessageIsShownAndNothingIsCreated)
 {
     Convocatoria(5, kCuentasObras);
     TFSeguimiento& p = Pantalla();
+    // What the status label said, in order.
+    QStringList estados;
+    auto muestra = Modulo().EstadoHalvenbook;
+    Modulo().EstadoHalvenbook = [&](const QString& texto) {
+        estados << texto;
+        muestra(texto);
+    };
     const struct {
         const char* ini; // nullptr: no "halvenbook.ini" at all
         const char* titulo;
         const char* mensaje;
+        QStringList estados;
     } casos[] = {
-        {nullptr, "¡ Atención !", "Camino programa Halvenbook no valido."},
-        {"", "¡ Atención !", "Camino programa Halvenbook no valido."},
-        {"/no/existe/halvenbook.fdb", "Información", "Imposible abrir base de datos Halvenbook"},
+        {nullptr, "¡ Atención !", "Camino programa Halvenbook no valido.", {}},
+        {"", "¡ Atención !", "Camino programa Halvenbook no valido.", {}},
+        {"/no/existe/halvenbook.fdb", "Información", "Imposible abrir base de datos Halvenbook",
+         {"Conectando con Halvenbook ...", ""}},
     };
     for (const auto& k : casos) {
         SCOPED_TRACE(k.mensaje);
@@ -288,7 +309,9 @@ TEST_F(Seguimiento, WithoutTheOtherDatabaseItsMessageIsShownAndNothingIsCreated)
             EXPECT_TRUE(qdtest::Textos(w).startsWith(k.mensaje)) << qdtest::Textos(w).toStdString();
             qdtest::Pulsa(w, "Aceptar");
         });
+        estados.clear();
         p.AcCrearTarea->trigger();
+        EXPECT_EQ(estados, k.estados);
         EXPECT_FALSE(p.LEstado->isVisible());
         EXPECT_EQ(Filas(5), (QStringList{"1º.- Cuentas  |0|0|0", "2º.- Obras|0|0|0"}));
     }
