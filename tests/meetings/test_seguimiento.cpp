@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -253,6 +254,38 @@ TEST_F(Seguimiento, AConvocationWithoutRowsGetsOneForItsTask)
     Modulo().CreateTask();
     EXPECT_EQ(Filas(5), (QStringList{"|0|42|1"}));
     EXPECT_EQ(SqlHb("SELECT ASUNTO FROM RGESTIONES WHERE CODIGO = 42").toString(), "\r\nQUORUMDESK CODIGO Nº 5");
+}
+
+TEST_F(Seguimiento, ARecordTheOtherDatabaseRefusesKeepsTheDialogOpenAndTheRowUnlinked)
+{
+    Halvenbook();
+    SqlHb("ALTER TABLE RGESTIONES ADD CONSTRAINT TELEFONO_VALIDO CHECK (TELEFONO <> 'X')");
+    Convocatoria(5, kCuentasObras);
+    Modulo().CreateFollowUpRows();
+    ASSERT_TRUE(Modulo().QDetalle.Locate("NUMERO", {2}));
+    qdtest::Modales modales;
+    modales.Espera([&](QWidget* w) {
+        auto* tarea = qobject_cast<TFTarea*>(w);
+        ASSERT_NE(tarea, nullptr);
+        tarea->DBETelefono->setFocus();
+        qdtest::EscribeEn(tarea->DBETelefono, "X");
+        modales.Espera([](QWidget* error) {
+            EXPECT_TRUE(qobject_cast<QMessageBox*>(error)->text().contains("TELEFONO_VALIDO"));
+            qobject_cast<QMessageBox*>(error)->accept();
+        });
+        qdtest::Pulsa(w, "Aceptar");
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(Modulo().QTarea.State(), TDataSetState::dsInsert);
+        EXPECT_EQ(Filas(5).value(1), "2º.- Obras|0|0|0");
+        // Meanwhile another program takes the next code: it is drawn again.
+        SqlHb("INSERT INTO RGESTIONES (CODIGO, ASUNTO) VALUES (42, 'OTRA MAS')");
+        tarea->DBETelefono->clear();
+        qdtest::EscribeEn(tarea->DBETelefono, "976");
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    Modulo().CreateTask();
+    EXPECT_EQ(SqlHb("SELECT TELEFONO FROM RGESTIONES WHERE CODIGO = 43").toString(), "976");
+    EXPECT_EQ(Filas(5).value(1), "2º.- Obras|0|43|1");
 }
 
 TEST_F(Seguimiento, ClosingTheDialogWithoutAceptarCreatesNothing)
