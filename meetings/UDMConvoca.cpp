@@ -504,15 +504,17 @@ TDMConvoca::TDMConvoca()
         const TField* f = ds.FieldByName(QString::fromLatin1(campo));
         return f->IsNull() ? QString() : usuarios_.value(f->AsInteger());
     };
-    QTarea.OnCalcFields = [this, nombreUsuario](TFIBDataSet& ds) {
-        const TField* comunidad = ds.FieldByName(kComunidad);
-        ds.FieldByName(QStringLiteral("COM_DES"))->SetAsString(comunidad->IsNull() ? QString() : comunidades_.Nombre(comunidad->AsInteger()));
+    auto nombreComunidad = [this](const TFIBDataSet& ds) {
+        const TField* f = ds.FieldByName(kComunidad);
+        return f->IsNull() ? QString() : comunidades_.Nombre(f->AsInteger());
+    };
+    QTarea.OnCalcFields = [nombreUsuario, nombreComunidad](TFIBDataSet& ds) {
+        ds.FieldByName(QStringLiteral("COM_DES"))->SetAsString(nombreComunidad(ds));
         ds.FieldByName(QStringLiteral("DESTINATARIO_DES"))->SetAsString(nombreUsuario(ds, "DESTINATARIO"));
         ds.FieldByName(QStringLiteral("ATENDIDO_DES"))->SetAsString(nombreUsuario(ds, "ATENDIDO"));
     };
-    QPresu.OnCalcFields = [this](TFIBDataSet& ds) {
-        const TField* comunidad = ds.FieldByName(kComunidad);
-        ds.FieldByName(QStringLiteral("COM_DES"))->SetAsString(comunidad->IsNull() ? QString() : comunidades_.Nombre(comunidad->AsInteger()));
+    QPresu.OnCalcFields = [nombreComunidad](TFIBDataSet& ds) {
+        ds.FieldByName(QStringLiteral("COM_DES"))->SetAsString(nombreComunidad(ds));
     };
 
     DMMain->AsignarParametrosEntorno(QTabla, QStringLiteral("1"), false);
