@@ -1113,16 +1113,23 @@ void TDMConvoca::CreaGestion(int tipo)
         TFIBTableSet& ds;
         ~Cierre()
         {
+            // What was accepted was committed as it was written: a failure
+            // here loses nothing, and each step is tried on its own.
             try {
                 if (ds.State() == TDataSetState::dsInsert || ds.State() == TDataSetState::dsEdit)
                     ds.Cancel();
                 ds.Close();
+            } catch (const EFIBError&) {
+            }
+            try {
                 if (dm.FIBHalvenbook.Active())
                     dm.FIBHalvenbook.Commit();
+            } catch (const EFIBError&) {
+            }
+            try {
                 if (dm.DBHalvenbook.Connected())
                     dm.DBHalvenbook.Close();
             } catch (const EFIBError&) {
-                // What was accepted was committed as it was written.
             }
             dm.EstadoConexion(QString());
         }
