@@ -1,23 +1,15 @@
 #include "UDMCalendario.h"
 #include "FIBError.h"
 #include "UDMMain.h"
-#include "UPerfil.h"
-
-namespace {
-const QString kPasswordHalvenbook = QStringLiteral("kelpstone");
-}
 
 TDMCalendario::TDMCalendario(TLibroCitas libro) : libro_(libro)
 {
     TFIBDatabase* base = &DMMain->DataBase;
     if (libro_ == TLibroCitas::Halvenbook) {
-        const QString camino = TIniFile(FicheroPerfil(QStringLiteral("halvenbook.ini")))
-                                   .ReadString(QStringLiteral("Datos"), QStringLiteral("BaseDeDatos"), QStringLiteral("ERROR"))
-                                   .trimmed();
+        const QString camino = CaminoHalvenbook(QStringLiteral("ERROR"));
         if (camino == QLatin1String("ERROR"))
             throw EAviso(QStringLiteral("No se puede conectar con Halvenbook 1"));
-        DBHalvenbook.SetDBName(camino);
-        DBHalvenbook.SetDBParams({QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=") + kPasswordHalvenbook});
+        PreparaHalvenbook(DBHalvenbook, camino);
         try {
             DBHalvenbook.Open();
         } catch (const EFIBError& e) {

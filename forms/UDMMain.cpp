@@ -236,3 +236,16 @@ void TDMMain::CambiaComunidad(qint32 codigo, const QString& nombre)
     Entorno.NombreComunidad = nombre;
     emit ComunidadCambiada();
 }
+
+QString CaminoHalvenbook(const QString& defecto)
+{
+    return TIniFile(FicheroPerfil(QStringLiteral("halvenbook.ini")))
+        .ReadString(QStringLiteral("Datos"), QStringLiteral("BaseDeDatos"), defecto)
+        .trimmed();
+}
+
+void PreparaHalvenbook(TFIBDatabase& base, const QString& camino)
+{
+    base.SetDBName(camino);
+    base.SetDBParams(Parametros(QString::fromLatin1(TDMMain::kPassword)));
+}

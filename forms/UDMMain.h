@@ -96,3 +96,11 @@ private:
     void CompletaEsquema();
 };
 extern TDMMain* DMMain;
+
+// The community-management product's database (Halvenbook): its path is the
+// key "BaseDeDatos" of section "Datos" of "halvenbook.ini" in the
+// configuration folder, trimmed; `defecto` when the key is missing.
+QString CaminoHalvenbook(const QString& defecto = QString());
+// Sets a connection up for that database on `camino`, with the user and
+// password it is opened with; the caller opens and closes it.
+void PreparaHalvenbook(TFIBDatabase& base, const QString& camino);

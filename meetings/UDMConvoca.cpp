@@ -2,7 +2,10 @@
 #include "UAcuerdos.h"
 #include "RtfText.h"
 #include "UDMMain.h"
+#include "UDialogos.h"
 #include "UFPeriodos.h"
+#include "UFPresu.h"
+#include "UFTarea.h"
 #include "UPerfil.h"
 #include "USalida.h"
 #include "UTextos.h"
@@ -43,6 +46,8 @@ QString Texto(const TFIBDataSet& ds, const char* campo)
 
 QByteArray Escapa(const QString& texto) { return Rtf::escapeText(texto); }
 
+const QString kGuardeConvocatoria = QStringLiteral("Guarde primero la convocatoria.");
+
 QString Coeficiente(double valor) { return FormatoNumero(valor, QString::fromLatin1(MascaraCoeficiente)); }
 
 // The value of "[Puntos]" and of the fields before it: the first occurrence
@@ -82,6 +87,15 @@ bool TieneCampo(const QByteArray& documento, const QString& campo)
 
 QString MarcaPunto(int n) { return QString::number(n) + QStringLiteral("º.-"); }
 
+QString TextoTipoGestion(int tipo)
+{
+    switch (tipo) {
+    case 1: return QStringLiteral("TAREA");
+    case 2: return QStringLiteral("PRESUPUESTO");
+    default: return {};
+    }
+}
+
 QByteArray ReplaceField(const QByteArray& documento, const QString& campo, const QString& valor)
 {
     const bool puntos = TieneCampo(documento, QStringLiteral("[Puntos]"));
@@ -93,30 +107,37 @@ QByteArray ReplaceFieldRtf(const QByteArray& documento, const QString& campo, co
     return Rtf::replaceFieldRtf(documento, campo, fragmento);
 }
 
-QStringList TextosPuntos(const QString& agenda)
+std::optional<QString> TomaPuntoAgenda(int n, QString& agenda)
 {
-    QStringList textos;
-    for (int n = 1; n <= 10; ++n) {
-        const qsizetype inicio = agenda.indexOf(MarcaPunto(n));
-        const qsizetype fin = inicio < 0 ? -1 : agenda.indexOf(MarcaPunto(n + 1), inicio);
-        textos << (inicio < 0 ? QString() : agenda.mid(inicio, fin < 0 ? -1 : fin - inicio).simplified());
-    }
-    return textos;
+    const qsizetype inicio = agenda.indexOf(MarcaPunto(n));
+    if (inicio < 0)
+        return std::nullopt;
+    const qsizetype fin = agenda.indexOf(MarcaPunto(n + 1));
+    const QString texto = fin < 0 ? agenda.mid(inicio) : agenda.mid(inicio, std::max<qsizetype>(0, fin - inicio));
+    // Without the next marker only the last character stays, which no later
+    // marker can match.
+    agenda = fin < 0 ? agenda.right(1) : agenda.mid(fin);
+    return texto;
 }
 
 void ExtractAgendaPoint(int n, QString& agenda, QList<QByteArray>& lineas)
 {
-    const qsizetype inicio = agenda.indexOf(MarcaPunto(n));
-    if (inicio < 0)
+    const std::optional<QString> texto = TomaPuntoAgenda(n, agenda);
+    if (!texto)
         return;
     if (n != 1)
         lineas << QByteArrayLiteral("\\par \\page ");
-    const qsizetype fin = agenda.indexOf(MarcaPunto(n + 1));
-    const QString texto = fin < 0 ? agenda.mid(inicio) : agenda.mid(inicio, std::max<qsizetype>(0, fin - inicio));
-    lineas << QByteArrayLiteral("\\par \\pard\\fs22 ") + Escapa(texto);
-    // Without the next marker only the last character stays, which no later
-    // marker can match.
-    agenda = fin < 0 ? agenda.right(1) : agenda.mid(fin);
+    lineas << QByteArrayLiteral("\\par \\pard\\fs22 ") + Escapa(*texto);
+}
+
+QStringList TextosPuntos(QString agenda)
+{
+    QStringList textos;
+    for (int n = 1; n <= 10; ++n) {
+        const std::optional<QString> punto = TomaPuntoAgenda(n, agenda);
+        textos << (punto ? punto->simplified() : QString());
+    }
+    return textos;
 }
 
 TDMConvoca::TDMConvoca()
@@ -343,10 +364,175 @@ TDMConvoca::TDMConvoca()
         ds.Last();
     };
 
+    // Follow-up rows of the current convocation, numbered within it.
+    const QStringList columnasDetalle{kComunidad,           kCodigo,
+                                      QStringLiteral("NUMERO"),     QStringLiteral("DES"),
+                                      QStringLiteral("TERMINADO"),  QStringLiteral("NUMGESTION"),
+                                      QStringLiteral("TIPOGESTION")};
+    const TSentenciasGeneradas d = SentenciasGeneradas(QStringLiteral("DETALLE"), columnasDetalle,
+                                                       {QStringLiteral("NUMERO"), kCodigo, kComunidad});
+    QDetalle.AddField<TFIBStringField>(QStringLiteral("DES"))->SetDisplayLabel(QStringLiteral("Descripción"));
+    QDetalle.AddField<TIntegerField>(QStringLiteral("TERMINADO"))->SetDisplayLabel(QStringLiteral("T"));
+    QDetalle.AddField<TIntegerField>(QStringLiteral("NUMGESTION"))->SetDisplayLabel(QStringLiteral("Número"));
+    TIntegerField* tipoGestion = QDetalle.AddField<TIntegerField>(QStringLiteral("TIPOGESTION"));
+    tipoGestion->SetDisplayLabel(QStringLiteral("Tipo"));
+    tipoGestion->OnGetText = [](TField& f, QString& texto, bool mostrar) {
+        if (!mostrar)
+            texto = f.AsString();
+        else
+            texto = f.IsNull() ? QString() : TextoTipoGestion(static_cast<int>(f.AsInteger()));
+    };
+    tipoGestion->OnValidate = [](TField& f) {
+        if (!f.IsNull() && (f.AsInteger() < 0 || f.AsInteger() > 2))
+            throw EAviso(QStringLiteral("%1 no es un valor válido para el campo Tipo: va de 0 a 2.").arg(f.AsInteger()));
+    };
+    QDetalle.SetDatabase(db);
+    QDetalle.SetTransaction(&FIBTransaction);
+    QDetalle.LoadDefinition({.Name = QStringLiteral("QDetalle"),
+                             .TableName = QStringLiteral("DETALLE"),
+                             .SelectSQL = {QStringLiteral("SELECT * FROM DETALLE WHERE COMUNIDAD=?COMUNIDAD AND CODIGO=?CODIGO")},
+                             .InsertSQL = d.Insert,
+                             .UpdateSQL = d.Update,
+                             .DeleteSQL = d.Delete,
+                             .RefreshSQL = d.Refresh,
+                             .Opciones = {TOpcionesTableSet::NoControlarConcurrencia}});
+    QDetalle.SetDataSource(DataSource());
+    DsDetalle.SetDataSet(&QDetalle);
+    // A follow-up row belongs to a saved convocation: under one not yet
+    // saved it would be kept under code 0.
+    QDetalle.BeforeInsert = [this](TFIBDataSet&) {
+        if (!QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
+            throw EAviso(kGuardeConvocatoria);
+    };
+    QDetalle.OnNewRecord = [this](TFIBDataSet& ds) {
+        ds.FieldByName(kComunidad)->SetAsInteger(QTabla.FieldByName(kComunidad)->AsInteger());
+        ds.FieldByName(kCodigo)->SetAsInteger(Convocatoria());
+        ds.FieldByName(QStringLiteral("NUMERO"))->SetAsInteger(0);
+        ds.FieldByName(QStringLiteral("TERMINADO"))->SetAsInteger(0);
+        ds.FieldByName(QStringLiteral("NUMGESTION"))->SetAsInteger(0);
+        ds.FieldByName(QStringLiteral("TIPOGESTION"))->SetAsInteger(0);
+    };
+    QDetalle.BeforePost = [this](TFIBDataSet& ds) {
+        TField* numero = ds.FieldByName(QStringLiteral("NUMERO"));
+        if (!numero->IsNull() && numero->AsInteger() != 0)
+            return;
+        SpGen.SetSQL(QStringLiteral("SELECT MAX(NUMERO) NUMERO FROM DETALLE WHERE COMUNIDAD=?COMUNIDAD AND CODIGO=?CODIGO"));
+        SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+        SpGen.ParamByName(kCodigo)->SetAsInteger(Convocatoria());
+        SpGen.ExecQuery();
+        const qint64 mayor = SpGen.Fields(0)->IsNull() ? 0 : SpGen.Fields(0)->AsInteger();
+        SpGen.Close();
+        numero->SetAsInteger(mayor + 1);
+    };
+    // A row whose save failed is numbered again at the next one.
+    QDetalle.OnPostError = [](TFIBDataSet& ds, const EFIBError&, TDataAction&) {
+        if (ds.State() == TDataSetState::dsInsert)
+            ds.FieldByName(QStringLiteral("NUMERO"))->SetAsInteger(0);
+    };
+    QDetalle.AfterPost = [this](TFIBDataSet&) { TDMBase::graba(); };
+    QDetalle.AfterDelete = [this](TFIBDataSet&) { TDMBase::graba(); };
+
+    // Tasks and budgets in the community-management database. Their codes
+    // are drawn when the record is written; the community and user codes are
+    // the program's own, shared by both products.
+    FIBHalvenbook.LoadDefinition(&DBHalvenbook);
+    DBHalvenbook.SetDefaultTransaction(&FIBHalvenbook);
+    struct Gestion {
+        TFIBTableSet& ds;
+        TDataSource& fuente;
+        const char* nombre;
+        const char* tabla;
+        QStringList columnas;
+    } gestiones[] = {
+        {QTarea, DsTarea, "QTarea", "RGESTIONES",
+         {kCodigo, QStringLiteral("FECHA"), QStringLiteral("FIN"), QStringLiteral("DURACION"), QStringLiteral("ORIGEN"),
+          QStringLiteral("ORIGENNOMBRE"), QStringLiteral("TIPOLLAMADA"), QStringLiteral("DESTINATARIO"),
+          QStringLiteral("TIPO2"), QStringLiteral("ASUNTO"), QStringLiteral("ATENDIDO"), QStringLiteral("ESTADO"),
+          kComunidad, QStringLiteral("TELEFONO"), QStringLiteral("LLAMADATIPO"), QStringLiteral("LLAMADA")}},
+        {QPresu, DsPresu, "QPresu", "PRESUPUESTO",
+         {kCodigo, QStringLiteral("FECHA"), kComunidad, QStringLiteral("PROPUESTA"), QStringLiteral("PRESUPUESTO"),
+          QStringLiteral("OBS"), QStringLiteral("SITUACION"), QStringLiteral("FLIMITE"), QStringLiteral("PROCEDE"),
+          QStringLiteral("CODIGOPROCEDE"), QStringLiteral("CODIGO2PROCEDE"), QStringLiteral("LLAMADA")}},
+    };
+    for (Gestion& g : gestiones) {
+        const QString tabla = QString::fromLatin1(g.tabla);
+        const TSentenciasGeneradas h = SentenciasGeneradas(tabla, g.columnas, {kCodigo});
+        g.ds.AddField<TDateTimeField>(QStringLiteral("FECHA"))->DisplayFormat = QStringLiteral("dd/mm/yyyy hh:nn:ss");
+        TField* nombre = g.ds.AddField<TStringField>(QStringLiteral("COM_DES"));
+        nombre->Calculated = true;
+        g.ds.SetDatabase(&DBHalvenbook);
+        g.ds.SetTransaction(&FIBHalvenbook);
+        g.ds.LoadDefinition({.Name = QString::fromLatin1(g.nombre),
+                             .TableName = tabla,
+                             .SelectSQL = {QStringLiteral("SELECT * FROM %1 ORDER BY CODIGO DESC").arg(tabla)},
+                             .InsertSQL = h.Insert,
+                             .UpdateSQL = h.Update,
+                             .RefreshSQL = h.Refresh,
+                             .Opciones = {TOpcionesTableSet::NoControlarConcurrencia}});
+        g.fuente.SetDataSet(&g.ds);
+        // The code is the table's highest plus one, read as the record is
+        // written, in that database.
+        g.ds.BeforePost = [this, tabla](TFIBDataSet& ds) {
+            TField* codigo = ds.FieldByName(kCodigo);
+            if (!codigo->IsNull() && codigo->AsInteger() != 0)
+                return;
+            struct Vuelve {
+                TFIBQuery& q;
+                TFIBTransaction& tr;
+                ~Vuelve()
+                {
+                    q.Close();
+                    q.SetDatabase(&DMMain->DataBase);
+                    q.SetTransaction(&tr);
+                }
+            } vuelve{SpGen, FIBTransaction};
+            SpGen.SetDatabase(&DBHalvenbook);
+            SpGen.SetTransaction(&FIBHalvenbook);
+            SpGen.SetSQL(QStringLiteral("SELECT MAX(CODIGO) CODIGO FROM %1").arg(tabla));
+            SpGen.ExecQuery();
+            const qint64 mayor = SpGen.Fields(0)->IsNull() ? 0 : SpGen.Fields(0)->AsInteger();
+            codigo->SetAsInteger(mayor + 1);
+        };
+        // Not written (another program took the code meanwhile): the next
+        // try draws the code again.
+        g.ds.OnPostError = [](TFIBDataSet& ds, const EFIBError&, TDataAction&) {
+            if (ds.State() == TDataSetState::dsInsert)
+                ds.FieldByName(kCodigo)->SetAsInteger(0);
+        };
+        g.ds.AfterPost = [this](TFIBDataSet& ds) {
+            FIBHalvenbook.CommitRetaining();
+            gestionEscrita_ = ds.FieldByName(kCodigo)->AsInteger();
+        };
+    }
+    QTarea.AddField<TDateTimeField>(QStringLiteral("FIN"))->DisplayFormat = QStringLiteral("dd/mm/yyyy hh:nn:ss");
+    for (const char* campo : {"DESTINATARIO_DES", "ATENDIDO_DES"}) {
+        TField* nombre = QTarea.AddField<TStringField>(QString::fromLatin1(campo));
+        nombre->Calculated = true;
+    }
+    QPresu.AddField<TDateTimeField>(QStringLiteral("FLIMITE"))->DisplayFormat = QStringLiteral("dd/mm/yyyy");
+    // The names beside the codes, from the program's database.
+    auto nombreUsuario = [this](const TFIBDataSet& ds, const char* campo) {
+        const TField* f = ds.FieldByName(QString::fromLatin1(campo));
+        return f->IsNull() ? QString() : usuarios_.value(f->AsInteger());
+    };
+    auto nombreComunidad = [this](const TFIBDataSet& ds) {
+        const TField* f = ds.FieldByName(kComunidad);
+        return f->IsNull() ? QString() : comunidades_.Nombre(f->AsInteger());
+    };
+    QTarea.OnCalcFields = [nombreUsuario, nombreComunidad](TFIBDataSet& ds) {
+        ds.FieldByName(QStringLiteral("COM_DES"))->SetAsString(nombreComunidad(ds));
+        ds.FieldByName(QStringLiteral("DESTINATARIO_DES"))->SetAsString(nombreUsuario(ds, "DESTINATARIO"));
+        ds.FieldByName(QStringLiteral("ATENDIDO_DES"))->SetAsString(nombreUsuario(ds, "ATENDIDO"));
+    };
+    QPresu.OnCalcFields = [nombreComunidad](TFIBDataSet& ds) {
+        ds.FieldByName(QStringLiteral("COM_DES"))->SetAsString(nombreComunidad(ds));
+    };
+
     DMMain->AsignarParametrosEntorno(QTabla, QStringLiteral("1"), false);
     Abre();
     QOrden.Open();
     QVotacion.Open();
+    QDetalle.Open();
 }
 
 TDMConvoca::~TDMConvoca()
@@ -355,6 +541,14 @@ TDMConvoca::~TDMConvoca()
     try {
         if (DataBase.Connected())
             DataBase.Close();
+    } catch (const EFIBError&) {
+    }
+    // Nor the community-management one.
+    try {
+        QTarea.Close();
+        QPresu.Close();
+        if (DBHalvenbook.Connected())
+            DBHalvenbook.Close();
     } catch (const EFIBError&) {
     }
 }
@@ -801,4 +995,234 @@ void TDMConvoca::WriteNotesDocument()
         ExtractAgendaPoint(n, agenda, l);
     l << QByteArrayLiteral("\\par }");
     GuardaFichero(Fichero("tmp1.rtf"), l.join("\r\n"));
+}
+
+void TDMConvoca::CreateFollowUpRows()
+{
+    if (!QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
+        return;
+    if (QDetalle.Active())
+        QDetalle.CheckBrowseMode(); // a row being typed is kept first
+    SpGen.SetSQL(QStringLiteral("SELECT COUNT(*) hay FROM DETALLE WHERE COMUNIDAD=?COMUNIDAD  AND CODIGO=?CODIGO"));
+    SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+    SpGen.ParamByName(kCodigo)->SetAsInteger(Convocatoria());
+    SpGen.ExecQuery();
+    const bool hay = SpGen.Fields(0)->AsInteger() > 0;
+    SpGen.Close();
+    if (hay)
+        return;
+    QString agenda = QTabla.FieldByName(QStringLiteral("ORDEN"))->AsString();
+    QStringList puntos;
+    for (int n = 1; n <= 10; ++n) {
+        if (const std::optional<QString> punto = TomaPuntoAgenda(n, agenda)) {
+            QString des = *punto;
+            des.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            puntos << des.left(60);
+        }
+    }
+    if (puntos.isEmpty())
+        return;
+    const qint64 convocatoria = Convocatoria();
+    struct Reabre {
+        TFIBTableSet& ds;
+        ~Reabre()
+        {
+            try {
+                ds.Open();
+            } catch (const EFIBError&) {
+            }
+        }
+    } reabre{QDetalle};
+    QDetalle.Close();
+    // All the rows or none.
+    Ejecuta(QStringLiteral("SAVEPOINT SEGUIMIENTO"));
+    try {
+        SpGen.SetSQL(QStringLiteral("INSERT INTO DETALLE (COMUNIDAD,CODIGO,NUMERO,DES,TERMINADO)  VALUES "
+                                    "(?COMUNIDAD,?CODIGO,0,?DES,0)"));
+        for (const QString& des : std::as_const(puntos)) {
+            SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+            SpGen.ParamByName(kCodigo)->SetAsInteger(convocatoria);
+            SpGen.ParamByName(QStringLiteral("DES"))->SetAsString(des);
+            SpGen.ExecQuery();
+        }
+        SpGen.Close();
+        Ejecuta(QStringLiteral("RELEASE SAVEPOINT SEGUIMIENTO"));
+    } catch (...) {
+        SpGen.Close();
+        Ejecuta(QStringLiteral("ROLLBACK TO SAVEPOINT SEGUIMIENTO"));
+        throw;
+    }
+    FIBTransaction.CommitRetaining();
+}
+
+void TDMConvoca::ToggleTaskDone()
+{
+    if (!QDetalle.Active() || QDetalle.IsEmpty())
+        return;
+    QDetalle.CheckBrowseMode();
+    if (QDetalle.IsEmpty())
+        return;
+    SpGen.SetSQL(QStringLiteral("EXECUTE PROCEDURE DETALLE_ACTIVA(?COMUNIDAD,?CODIGO,?NUMERO)"));
+    SpGen.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+    SpGen.ParamByName(kCodigo)->SetAsInteger(Convocatoria());
+    SpGen.ParamByName(QStringLiteral("NUMERO"))->SetAsInteger(QDetalle.FieldByName(QStringLiteral("NUMERO"))->AsInteger());
+    SpGen.ExecQuery();
+    SpGen.Close();
+    FIBTransaction.CommitRetaining();
+    QDetalle.Refresh();
+}
+
+void TDMConvoca::EstadoConexion(const QString& texto)
+{
+    if (EstadoHalvenbook)
+        EstadoHalvenbook(texto);
+}
+
+bool TDMConvoca::ConnectCommunityManagement()
+{
+    const QString camino = CaminoHalvenbook();
+    if (camino.isEmpty()) {
+        Mensaje(QStringLiteral("Camino programa Halvenbook no valido."));
+        return false;
+    }
+    EstadoConexion(QStringLiteral("Conectando con Halvenbook ..."));
+    try {
+        TWaitCursor espera;
+        if (DBHalvenbook.Connected())
+            DBHalvenbook.Close();
+        PreparaHalvenbook(DBHalvenbook, camino);
+        DBHalvenbook.Open();
+        FIBHalvenbook.StartTransaction();
+    } catch (const EFIBError& e) {
+        try {
+            if (DBHalvenbook.Connected())
+                DBHalvenbook.Close();
+        } catch (const EFIBError&) {
+        }
+        EstadoConexion(QString());
+        // The server says why, below the program's own words.
+        Mensaje(QStringLiteral("Imposible abrir base de datos Halvenbook\r\r") + e.Message(), true);
+        return false;
+    }
+    EstadoConexion(QStringLiteral("Conectado a Halvenbook"));
+    return true;
+}
+
+void TDMConvoca::CreateTask() { CreaGestion(1); }
+
+void TDMConvoca::CreateBudget() { CreaGestion(2); }
+
+void TDMConvoca::CreaGestion(int tipo)
+{
+    if (!QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
+        throw EAviso(kGuardeConvocatoria);
+    if (QDetalle.Active())
+        QDetalle.CheckBrowseMode(); // the row's text as typed goes into the record
+    const qint64 convocatoria = Convocatoria();
+    const QString des = QDetalle.Active() && !QDetalle.IsEmpty()
+                            ? QDetalle.FieldByName(QStringLiteral("DES"))->AsString()
+                            : QString();
+    const QString referencia = QStringLiteral("QUORUMDESK CODIGO Nº ") + QString::number(convocatoria);
+    if (!ConnectCommunityManagement())
+        return;
+    TFIBTableSet& ds = tipo == 1 ? QTarea : QPresu;
+    // Whatever happens, a record not accepted is dropped and the
+    // community-management database is closed.
+    struct Cierre {
+        TDMConvoca& dm;
+        TFIBTableSet& ds;
+        ~Cierre()
+        {
+            // What was accepted was committed as it was written: a failure
+            // here loses nothing, and each step is tried on its own.
+            try {
+                if (ds.State() == TDataSetState::dsInsert || ds.State() == TDataSetState::dsEdit)
+                    ds.Cancel();
+                ds.Close();
+            } catch (const EFIBError&) {
+            }
+            try {
+                if (dm.FIBHalvenbook.Active())
+                    dm.FIBHalvenbook.Commit();
+            } catch (const EFIBError&) {
+            }
+            try {
+                if (dm.DBHalvenbook.Connected())
+                    dm.DBHalvenbook.Close();
+            } catch (const EFIBError&) {
+            }
+            dm.EstadoConexion(QString());
+        }
+    } cierre{*this, ds};
+
+    // The names beside the codes are the program's.
+    comunidades_.Lee(&DMMain->DataBase, &FIBTransaction);
+    usuarios_.clear();
+    SpGen.SetSQL(QStringLiteral("SELECT CODIGO,NOMBRE FROM SYS_USUARIO"));
+    SpGen.ExecQuery();
+    for (; !SpGen.Eof(); SpGen.Next())
+        usuarios_.insert(SpGen.Fields(0)->AsInteger(), SpGen.Fields(1)->AsString());
+    SpGen.Close();
+
+    gestionEscrita_.reset();
+    ds.Open();
+    ds.Insert();
+    // To the second: what the dialog shows is what is stored.
+    QDateTime ahora = QDateTime::currentDateTime();
+    ahora.setTime(QTime(ahora.time().hour(), ahora.time().minute(), ahora.time().second()));
+    ds.FieldByName(QStringLiteral("FECHA"))->SetAsDateTime(ahora);
+    ds.FieldByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
+    if (tipo == 1) {
+        ds.FieldByName(QStringLiteral("FIN"))->SetAsDateTime(ahora);
+        // Start and end are the same moment: no duration yet.
+        ds.FieldByName(QStringLiteral("DURACION"))->SetAsString(QTime(0, 0).toString(QStringLiteral("HH:mm:ss")));
+        ds.FieldByName(QStringLiteral("TIPOLLAMADA"))->SetAsInteger(0);
+        ds.FieldByName(QStringLiteral("TIPO2"))->SetAsInteger(0);
+        ds.FieldByName(QStringLiteral("ESTADO"))->SetAsInteger(0);
+        ds.FieldByName(QStringLiteral("ATENDIDO"))->SetAsInteger(Entorno.Usuario);
+        ds.FieldByName(QStringLiteral("DESTINATARIO"))->SetAsInteger(Entorno.Usuario);
+        ds.FieldByName(QStringLiteral("LLAMADATIPO"))->SetAsInteger(1);
+        ds.FieldByName(QStringLiteral("ASUNTO"))->SetAsString(des + QStringLiteral("\r\n") + referencia);
+        ds.FieldByName(kCodigo)->SetAsInteger(0);
+        TFTarea(*this).exec();
+    } else {
+        ds.FieldByName(QStringLiteral("SITUACION"))->SetAsInteger(0);
+        ds.FieldByName(QStringLiteral("PRESUPUESTO"))->SetAsString(des);
+        ds.FieldByName(QStringLiteral("OBS"))->SetAsString(referencia);
+        ds.FieldByName(kCodigo)->SetAsInteger(0);
+        TFPresu(*this).exec();
+    }
+    // The follow-up row is linked once the record is stored there: a record
+    // the other database refused leaves the row as it was.
+    if (!gestionEscrita_)
+        return;
+    try {
+        EnlazaSeguimiento(*gestionEscrita_, tipo);
+    } catch (const EFIBError& e) {
+        throw EAviso(QStringLiteral("%1 %2 se ha creado en Halvenbook, pero la línea de seguimiento no se ha "
+                                    "podido enlazar:\r\r%3")
+                         .arg(tipo == 1 ? QStringLiteral("La tarea") : QStringLiteral("El presupuesto"))
+                         .arg(*gestionEscrita_)
+                         .arg(e.Message()));
+    }
+}
+
+void TDMConvoca::EnlazaSeguimiento(qint64 numero, int tipo)
+{
+    if (!QDetalle.Active())
+        QDetalle.Open();
+    if (QDetalle.IsEmpty())
+        QDetalle.Insert();
+    else
+        QDetalle.Edit();
+    QDetalle.FieldByName(QStringLiteral("NUMGESTION"))->SetAsInteger(numero);
+    QDetalle.FieldByName(QStringLiteral("TIPOGESTION"))->SetAsInteger(tipo);
+    try {
+        QDetalle.Post();
+    } catch (...) {
+        // The row stays as it was; the task or budget is kept there.
+        if (QDetalle.State() != TDataSetState::dsBrowse)
+            QDetalle.Cancel();
+        throw;
+    }
 }

@@ -5,10 +5,13 @@
 // letter, minutes and working notes made from them.
 #include "FIBQuery.h"
 #include "UDMBase.h"
+#include "UNombresComunidad.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <functional>
+#include <optional>
 
 class TDMConvoca : public TDMBase {
 public:
@@ -32,6 +35,42 @@ public:
     TFIBTransaction TGenerica;
     TFIBDataSet QEjer, QPeriodos, QSaldo;
     TDataSource DsEjer, DsPeriodos;
+
+    // Follow-up of the decisions: the current convocation's follow-up rows,
+    // each with its done mark and the task or budget of the
+    // community-management product it gave rise to (TIPOGESTION 1 a task, 2
+    // a budget, 0 none; shown as "TAREA", "PRESUPUESTO" or nothing).
+    TFIBTableSet QDetalle;
+    TDataSource DsDetalle;
+
+    // The community-management product's database (Halvenbook): connected
+    // only while one task or budget is being created, always closed after.
+    TFIBDatabase DBHalvenbook;
+    THYTransaction FIBHalvenbook;
+    TFIBTableSet QTarea; // RGESTIONES: calls and errands, newest first
+    TFIBTableSet QPresu; // PRESUPUESTO: budget requests, newest first
+    TDataSource DsTarea, DsPresu;
+
+    // The state of that connection for the screen's status label: the text
+    // to show, or an empty text to hide the label. The screen repaints before
+    // the connection is tried.
+    std::function<void(const QString&)> EstadoHalvenbook;
+
+    // The convocation's follow-up rows made from its agenda, one per point,
+    // the first time: a convocation with any follow-up row gets none.
+    void CreateFollowUpRows();
+    // Switches the current follow-up row between done and pending.
+    void ToggleTaskDone();
+    // A task (TFTarea) or a budget request (TFPresu) in the
+    // community-management database for the current follow-up row; when the
+    // dialog is accepted the record is written with the next code of its
+    // table and the row is linked to it (a convocation without rows gets
+    // one). Nothing is written otherwise.
+    void CreateTask();
+    void CreateBudget();
+    // Opens the community-management database named in "halvenbook.ini" and
+    // starts its transaction; false after telling the user why not.
+    bool ConnectCommunityManagement();
 
     // The owners' import from the accounting product for the current
     // community, run without questions before a new convocation's vote rows
@@ -82,6 +121,14 @@ public:
     void WriteNotesDocument();
 
 private:
+    // Task (1) or budget (2).
+    void CreaGestion(int tipo);
+    void EnlazaSeguimiento(qint64 numero, int tipo);
+    void EstadoConexion(const QString& texto);
+    TNombresComunidad comunidades_;  // names beside a task's or budget's codes
+    QHash<qint64, QString> usuarios_;
+    std::optional<qint64> gestionEscrita_; // code of the task or budget just written
+
     void QTablaBeforePost();
     void RefrescaConvocatoria();
     void Ejecuta(const QString& sql);
@@ -105,8 +152,15 @@ QByteArray ReplaceFieldRtf(const QByteArray& documento, const QString& campo, co
 // Appends agenda point n (a page break before every point but the first) to
 // the lines of a notes document and takes it out of the agenda text.
 void ExtractAgendaPoint(int n, QString& agenda, QList<QByteArray>& lineas);
-// The texts of agenda points 1 to 10 (from each marker to the next, on one
+// Agenda point n as it is written, from its marker up to the next point's
+// marker or the end, taken out of the agenda text as ExtractAgendaPoint does;
+// nothing, and the agenda as it was, when the marker is absent.
+std::optional<QString> TomaPuntoAgenda(int n, QString& agenda);
+// How a follow-up row's link kind reads: "TAREA" (1), "PRESUPUESTO" (2),
+// nothing otherwise.
+QString TextoTipoGestion(int tipo);
+// The texts of agenda points 1 to 10 (as TomaPuntoAgenda takes them, on one
 // line; empty for a point the agenda lacks).
-QStringList TextosPuntos(const QString& agenda);
+QStringList TextosPuntos(QString agenda);
 // The marker of agenda point n: "1º.-" … "10º.-".
 QString MarcaPunto(int n);

@@ -215,6 +215,10 @@ TFIBDBEditfind::TFIBDBEditfind(QWidget* parent) : TDBEdit(parent), TEditFindComu
 
 TFIBDatabase* TFIBDBEditfind::BaseBusqueda() const
 {
+    // A record of one database may refer to a table kept in another (a
+    // sibling product's task names the program's communities).
+    if (Base_de_datos)
+        return Base_de_datos;
     TFIBDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
     return ds ? ds->Database() : nullptr;
 }

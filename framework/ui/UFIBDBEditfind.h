@@ -14,7 +14,7 @@
 //   eIdioma->CondicionBusqueda = "codigo <> 0"; // optional, for check and dialog
 //
 // The unbound fields also take Base_de_datos; the data-bound ones use the
-// database of their dataset. The search runs in the database's default
+// database of their dataset unless Base_de_datos is set. The search runs in the database's default
 // transaction, or the bound dataset's when the database has none.
 #include "UDBControles.h"
 #include "FIBTableDataSet.h"
@@ -37,7 +37,8 @@ public:
 
     // After a valid code is confirmed, the focus moves to the next control.
     bool AutoCambiarFoco = false;
-    // The database of an unbound field; a data-bound field uses its dataset's.
+    // The database of an unbound field; a data-bound field uses its
+    // dataset's unless this is set.
     TFIBDatabase* Base_de_datos = nullptr;
     bool BuscarNums = false; // accepted; has no effect
     QString Tabla_a_buscar;
