@@ -83,7 +83,7 @@ const QColor kWriter(0x18, 0x80, 0x38);
 
 } // namespace
 
-TFConvoca::TFConvoca() : TFBase(0, {980, 660}), dm_(std::make_unique<TDMConvoca>())
+TFConvoca::TFConvoca() : TFBase(0, {1120, 700}), dm_(std::make_unique<TDMConvoca>())
 {
     setObjectName(QStringLiteral("FConvoca"));
     setWindowTitle(QStringLiteral("Convocatorias y Actas"));
@@ -184,7 +184,8 @@ QToolButton* TFConvoca::BotonDocumento(const QString& nombre, const QString& hin
     b->setObjectName(nombre);
     b->setToolTip(hint);
     b->setIcon(icono);
-    ToolBar1->insertWidget(ToolBar1->actions().value(1), b);
+    // In order, before the placement buttons' separator.
+    ToolBar1->insertWidget(ToolBar1->actions().value(ToolBar1->actions().size() - 3), b);
     return b;
 }
 

@@ -231,7 +231,7 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     DBTCodigo = Texto(dm.DataSource(), QStringLiteral("CODIGO"), QStringLiteral("DBTCodigo"), true);
     DBTCodigo->setMinimumWidth(DBTCodigo->fontMetrics().averageCharWidth() * 6);
     DBTDescripcion = Texto(dm.DataSource(), QStringLiteral("DES"), QStringLiteral("DBTDescripcion"));
-    DBTDescripcion->setMinimumWidth(DBTDescripcion->fontMetrics().averageCharWidth() * 30);
+    DBTDescripcion->setMinimumWidth(DBTDescripcion->fontMetrics().averageCharWidth() * 22);
     ToolBarVotos->addWidget(DBTCodigo);
     ToolBarVotos->addWidget(DBTDescripcion);
     ToolBarVotos->addSeparator();
