@@ -83,7 +83,7 @@ const QColor kWriter(0x18, 0x80, 0x38);
 
 } // namespace
 
-TFConvoca::TFConvoca() : TFBase(0, {1120, 700}), dm_(std::make_unique<TDMConvoca>())
+TFConvoca::TFConvoca() : TFBase(0, {1180, 720}), dm_(std::make_unique<TDMConvoca>())
 {
     setObjectName(QStringLiteral("FConvoca"));
     setWindowTitle(QStringLiteral("Convocatorias y Actas"));

@@ -231,7 +231,7 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     DBTCodigo = Texto(dm.DataSource(), QStringLiteral("CODIGO"), QStringLiteral("DBTCodigo"), true);
     DBTCodigo->setMinimumWidth(DBTCodigo->fontMetrics().averageCharWidth() * 6);
     DBTDescripcion = Texto(dm.DataSource(), QStringLiteral("DES"), QStringLiteral("DBTDescripcion"));
-    DBTDescripcion->setMinimumWidth(DBTDescripcion->fontMetrics().averageCharWidth() * 22);
+    DBTDescripcion->setMinimumWidth(DBTDescripcion->fontMetrics().averageCharWidth() * 18);
     ToolBarVotos->addWidget(DBTCodigo);
     ToolBarVotos->addWidget(DBTDescripcion);
     ToolBarVotos->addSeparator();
@@ -269,6 +269,10 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     divisor->setObjectName(QStringLiteral("SplitterVotos"));
     DBGVotos = new TRejillaVotaciones(dm);
     DBGVotos->setObjectName(QStringLiteral("DBGVotos"));
+    // The whole name, a representative's too, each time the rows are read.
+    auto anchoNombre = [g = DBGVotos] { g->setColumnWidth(1, g->fontMetrics().averageCharWidth() * 42); };
+    connect(DBGVotos->Modelo(), &QAbstractItemModel::modelReset, DBGVotos, anchoNombre);
+    anchoNombre();
     divisor->addWidget(DBGVotos);
 
     auto* abajo = new QWidget;

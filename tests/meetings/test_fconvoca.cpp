@@ -18,6 +18,7 @@
 #include "UPerfil.h"
 #include "UPublica.h"
 #include "UVotaciones.h"
+#include "RtfReader.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -30,6 +31,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 
 namespace {
 
@@ -187,7 +189,6 @@ TEST_F(Espacio, AttendanceSwitchesByEnterAndDoubleClickAndEnterGoesToTheNextOwne
     p.Celda(0, "NOMBRE");
     Teclea(Qt::Key_Return);
     EXPECT_EQ(p.Asiste(1), 1);
-    qdtest::Captura("convocatorias-votaciones", p.w);
 }
 
 TEST_F(Espacio, VotesTypedInTheGridAreTalliedByF4)
@@ -576,6 +577,78 @@ TEST_F(Espacio, TheCommandOpensTheScreenOnce)
     EXPECT_EQ(w->windowTitle(), "Convocatorias y Actas");
     EXPECT_EQ(static_cast<TFConvoca*>(w)->NumeroFormulario(), 0);
     CierraVentanas();
+}
+
+// --- the meeting of the user guide, on the demo data --------------------------------------------
+
+class Demo : public qdtest::ProgramaAbierto {
+protected:
+    Demo() : ProgramaAbierto(true) {}
+};
+
+TEST_F(Demo, AMeetingFromTheLetterToTheVotes)
+{
+    Entorno.Comunidad = 1;
+    Entorno.NombreComunidad = Sql("SELECT NOMBRE FROM SYS_COMUNIDAD WHERE CODIGO = 1").toString();
+    TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Word", "Path", Stubs());
+    qputenv("QD_PROCESADOR", "sin-guardar");
+    Pantalla p;
+    EXPECT_EQ(p.dm().QTabla.FieldByName("LUGAR")->AsString(), "SALA COMÚN DEL EDIFICIO");
+    qdtest::Captura("convocatorias-ficha", p.w);
+
+    // The letter from the demo's template, merged with the convocation.
+    qdtest::AlAbrirse([](QWidget* w) {
+        auto* s = qobject_cast<TFSTexto*>(w);
+        ASSERT_NE(s, nullptr);
+        s->Rejilla->setFocus();
+        QTest::keyClick(s->Rejilla, Qt::Key_Return);
+    });
+    p->TbConvocatoria->click();
+    qunsetenv("QD_PROCESADOR");
+    const QByteArray carta = p.dm().QTabla.FieldByName("TEXTO")->AsBytes();
+    const QString texto = qdtest::Parrafos(carta).join("\n");
+    EXPECT_TRUE(texto.contains("SALA COMÚN DEL EDIFICIO")) << texto.toStdString();
+    EXPECT_FALSE(texto.contains("[Lugar]"));
+    QTextEdit vista;
+    vista.setReadOnly(true);
+    vista.setWindowTitle("tmp1.rtf");
+    Rtf::read(carta, *vista.document());
+    vista.resize(820, 640);
+    vista.show();
+    qdtest::Captura("convocatorias-carta", &vista);
+    vista.hide();
+    Activa(p.w);
+
+    // On the day: who attends, one owner represented, the votes on point 3.
+    TRejillaVotaciones* g = p.Rejilla();
+    const int filas = p.dm().QVotacion.RecordCount();
+    ASSERT_GE(filas, 4);
+    for (int fila = 0; fila < filas - 1; ++fila) {
+        p.Celda(fila, "ASISTENCIA");
+        Teclea(Qt::Key_Return);
+    }
+    // The representative's name typed over the owner's.
+    p.Celda(1, "NOMBRE");
+    const qint64 representado = p.dm().QVotacion.FieldByName("PROPIETARIO")->AsInteger();
+    Teclea(Qt::Key_F2);
+    qdtest::Escribe("JUAN PÉREZ (REPRESENTANTE)");
+    Teclea(Qt::Key_Return);
+    const char* votos = "SSNSASSS";
+    for (int fila = 0; fila < filas - 1; ++fila) {
+        p.Celda(fila, "P3");
+        qdtest::Escribe(QString(QChar(votos[fila % 8])).toLower());
+        Teclea(Qt::Key_Return);
+    }
+    p.Celda(1, "P3");
+    Teclea(Qt::Key_F4);
+    EXPECT_GT(p.dm().QVotacionP.FieldByName("VSI")->AsInteger(), 0);
+    EXPECT_EQ(p.dm().QTabla.FieldByName("ASISTENTES")->AsInteger(), filas - 1);
+    ASSERT_TRUE(p.dm().QVotacion.Locate("PROPIETARIO", {representado}));
+    EXPECT_EQ(p.dm().QVotacion.FieldByName("NOMBRE")->AsString(), "JUAN PÉREZ (REPRESENTANTE)");
+    EXPECT_NE(p->TSVotaciones->DBTPropietario->text(), "JUAN PÉREZ (REPRESENTANTE)")
+        << "beside the grid, the owner's own name";
+    g->setFocus();
+    qdtest::Captura("convocatorias-votaciones", p.w);
 }
 
 } // namespace
