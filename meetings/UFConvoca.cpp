@@ -2,6 +2,7 @@
 #include "DbComboBoxValue.h"
 #include "EUtilesError.h"
 #include "FIBError.h"
+#include "UAplicacion.h"
 #include "UCorreo.h"
 #include "UDBControles.h"
 #include "UDBDateTimePicker.h"
@@ -15,6 +16,7 @@
 #include "UPublica.h"
 #include "UVotaciones.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
@@ -287,16 +289,38 @@ void TFConvoca::NavegadorClick(TNavigateBtn boton)
     POrden->setEnabled(estado == TDataSetState::dsEdit || estado == TDataSetState::dsInsert);
 }
 
+bool TFConvoca::VotoEnEdicion() const
+{
+    const TDataSetState estado = dm_->QVotacion.State();
+    return estado == TDataSetState::dsEdit || estado == TDataSetState::dsInsert ||
+           TSVotaciones->DBGVotos->Escribiendo();
+}
+
 bool TFConvoca::eventFilter(QObject* objeto, QEvent* e)
 {
-    if (objeto == EBusca && e->type() == QEvent::KeyPress) {
+    if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
-        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+        if (objeto == EBusca && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
             Busca();
             return true;
         }
+        // Esc while a vote or a name is being typed drops that typing; it
+        // does not close the screen.
+        if (k->key() == Qt::Key_Escape && VotoEnEdicion())
+            return QWidget::eventFilter(objeto, e);
     }
     return TFBase::eventFilter(objeto, e);
+}
+
+void TFConvoca::closeEvent(QCloseEvent* e)
+{
+    // A vote row being typed is saved with the screen; a save the database
+    // refuses keeps the screen open with the error shown.
+    if (dm_->QVotacion.Active() && !SinErrores([this] { dm_->QVotacion.CheckBrowseMode(); })) {
+        e->ignore();
+        return;
+    }
+    TFBase::closeEvent(e);
 }
 
 void TFConvoca::Busca()

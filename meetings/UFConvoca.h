@@ -79,6 +79,7 @@ public:
 protected:
     void NavegadorClick(TNavigateBtn boton) override;
     bool eventFilter(QObject* objeto, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void CreaBotones();
@@ -88,6 +89,7 @@ private:
     void Busca();
     void CuentaPropietarios();
     bool HayConvocatoria() const;
+    bool VotoEnEdicion() const;
 
     std::unique_ptr<TDMConvoca> dm_;
 };

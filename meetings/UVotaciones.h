@@ -27,6 +27,8 @@ public:
     // The agenda point of a grid column: 1 to 10 for the vote columns, 1
     // for any other.
     int PuntoDeColumna(int columna) const;
+    // A cell's editor is open.
+    bool Escribiendo() const { return state() == QAbstractItemView::EditingState; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

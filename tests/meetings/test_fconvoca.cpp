@@ -213,6 +213,21 @@ TEST_F(Espacio, VotesTypedInTheGridAreTalliedByF4)
     EXPECT_EQ(Sql("SELECT LIST(P2, '') FROM VOTACIONES WHERE COMUNIDAD = 1").toString(), "SSN");
 }
 
+TEST_F(Espacio, EscKeepsTheScreenWhileAVoteRowIsTypedAndClosingSavesIt)
+{
+    Convocatoria();
+    Pantalla p;
+    p.Celda(0, "P1");
+    qdtest::Escribe("s");
+    Teclea(Qt::Key_Return);
+    QCoreApplication::processEvents(); // the editor hands its text over after Return
+    ASSERT_EQ(p.dm().QVotacion.State(), TDataSetState::dsEdit);
+    Teclea(Qt::Key_Escape);
+    EXPECT_TRUE(p->isVisible()) << "a row being typed keeps the screen";
+    p->close();
+    EXPECT_EQ(Sql("SELECT P1 FROM VOTACIONES WHERE COMUNIDAD = 1 AND PROPIETARIO = 1").toString(), "S");
+}
+
 TEST_F(Espacio, TheOrderChoiceReadsTheVoteRowsByNameOrByCode)
 {
     Propietario(4, "AARON", {{"4A", 1}});
