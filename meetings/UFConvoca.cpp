@@ -376,6 +376,8 @@ void TFConvoca::EditDocument(TDocumento documento, TProcesadorTextos procesador)
             const bool carta = documento == TDocumento::Convocatoria;
             {
                 TFSTexto selector(carta ? 1 : 2);
+                // Over this screen, which stays on top of the others.
+                selector.setParent(this, selector.windowFlags());
                 selector.exec();
             }
             if (QFile::exists(tmp1))
