@@ -455,8 +455,12 @@ public:
             "from pyftpdlib.servers import FTPServer\n"
             "a = DummyAuthorizer()\n"
             "a.add_user('admin', 'secreta', sys.argv[2], perm='elradfmwMT')\n"
-            "FTPHandler.authorizer = a\n"
-            "s = FTPServer(('127.0.0.1', int(sys.argv[1])), FTPHandler)\n"
+            "class Activo(FTPHandler):\n"
+            "    # passive mode refused: a transfer that works was made in active mode\n"
+            "    def ftp_PASV(self, line): self.respond('502 Sin modo pasivo.')\n"
+            "    def ftp_EPSV(self, line): self.respond('502 Sin modo pasivo.')\n"
+            "Activo.authorizer = a\n"
+            "s = FTPServer(('127.0.0.1', int(sys.argv[1])), Activo)\n"
             "print(s.address[1], flush=True)\n"
             "s.serve_forever()\n";
         proceso.start("/usr/bin/python3", {"-c", guion, QString::number(puerto), raiz.path()});
