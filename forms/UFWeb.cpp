@@ -85,8 +85,9 @@ QUrl TFWeb::UrlCorreo(const QString& destinatarios, const QString& asunto)
         if (!limpia.isEmpty())
             direcciones << QUrl::toPercentEncoding(limpia, "@");
     }
-    return QUrl::fromEncoded("mailto:" + direcciones.join(',') + "?subject=" + QUrl::toPercentEncoding(asunto),
-                             QUrl::StrictMode);
+    // The owners receive it as blind copies: no one sees the others' addresses.
+    const QByteArray copias = direcciones.isEmpty() ? QByteArray() : "bcc=" + direcciones.join(',') + '&';
+    return QUrl::fromEncoded("mailto:?" + copias + "subject=" + QUrl::toPercentEncoding(asunto), QUrl::StrictMode);
 }
 
 bool TFWeb::event(QEvent* e)

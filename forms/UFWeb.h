@@ -21,7 +21,8 @@ public:
     explicit TFWeb(const QString& destinatarios, QWidget* parent = nullptr);
 
     // The new-message address: every non-empty address of the "; "-separated
-    // list, percent-encoded and joined with ",", and the subject.
+    // list, percent-encoded and joined with ",", as blind copies (Bcc), and
+    // the subject.
     static QUrl UrlCorreo(const QString& destinatarios, const QString& asunto);
 
     // Hands the new-message address to the mail program; the system's handler

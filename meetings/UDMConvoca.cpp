@@ -314,6 +314,9 @@ TDMConvoca::TDMConvoca()
          {QStringLiteral("SELECT NOMBRE,SALDO FROM VOTACIONES WHERE COMUNIDAD=?COMUNIDAD AND "
                          "CONVOCATORIA=?CONVOCATORIA AND SALDO>0 AND ASISTENCIA=1 ORDER BY NOMBRE")},
          nullptr},
+        {QEmail, "QEmail",
+         {QStringLiteral("SELECT E_MAIL FROM EMP_PROPIETARIO WHERE COMUNIDAD=?COMUNIDAD AND TRIM(E_MAIL) <> \"\"")},
+         nullptr},
     };
     for (const char* c : {"CSI", "CNO", "CABS"})
         QVotacionP.AddField<TFloatField>(QString::fromLatin1(c))->DisplayFormat = QString::fromLatin1(MascaraCoeficiente);
@@ -528,6 +531,23 @@ TDMConvoca::TDMConvoca()
         ds.FieldByName(QStringLiteral("COM_DES"))->SetAsString(nombreComunidad(ds));
     };
 
+    // The titles of the columns the workspace shows.
+    auto titulo = [](TField* f, const char* texto) { f->SetDisplayLabel(QString::fromUtf8(texto)); };
+    titulo(QTabla.AddField<TFIBStringField>(QStringLiteral("DES")), "Descripción");
+    auto* fecha = QTabla.AddField<TDateTimeField>(QStringLiteral("FECHA"));
+    fecha->DisplayFormat = QStringLiteral("dd/mm/yyyy");
+    titulo(fecha, "Fecha");
+    QTabla.AddField<TDateTimeField>(QStringLiteral("FECHAT"))->DisplayFormat = QStringLiteral("dd/mm/yyyy");
+    titulo(QTabla.AddField<TFIBStringField>(QStringLiteral("LUGAR")), "Lugar");
+    titulo(QVotacion.AddField<TIntegerField>(QStringLiteral("PROPIETARIO")), "Código");
+    titulo(QVotacion.AddField<TFIBStringField>(QStringLiteral("NOMBRE")), "Propietario/Representado");
+    titulo(QVotacion.AddField<TIntegerField>(QStringLiteral("ASISTENCIA")), "As.");
+    titulo(QFincas.AddField<TIntegerField>(QStringLiteral("CODIGO")), "Código");
+    titulo(QFincas.AddField<TFIBStringField>(QStringLiteral("NOMBRE")), "Nombre");
+    titulo(QFincas.FieldByName(QStringLiteral("COEFICIENTES")), "Coeficiente");
+
+    // The search bar: a number is a code, any other text a description.
+    DeclaraBusqueda({kCodigo, QStringLiteral("DES"), QStringLiteral("10000")});
     DMMain->AsignarParametrosEntorno(QTabla, QStringLiteral("1"), false);
     Abre();
     QOrden.Open();
@@ -730,6 +750,20 @@ void TDMConvoca::ShowPointTally(int punto)
         ->SetAsInteger(QTabla.Active() && !QTabla.IsEmpty() ? Convocatoria() : 0);
     QVotacionP.ParamByName(QStringLiteral("PUNTO"))->SetAsInteger(punto);
     QVotacionP.Open();
+}
+
+QString TDMConvoca::DireccionesCorreo()
+{
+    DMMain->AsignarParametrosEntorno(QEmail, QStringLiteral("1"), true);
+    struct Cierra {
+        TFIBDataSet& ds;
+        ~Cierra() { ds.Close(); }
+    } cierra{QEmail};
+    QStringList direcciones;
+    const TField* correo = QEmail.FieldByName(QStringLiteral("E_MAIL"));
+    for (QEmail.First(); !QEmail.Eof(); QEmail.Next())
+        direcciones << Recorta(correo->AsString());
+    return direcciones.join(QStringLiteral("; "));
 }
 
 void TDMConvoca::OrdenaVotaciones(int indice)

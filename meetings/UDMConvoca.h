@@ -27,6 +27,7 @@ public:
     TFIBDataSet QFincas;    // the current vote row's owner's properties
     TFIBDataSet QPropi;     // and his name in the register
     TFIBDataSet QAdmin, QComu, QAsistencia, QDeudores;
+    TFIBDataSet QEmail; // the community's owners' e-mail addresses
     TFIBQuery SpAsiste, SpGen;
 
     // The accounting product's database: connected only while the debts are
@@ -101,6 +102,10 @@ public:
     // nothing, silently, when the accounting database is not configured or
     // cannot be opened, or no period is chosen.
     void ImportBalances();
+
+    // The e-mail addresses of the community's owners, trimmed, in the order
+    // read and joined with "; "; empty when nobody has one.
+    QString DireccionesCorreo();
 
     // The order of the vote rows and of the attendance list: 0 by name
     // ("Ordenado por nombre"), 1 by owner code ("Ordenado por código").

@@ -9,7 +9,7 @@
 
 int EnviaCorreo(const QString& asunto, const QString& cuerpo, const QString& adjunto,
                 const QString& direccion, const QString& /*nombre*/,
-                const QString& /*direccionRemitente*/, const QString& /*nombreRemitente*/)
+                const QString& /*direccionRemitente*/, const QString& /*nombreRemitente*/, bool ocultos)
 {
     QStringList argumentos{QStringLiteral("--utf8")};
     if (!asunto.isEmpty())
@@ -20,8 +20,11 @@ int EnviaCorreo(const QString& asunto, const QString& cuerpo, const QString& adj
         argumentos << QStringLiteral("--attach") << QFileInfo(adjunto).absoluteFilePath();
     for (const QString& d : direccion.split(u';')) {
         const QString limpia = Recorta(d);
-        if (!limpia.isEmpty())
-            argumentos << limpia;
+        if (limpia.isEmpty())
+            continue;
+        if (ocultos)
+            argumentos << QStringLiteral("--bcc");
+        argumentos << limpia;
     }
     const auto pid = plataforma::Lanza(QStringLiteral("xdg-email"), argumentos, false);
     if (!pid)

@@ -6,6 +6,7 @@
 #include "UFCalendario.h"
 #include "UFPlanifica.h"
 #include "UFCamino.h"
+#include "UFConvoca.h"
 #include "UFInicio.h"
 #include "UFMain.h"
 #include "UFUsuario.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
         return 0;
     // The subsystems' commands; the main window lists what is registered.
     RegistraOrdenesRegistro();
+    RegistraOrdenesConvocatorias();
     RegistraOrdenesAsuntos();
     RegistraOrdenesPlanificador();
     RegistraOrdenesCalendario();

@@ -283,6 +283,13 @@ TEST_F(Correo, HandsSubjectBodyRecipientsAndAttachmentToTheMailProgram)
                            U("luis@ejemplo.es")}));
 }
 
+TEST_F(Correo, BlindCopiesHideTheRecipientsFromOneAnother)
+{
+    EXPECT_EQ(EnviaCorreo(U("Acta"), U(""), U(""), U("ana@ejemplo.es; ;luis@ejemplo.es"), U(""), U(""), U(""), true), 0);
+    EXPECT_EQ(Argumentos(salida), (QStringList{U("--utf8"), U("--subject"), U("Acta"), U("--bcc"), U("ana@ejemplo.es"),
+                                               U("--bcc"), U("luis@ejemplo.es")}));
+}
+
 TEST_F(Correo, EmptyPartsAreLeftOut)
 {
     EXPECT_EQ(EnviaCorreo(U(""), U(""), U(""), U("ana@ejemplo.es"), U(""), U(""), U("")), 0);

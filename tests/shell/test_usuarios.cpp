@@ -263,16 +263,16 @@ protected:
     QStringList abiertas;
 };
 
-TEST_F(Correo, NewMessageAddressJoinsTheRecipientsAndEncodesTheSubject)
+TEST_F(Correo, NewMessageAddressJoinsTheRecipientsAsBlindCopiesAndEncodesTheSubject)
 {
     const struct {
         const char* destinatarios;
         const char* asunto;
         const char* url;
     } casos[] = {
-        {"a@x.es; b@y.es", "Comunidad Sol", "mailto:a@x.es,b@y.es?subject=Comunidad%20Sol"},
-        {" a@x.es ;; ", "A&B?=#%", "mailto:a@x.es?subject=A%26B%3F%3D%23%25"},
-        {"o'brien+x@y.es;z@w.es", "Peñas", "mailto:o%27brien%2Bx@y.es,z@w.es?subject=Pe%C3%B1as"},
+        {"a@x.es; b@y.es", "Comunidad Sol", "mailto:?bcc=a@x.es,b@y.es&subject=Comunidad%20Sol"},
+        {" a@x.es ;; ", "A&B?=#%", "mailto:?bcc=a@x.es&subject=A%26B%3F%3D%23%25"},
+        {"o'brien+x@y.es;z@w.es", "Peñas", "mailto:?bcc=o%27brien%2Bx@y.es,z@w.es&subject=Pe%C3%B1as"},
         {"", "X", "mailto:?subject=X"},
     };
     for (const auto& c : casos)
@@ -288,7 +288,7 @@ TEST_F(Correo, OpensTheComposerOnceAndPutsThePageOnTheClipboard)
     QPointer<TFWeb> w = Abre();
     EXPECT_EQ(w->windowTitle(), "Preparando correo ...");
     Activa(w);
-    EXPECT_EQ(abiertas, QStringList{"mailto:a@x.es,b@y.es?subject=Comunidad%20Sol%20%26%20Mar"});
+    EXPECT_EQ(abiertas, QStringList{"mailto:?bcc=a@x.es,b@y.es&subject=Comunidad%20Sol%20%26%20Mar"});
     EXPECT_EQ(QApplication::focusWidget(), w->BtCerrar);
     EXPECT_TRUE(w->WBMain->toPlainText().contains("Junta de Peñas")) << "the page is shown";
     EXPECT_FALSE(w->LbFin->isVisible());

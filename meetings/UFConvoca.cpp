@@ -1,0 +1,480 @@
+#include "UFConvoca.h"
+#include "DbComboBoxValue.h"
+#include "EUtilesError.h"
+#include "FIBError.h"
+#include "UAplicacion.h"
+#include "UCorreo.h"
+#include "UDBControles.h"
+#include "UDBDateTimePicker.h"
+#include "UDMMain.h"
+#include "UDialogos.h"
+#include "UFImporta.h"
+#include "UFSTexto.h"
+#include "UFWeb.h"
+#include "UFormGest.h"
+#include "UOrdenes.h"
+#include "UPublica.h"
+#include "UVotaciones.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Fichero(const char* nombre) { return Entorno.CaminoPrograma + QLatin1Char('/') + QString::fromLatin1(nombre); }
+
+QString Columna(TFConvoca::TDocumento d)
+{
+    switch (d) {
+    case TFConvoca::TDocumento::Convocatoria: return QStringLiteral("TEXTO");
+    case TFConvoca::TDocumento::Notas: return QStringLiteral("NOTAS");
+    case TFConvoca::TDocumento::Acta: return QStringLiteral("ACTA");
+    case TFConvoca::TDocumento::Observaciones: return QStringLiteral("OBS");
+    }
+    return {};
+}
+
+// The glyphs of the document buttons: a sheet (or an envelope, for what is
+// sent) with the document's letter, blue for Word and green for Writer.
+QIcon Glifo(bool sobre, const QString& letra, const QColor& color, const QString& marca = {})
+{
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x30, 0x40, 0x50), 1.5));
+    p.setBrush(QColor(0xFA, 0xFA, 0xF6));
+    if (sobre) {
+        p.drawRect(QRectF(2, 7, 28, 19));
+        p.drawLine(QPointF(2, 7), QPointF(16, 18));
+        p.drawLine(QPointF(30, 7), QPointF(16, 18));
+    } else {
+        QPolygonF hoja({{7, 2}, {20, 2}, {26, 8}, {26, 30}, {7, 30}});
+        p.drawPolygon(hoja);
+        p.drawPolyline(QPolygonF({{20, 2}, {20, 8}, {26, 8}}));
+    }
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(marca.isEmpty() ? 15 : 11);
+    p.setFont(f);
+    p.setPen(color);
+    const QRectF zona = sobre ? QRectF(2, 12, 28, 16) : QRectF(7, 10, 19, 20);
+    p.drawText(zona, Qt::AlignCenter, letra);
+    if (!marca.isEmpty()) {
+        p.setBrush(QColor(0xC0, 0x20, 0x20));
+        p.setPen(Qt::NoPen);
+        p.drawRect(QRectF(0, 22, 22, 10));
+        f.setPixelSize(8);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(0, 22, 22, 10), Qt::AlignCenter, marca);
+    }
+    return QIcon(pm);
+}
+
+const QColor kWord(0x1F, 0x4E, 0x9A);
+const QColor kWriter(0x18, 0x80, 0x38);
+
+} // namespace
+
+TFConvoca::TFConvoca() : TFBase(0, {1180, 720}), dm_(std::make_unique<TDMConvoca>())
+{
+    setObjectName(QStringLiteral("FConvoca"));
+    setWindowTitle(QStringLiteral("Convocatorias y Actas"));
+    // A new convocation brings the register up to date from the accounting
+    // product first, without questions.
+    dm_->RefreshOwnersFromAccounting = [] { ::RefreshOwnersFromAccounting(); };
+    Conecta(*dm_);
+    HYMNavigator1->DelMessage = QStringLiteral(" ¿ Borrar convocatoria ? ");
+    CreaBotones();
+
+    // The search bar: the column searched, and the publishing's status.
+    CbBusca = new QComboBox;
+    CbBusca->setObjectName(QStringLiteral("CbBusca"));
+    CbBusca->addItems({QString(), QStringLiteral("Código"), QStringLiteral("Descripción"), QStringLiteral("Orden del día")});
+    ToolBar2->addWidget(CbBusca);
+    EEstado = new QLineEdit;
+    EEstado->setObjectName(QStringLiteral("EEstado"));
+    EEstado->setReadOnly(true);
+    EEstado->setFocusPolicy(Qt::NoFocus);
+    EEstado->setMinimumWidth(EEstado->fontMetrics().averageCharWidth() * 30);
+    ToolBar2->addWidget(EEstado);
+
+    // "&Ficha": the convocation above, its agenda below.
+    TFIBTableSet& t = dm_->QTabla;
+    t.FieldByName(QStringLiteral("HORA1"))->EditMask = QStringLiteral("!90:00;1;_");
+    t.FieldByName(QStringLiteral("HORA2"))->EditMask = QStringLiteral("!90:00;1;_");
+    DBECodigo = CampoTexto(QStringLiteral("Código"), QStringLiteral("CODIGO"), 6);
+    DBEDes = CampoTexto(QStringLiteral("Descripción"), QStringLiteral("DES"), 35);
+    DBCTipo = new TDBComboBoxValue(PEdit);
+    DBCTipo->setObjectName(QStringLiteral("DBCTipo"));
+    DBCTipo->SetItems({QStringLiteral("1 - JUNTA ORDINARIA"), QStringLiteral("2 - JUNTA EXTRAORDINARIA")});
+    DBCTipo->SetValues({QStringLiteral("1"), QStringLiteral("2")});
+    DBCTipo->SetDataSource(CEMain->DataSource());
+    DBCTipo->SetDataField(QStringLiteral("TIPO"));
+    AnadeCampo(QStringLiteral("Tipo"), DBCTipo);
+    DBDFecha = new TDBDateTimePicker(PEdit);
+    DBDFecha->setObjectName(QStringLiteral("DBDFecha"));
+    DBDFecha->SetDataSource(CEMain->DataSource());
+    DBDFecha->SetDataField(QStringLiteral("FECHA"));
+    AnadeCampo(QStringLiteral("Fecha"), DBDFecha);
+    DBEHora1 = CampoTexto(QStringLiteral("Hora 1ª convocaria"), QStringLiteral("HORA1"), 5);
+    DBEHora2 = CampoTexto(QStringLiteral("Hora 2ª convocaria"), QStringLiteral("HORA2"), 5);
+    DBELugar = CampoTexto(QStringLiteral("Lugar"), QStringLiteral("LUGAR"), 35);
+    DBEFechaT = CampoTexto(QStringLiteral("Fecha tablón anuncios"), QStringLiteral("FECHAT"), 10);
+    HYMNavigator1->SetInsertaControl(DBECodigo);
+    HYMNavigator1->SetEditaControl(DBEDes);
+
+    POrden = new QWidget;
+    POrden->setObjectName(QStringLiteral("POrden"));
+    POrden->setEnabled(false); // typed in while the convocation is edited, as the fields above
+    auto* orden = new QVBoxLayout(POrden);
+    orden->setContentsMargins(0, 0, 0, 0);
+    orden->addWidget(new QLabel(QStringLiteral("ORDEN DEL DIA")));
+    DBMOrden = new TDBMemo;
+    DBMOrden->setObjectName(QStringLiteral("DBMOrden"));
+    DBMOrden->SetDataSource(CEMain->DataSource());
+    DBMOrden->SetDataField(QStringLiteral("ORDEN"));
+    orden->addWidget(DBMOrden, 1);
+    auto* ficha = static_cast<QVBoxLayout*>(TSFicha->layout());
+    while (QLayoutItem* item = ficha->takeAt(0))
+        delete item; // PEdit goes into the splitter; the base page's stretch goes
+    auto* divisor = new QSplitter(Qt::Vertical);
+    divisor->setObjectName(QStringLiteral("SplitterFicha"));
+    divisor->addWidget(PEdit);
+    divisor->addWidget(POrden);
+    divisor->setStretchFactor(1, 1);
+    divisor->setChildrenCollapsible(false);
+    ficha->addWidget(divisor, 1);
+    LPropietarios = new QLabel;
+    LPropietarios->setObjectName(QStringLiteral("LPropietarios"));
+    ficha->addWidget(LPropietarios);
+
+    // "&Tabla".
+    HYTDBGrid1->SetColumnas({QStringLiteral("CODIGO"), QStringLiteral("DES"), QStringLiteral("FECHA"), QStringLiteral("LUGAR")});
+    HYTDBGrid1->SetCamposAOrdenar({QStringLiteral("CODIGO"), QStringLiteral("DES"), QStringLiteral("FECHA")});
+
+    // "&Votaciones".
+    TSVotaciones = new TPaginaVotaciones(*dm_);
+    PCMain->addTab(TSVotaciones, QStringLiteral("&Votaciones"));
+    CuentaPropietarios();
+    PCMain->setCurrentWidget(TSFicha);
+}
+
+TFConvoca::~TFConvoca()
+{
+    dm_->RefreshOwnersFromAccounting = nullptr;
+}
+
+bool TFConvoca::HayConvocatoria() const
+{
+    const TFIBTableSet& t = dm_->QTabla;
+    return t.Active() && !t.IsEmpty() && t.State() == TDataSetState::dsBrowse;
+}
+
+QToolButton* TFConvoca::BotonDocumento(const QString& nombre, const QString& hint, const QIcon& icono)
+{
+    auto* b = new QToolButton;
+    b->setObjectName(nombre);
+    b->setToolTip(hint);
+    b->setIcon(icono);
+    // In order, before the placement buttons' separator.
+    ToolBar1->insertWidget(ToolBar1->actions().value(ToolBar1->actions().size() - 3), b);
+    return b;
+}
+
+QMenu* TFConvoca::MenuDocumento(TDocumento documento, TProcesadorTextos procesador, const QString& consulta,
+                                const QString& crea)
+{
+    auto* menu = new QMenu(this);
+    menu->addAction(consulta, this, [this, documento, procesador] { EditDocument(documento, procesador); });
+    menu->addAction(crea, this, [this, documento, procesador] { RecreateDocument(documento, procesador); });
+    return menu;
+}
+
+void TFConvoca::CreaBotones()
+{
+    using enum TDocumento;
+    const auto word = TProcesadorTextos::Word;
+    const auto writer = TProcesadorTextos::OpenOffice;
+    struct Boton {
+        QToolButton*& boton;
+        const char* nombre;
+        const char* hint;
+        QIcon icono;
+    };
+    const QString c = QStringLiteral("C"), n = QStringLiteral("N"), a = QStringLiteral("A"), o = QStringLiteral("O");
+    const Boton botones[] = {
+        {TbConvocatoria, "TbConvocatoria", "Confección, consulta texto convocatoria", Glifo(false, c, kWord)},
+        {TbEnviaConvocatoria, "TbEnviaConvocatoria", "Enviar convocatoria a propietarios por correo electrónico",
+         Glifo(true, c, kWord)},
+        {TbEnviaConvocatoriaPdf, "TbEnviaConvocatoriaPdf",
+         "Enviar convocatoria en PDF a propietarios por correo electrónico", Glifo(true, c, kWord, QStringLiteral("PDF"))},
+        {TbNotas, "TbNotas", "Confección, consulta notas", Glifo(false, n, kWord)},
+        {TbActa, "TbActa", "Confección, consulta del Acta", Glifo(false, a, kWord)},
+        {TbObservaciones, "TbObservaciones", "Observaciones", Glifo(false, o, kWord)},
+        {TbEnviaActa, "TbEnviaActa", "Enviar acta a propietarios por correo electrónico", Glifo(true, a, kWord)},
+        {TbEnviaActaPdf, "TbEnviaActaPdf", "Enviar acta en PDF a propietarios por correo electrónico",
+         Glifo(true, a, kWord, QStringLiteral("PDF"))},
+        {TbPublica, "TbPublica", "Publicar el Acta en Internet", IconoSalida(TIconoSalida::Internet)},
+        {TbConvocatoriaOO, "TbConvocatoriaOO", "Confección, consulta texto convocatoria con OpenOffice",
+         Glifo(false, c, kWriter)},
+        {TbNotasOO, "TbNotasOO", "Confección, consulta notas con OpenOffice", Glifo(false, n, kWriter)},
+        {TbActaOO, "TbActaOO", "Confección, consulta del Acta con OpenOffice", Glifo(false, a, kWriter)},
+        {TbObservacionesOO, "TbObservacionesOO", "Observaciones con OpenOffice", Glifo(false, o, kWriter)},
+    };
+    for (const Boton& b : botones)
+        b.boton = BotonDocumento(QString::fromLatin1(b.nombre), QString::fromUtf8(b.hint), b.icono);
+
+    const QString consultaC = QStringLiteral("Consultar convocatoria"), creaC = QStringLiteral("Crear nueva convocatoria");
+    const QString consultaA = QStringLiteral("Consultar Acta"), creaA = QStringLiteral("Crear nueva Acta");
+    for (const auto& [boton, documento, procesador] :
+         {std::tuple{TbConvocatoria, Convocatoria, word}, std::tuple{TbActa, Acta, word},
+          std::tuple{TbConvocatoriaOO, Convocatoria, writer}, std::tuple{TbActaOO, Acta, writer}}) {
+        const bool carta = documento == Convocatoria;
+        boton->setMenu(MenuDocumento(documento, procesador, carta ? consultaC : consultaA, carta ? creaC : creaA));
+        boton->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    for (const auto& [boton, documento, procesador] :
+         {std::tuple{TbConvocatoria, Convocatoria, word}, std::tuple{TbNotas, Notas, word},
+          std::tuple{TbActa, Acta, word}, std::tuple{TbObservaciones, Observaciones, word},
+          std::tuple{TbConvocatoriaOO, Convocatoria, writer}, std::tuple{TbNotasOO, Notas, writer},
+          std::tuple{TbActaOO, Acta, writer}, std::tuple{TbObservacionesOO, Observaciones, writer}}) {
+        connect(boton, &QToolButton::clicked, this,
+                [this, documento, procesador] { EditDocument(documento, procesador); });
+    }
+    connect(TbEnviaConvocatoria, &QToolButton::clicked, this,
+            [this] { SendDocument(QStringLiteral("CONVOCATORIA"), QStringLiteral("WORD"), false); });
+    connect(TbEnviaConvocatoriaPdf, &QToolButton::clicked, this,
+            [this] { SendDocument(QStringLiteral("CONVOCATORIA"), QStringLiteral("PDF"), false); });
+    connect(TbEnviaActa, &QToolButton::clicked, this,
+            [this] { SendDocument(QStringLiteral("ACTA"), QStringLiteral("WORD"), false); });
+    connect(TbEnviaActaPdf, &QToolButton::clicked, this,
+            [this] { SendDocument(QStringLiteral("ACTA"), QStringLiteral("PDF"), false); });
+    connect(TbPublica, &QToolButton::clicked, this, [this] {
+        QMessageBox pregunta(QMessageBox::Question, QStringLiteral("Confirmación"),
+                             QStringLiteral("¿ Desea publicar el Acta en Internet ?"),
+                             QMessageBox::Yes | QMessageBox::No, this);
+        pregunta.setDefaultButton(QMessageBox::No);
+        if (pregunta.exec() == QMessageBox::Yes)
+            SendDocument(QStringLiteral("ACTA"), QStringLiteral("PDF"), true);
+    });
+}
+
+void TFConvoca::CuentaPropietarios()
+{
+    TFIBQuery q;
+    q.SetDatabase(&DMMain->DataBase);
+    q.SetTransaction(&dm_->FIBTransaction);
+    q.SetSQL(QStringLiteral("select count(*) hay from ver_propietario_dire where comunidad=?comunidad and activo=1 "
+                            "and codigo<>0"));
+    q.ParamByName(QStringLiteral("comunidad"))->SetAsInteger(Entorno.Comunidad);
+    q.ExecQuery();
+    LPropietarios->setText(QStringLiteral("Nº Propietarios: ") + QString::number(q.Fields(0)->AsInteger()));
+    q.Close();
+}
+
+void TFConvoca::NavegadorClick(TNavigateBtn boton)
+{
+    TFBase::NavegadorClick(boton);
+    const TDataSetState estado = dm_->QTabla.State();
+    POrden->setEnabled(estado == TDataSetState::dsEdit || estado == TDataSetState::dsInsert);
+}
+
+bool TFConvoca::VotoEnEdicion() const
+{
+    const TDataSetState estado = dm_->QVotacion.State();
+    return estado == TDataSetState::dsEdit || estado == TDataSetState::dsInsert ||
+           TSVotaciones->DBGVotos->Escribiendo();
+}
+
+bool TFConvoca::eventFilter(QObject* objeto, QEvent* e)
+{
+    if (e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (objeto == EBusca && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
+            Busca();
+            return true;
+        }
+        // Esc while a vote or a name is being typed drops that typing; it
+        // does not close the screen.
+        if (k->key() == Qt::Key_Escape && VotoEnEdicion())
+            return QWidget::eventFilter(objeto, e);
+    }
+    return TFBase::eventFilter(objeto, e);
+}
+
+void TFConvoca::closeEvent(QCloseEvent* e)
+{
+    // A vote row being typed is saved with the screen; a save the database
+    // refuses keeps the screen open with the error shown.
+    if (dm_->QVotacion.Active() && !SinErrores([this] { dm_->QVotacion.CheckBrowseMode(); })) {
+        e->ignore();
+        return;
+    }
+    TFBase::closeEvent(e);
+}
+
+void TFConvoca::Busca()
+{
+    // With no column chosen, a number is a code and any other text a
+    // description. The agenda is text of any length, which the database
+    // cannot sort by: its matches come newest first.
+    TBusquedaRapida b{QStringLiteral("CODIGO"), QStringLiteral("DES"), QStringLiteral("10000")};
+    switch (CbBusca->currentIndex()) {
+    case 1: b.CampoTexto = b.CampoNumero = QStringLiteral("CODIGO"); break;
+    case 2: b.CampoTexto = b.CampoNumero = QStringLiteral("DES"); break;
+    case 3:
+        b.CampoTexto = b.CampoNumero = QStringLiteral("ORDEN");
+        b.Orden = QStringLiteral("CODIGO DESC");
+        break;
+    default: break;
+    }
+    BusquedaRapida(EBusca->text(), dm_->QTabla, b, [](TFIBDataSet& d, const QString& flags, bool abrir) {
+        DMMain->AsignarParametrosEntorno(d, flags, abrir);
+    });
+}
+
+void TFConvoca::EditDocument(TDocumento documento, TProcesadorTextos procesador)
+{
+    if (!HayConvocatoria())
+        return;
+    TFIBTableSet& t = dm_->QTabla;
+    const QString tmp1 = Fichero("tmp1.rtf");
+    const QString tmptmp = Fichero("tmptmp.rtf");
+    const bool observaciones = documento == TDocumento::Observaciones;
+    const QString fichero = observaciones ? Fichero("tmp.rtf") : tmp1;
+    QFile::remove(tmp1);
+    QFile::remove(tmptmp);
+    // A merge leaves the convocation in edit with the merged document: it is
+    // dropped unless the edited one is stored.
+    struct Deshace {
+        TFIBTableSet& t;
+        ~Deshace()
+        {
+            if (t.State() == TDataSetState::dsEdit) {
+                try {
+                    t.Cancel();
+                } catch (...) {
+                }
+            }
+        }
+    } deshace{t};
+    const QByteArray guardado = t.FieldByName(Columna(documento))->AsBytes();
+    if (guardado.isEmpty()) {
+        switch (documento) {
+        case TDocumento::Convocatoria:
+        case TDocumento::Acta: {
+            const bool carta = documento == TDocumento::Convocatoria;
+            {
+                TFSTexto selector(carta ? 1 : 2);
+                // Over this screen, which stays on top of the others.
+                selector.setParent(this, selector.windowFlags());
+                selector.exec();
+            }
+            if (QFile::exists(tmp1))
+                dm_->MergeDocument(carta ? QStringLiteral("CONVOCATORIA") : QStringLiteral("ACTA"));
+            else
+                WriteStarterDocument(QStringLiteral("tmp1.rtf"));
+            break;
+        }
+        case TDocumento::Notas: dm_->WriteNotesDocument(); break;
+        case TDocumento::Observaciones: WriteStarterDocument(QStringLiteral("tmp.rtf")); break;
+        }
+    } else if (observaciones) {
+        GuardaFichero(fichero, guardado);
+    } else {
+        GuardaFichero(tmptmp, guardado);
+        if (!QFile::copy(tmptmp, tmp1))
+            throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(tmp1));
+    }
+    const std::optional<QByteArray> editado = EditaEnProcesador(this, procesador, fichero);
+    if (!editado)
+        return; // the stored document stays; what was edited stays in the file
+    if (t.State() == TDataSetState::dsBrowse)
+        t.Edit();
+    t.FieldByName(Columna(documento))->SetAsBytes(*editado);
+    t.Post();
+    if (!observaciones)
+        QFile::remove(tmp1);
+}
+
+void TFConvoca::RecreateDocument(TDocumento documento, TProcesadorTextos procesador)
+{
+    if (!HayConvocatoria())
+        return;
+    TFIBTableSet& t = dm_->QTabla;
+    TField* columna = t.FieldByName(Columna(documento));
+    if (!columna->AsBytes().isEmpty()) {
+        const QString texto = documento == TDocumento::Convocatoria
+                                  ? QStringLiteral("Sobrescribir la convocatoria actual, ¿Continuar?")
+                                  : QStringLiteral("Sobrescribir el Acta actual, ¿Continuar?");
+        QMessageBox pregunta(QMessageBox::Question, QStringLiteral("Confirmación"), texto,
+                             QMessageBox::Yes | QMessageBox::No, this);
+        pregunta.setDefaultButton(QMessageBox::No);
+        if (pregunta.exec() != QMessageBox::Yes)
+            return;
+        t.Edit();
+        columna->Clear();
+        t.Post();
+    }
+    EditDocument(documento, procesador);
+}
+
+void TFConvoca::SendDocument(const QString& tipo, const QString& modo, bool publica)
+{
+    if (!HayConvocatoria())
+        return;
+    const bool carta = tipo == QLatin1String("CONVOCATORIA");
+    const QByteArray documento = dm_->QTabla.FieldByName(carta ? QStringLiteral("TEXTO") : QStringLiteral("ACTA"))->AsBytes();
+    if (documento.isEmpty()) {
+        Mensaje(QStringLiteral("Debe crear primero el texto"));
+        return;
+    }
+    QString direcciones;
+    if (!publica) {
+        if (Entorno.EnlaceContable == 1 && dm_->RefreshOwnersFromAccounting)
+            dm_->RefreshOwnersFromAccounting();
+        direcciones = dm_->DireccionesCorreo();
+        if (direcciones.isEmpty()) {
+            Mensaje(QStringLiteral("Propietarios sin dirección de correo electrónico"));
+            return;
+        }
+    }
+    if (modo == QLatin1String("WORD")) {
+        // Freed when it closes.
+        auto* correo = new TFWeb(direcciones, this);
+        correo->exec();
+        return;
+    }
+    if (publica) {
+        // This convocation's minutes, as they are stored now.
+        DocumentoPdf(documento, Fichero("ACTA.PDF"));
+        PublishMinutes(EEstado);
+        return;
+    }
+    const QString pdf = Fichero(carta ? "CONVOCATORIA.pdf" : "ACTA.pdf");
+    DocumentoPdf(documento, pdf);
+    const int r = EnviaCorreo(Entorno.NombreComunidad, QString(), pdf, direcciones, QString(), QString(), QString(), true);
+    if (r == -1)
+        Mensaje(QStringLiteral("No hay programa de correo con el que enviar el documento (xdg-email)."));
+    else if (r != 0)
+        Mensaje(QStringLiteral("El programa de correo no ha aceptado el mensaje (código %1).").arg(r));
+}
+
+void RegistraOrdenesConvocatorias()
+{
+    RegistraOrden({.Id = QStringLiteral("Convocatorias"), .Menu = TMenuOrden::Gestion, .Posicion = 10,
+                   .Titulo = QStringLiteral("Convocatorias y Actas"),
+                   .Abre = [](QAction* a) { AbreVentana<TFConvoca>(a); },
+                   .TextoHerramienta = QStringLiteral("Convocatorias "), .PosicionHerramienta = 4,
+                   .Icono = QStyle::SP_FileDialogListView});
+}

@@ -1,0 +1,98 @@
+#pragma once
+// "Convocatorias y Actas": the whole meeting of the current community on one
+// screen — the convocation and its agenda, the letter, notes, minutes and
+// remarks edited in the word processor, the letter and minutes sent to the
+// owners by e-mail and the minutes published by FTP, and on the vote page
+// attendance, representation and the votes on each agenda point.
+#include "UDMConvoca.h"
+#include "UFBase.h"
+#include "USalida.h"
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QMenu;
+class QSplitter;
+class TDBComboBoxValue;
+class TDBDateTimePicker;
+class TDBMemo;
+class TPaginaVotaciones;
+
+class TFConvoca : public TFBase {
+    Q_OBJECT
+public:
+    TFConvoca();
+    ~TFConvoca() override;
+    TDMConvoca* DM() const { return dm_.get(); }
+
+    // The documents of a convocation.
+    enum class TDocumento { Convocatoria, Notas, Acta, Observaciones };
+
+    // Edits the document in the word processor; an empty letter or minutes
+    // starts from a template chosen in "Seleccione un texto tipo" (merged
+    // with the convocation's data) or, with none chosen, from an empty
+    // document; empty notes start from the agenda. Stored when the word
+    // processor has ended and left a whole document.
+    void EditDocument(TDocumento documento, TProcesadorTextos procesador);
+    // The letter or the minutes made again from a template: asks first when
+    // there is one.
+    void RecreateDocument(TDocumento documento, TProcesadorTextos procesador);
+    // Sends the letter ("CONVOCATORIA") or the minutes ("ACTA") to the
+    // owners with an e-mail address, as blind copies: "WORD" pastes the page
+    // last exported as HTML into the message, "PDF" attaches the document as
+    // a PDF made from the stored one. Publishing uploads that PDF instead.
+    void SendDocument(const QString& tipo, const QString& modo, bool publica);
+
+    // Main tool bar, after the navigator.
+    QToolButton* TbConvocatoria;
+    QToolButton* TbEnviaConvocatoria;
+    QToolButton* TbEnviaConvocatoriaPdf;
+    QToolButton* TbNotas;
+    QToolButton* TbActa;
+    QToolButton* TbObservaciones;
+    QToolButton* TbEnviaActa;
+    QToolButton* TbEnviaActaPdf;
+    QToolButton* TbPublica;
+    QToolButton* TbConvocatoriaOO;
+    QToolButton* TbNotasOO;
+    QToolButton* TbActaOO;
+    QToolButton* TbObservacionesOO;
+    // Search bar.
+    QComboBox* CbBusca;
+    QLineEdit* EEstado;
+    // "&Ficha".
+    TDBEdit* DBECodigo;
+    TDBEdit* DBEDes;
+    TDBComboBoxValue* DBCTipo;
+    TDBDateTimePicker* DBDFecha;
+    TDBEdit* DBEHora1;
+    TDBEdit* DBEHora2;
+    TDBEdit* DBELugar;
+    TDBEdit* DBEFechaT;
+    QWidget* POrden;
+    TDBMemo* DBMOrden;
+    QLabel* LPropietarios;
+    // "&Votaciones".
+    TPaginaVotaciones* TSVotaciones;
+
+protected:
+    void NavegadorClick(TNavigateBtn boton) override;
+    bool eventFilter(QObject* objeto, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void CreaBotones();
+    QToolButton* BotonDocumento(const QString& nombre, const QString& hint, const QIcon& icono);
+    QMenu* MenuDocumento(TDocumento documento, TProcesadorTextos procesador, const QString& consulta,
+                         const QString& crea);
+    void Busca();
+    void CuentaPropietarios();
+    bool HayConvocatoria() const;
+    bool VotoEnEdicion() const;
+
+    std::unique_ptr<TDMConvoca> dm_;
+};
+
+// The command "Convocatorias y Actas" of the main window.
+void RegistraOrdenesConvocatorias();

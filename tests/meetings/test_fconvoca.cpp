@@ -1,0 +1,673 @@
+// The convocations' workspace driven with keys and clicks: the vote grid
+// (tally per column, attendance by Enter and double-click, F4, the order),
+// the owner count, the documents with the stub word processors of
+// tests/forms/procesador, the e-mail hand-over to a stub xdg-email, and the
+// publishing of the minutes on a loopback FTP server (pyftpdlib).
+#include "Capturas.h"
+#include "Ficheros.h"
+#include "Juntas.h"
+#include "Modales.h"
+#include "Teclado.h"
+#include "UDBControles.h"
+#include "UFConvoca.h"
+#include "UFSTexto.h"
+#include "UFormGest.h"
+#include "UHYDBGrid.h"
+#include "UNavigator.h"
+#include "UOrdenes.h"
+#include "UPerfil.h"
+#include "UPublica.h"
+#include "UVotaciones.h"
+#include "RtfReader.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+namespace {
+
+using qdtest::Activa;
+using qdtest::EscribeFichero;
+using qdtest::LeeFichero;
+using qdtest::Modales;
+using qdtest::Teclea;
+
+QString Stubs() { return qEnvironmentVariable("QD_SOURCE_DIR") + QStringLiteral("/tests/forms/procesador"); }
+
+// LibreOffice is needed to make PDF files; under CI its absence fails.
+bool SinLibreOffice()
+{
+    if (!QStandardPaths::findExecutable("soffice").isEmpty())
+        return false;
+    if (qEnvironmentVariable("CI") == QLatin1String("true"))
+        ADD_FAILURE() << "LibreOffice (soffice) is not installed";
+    return true;
+}
+
+// A whole RTF document holding one line of text.
+QByteArray Documento(const char* texto)
+{
+    return QByteArray("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\f0\\fs24 ") + texto + "\\par }";
+}
+
+struct Pantalla {
+    QPointer<TFConvoca> w = new TFConvoca;
+    Pantalla() { Activa(w); }
+    ~Pantalla() { delete w.data(); }
+    TFConvoca* operator->() const { return w.data(); }
+    TDMConvoca& dm() const { return *w->DM(); }
+    TRejillaVotaciones* Rejilla() const { return w->TSVotaciones->DBGVotos; }
+    // Makes the vote page current and the cell of the owner's row and the
+    // field's column the grid's current cell.
+    void Celda(int fila, const QString& campo) const
+    {
+        w->PCMain->setCurrentWidget(w->TSVotaciones);
+        TRejillaVotaciones* g = Rejilla();
+        int columna = -1;
+        for (int c = 0; c < g->Modelo()->columnCount(); ++c)
+            if (g->Modelo()->Campo(c)->FieldName() == campo)
+                columna = c;
+        ASSERT_GE(columna, 0) << campo.toStdString();
+        g->setFocus();
+        g->setCurrentIndex(g->Modelo()->index(fila, columna));
+    }
+    int Asiste(int propietario) const
+    {
+        TFIBTableSet& v = dm().QVotacion;
+        EXPECT_TRUE(v.Locate("PROPIETARIO", {propietario}));
+        return static_cast<int>(v.FieldByName("ASISTENCIA")->AsInteger());
+    }
+};
+
+class Espacio : public qdtest::Juntas {
+protected:
+    void SetUp() override
+    {
+        Juntas::SetUp();
+        Entorno.CaminoPrograma = programa.path();
+        Propietario(1, "ANA", {{"1A", 20}, {"1B", 5}});
+        Propietario(2, "BEATRIZ", {{"2A", 30}});
+        Propietario(3, "CARLOS", {{"3A", 45}});
+        anterior = QDir::currentPath();
+        QDir::setCurrent(programa.path());
+    }
+    void TearDown() override
+    {
+        QDir::setCurrent(anterior);
+        qunsetenv("QD_PROCESADOR");
+        qunsetenv("QD_PROCESADOR_ARGS");
+        Juntas::TearDown();
+    }
+    // A convocation saved through its own module, seen by the screen opened next.
+    void Convocatoria(const char* acta = nullptr, const char* carta = nullptr)
+    {
+        NuevaConvocatoria();
+        TFIBTableSet& t = Modulo().QTabla;
+        t.Edit();
+        t.FieldByName("ORDEN")->SetAsString("1º.- Cuentas 2º.- Obras");
+        if (acta)
+            t.FieldByName("ACTA")->SetAsBytes(Documento(acta));
+        if (carta)
+            t.FieldByName("TEXTO")->SetAsBytes(Documento(carta));
+        t.Post();
+        conv.reset();
+    }
+    void PalabraProcesador(const char* que)
+    {
+        TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Word", "Path", Stubs());
+        qputenv("QD_PROCESADOR", que);
+        qputenv("QD_PROCESADOR_ARGS", (programa.path() + "/argumentos.txt").toUtf8());
+    }
+    QByteArray Columna(const char* campo)
+    {
+        return Sql(QStringLiteral("SELECT %1 FROM CONVOCATORIAS WHERE COMUNIDAD = 1").arg(campo)).toByteArray();
+    }
+    QString anterior;
+};
+
+// --- the vote grid ----------------------------------------------------------------------------
+
+TEST_F(Espacio, TheTallyShownFollowsTheVoteColumnAndMovingNeverReadsTheVoteRowsAgain)
+{
+    Convocatoria();
+    Pantalla p;
+    int aperturas = 0;
+    auto despues = p.dm().QVotacion.AfterOpen;
+    p.dm().QVotacion.AfterOpen = [&](TFIBDataSet& ds) {
+        ++aperturas;
+        despues(ds);
+    };
+    p.Celda(0, "P3");
+    EXPECT_EQ(p.dm().PuntoMostrado(), 3);
+    EXPECT_EQ(p.dm().QVotacionP.FieldByName("PUNTO")->AsInteger(), 3);
+    EXPECT_EQ(p->TSVotaciones->Totales->LPunto->text(), "Punto 3");
+    // From P3 to the name, with the arrow keys: point 1.
+    Teclea(Qt::Key_Left);
+    EXPECT_EQ(p.dm().PuntoMostrado(), 2);
+    for (int i = 0; i < 3; ++i)
+        Teclea(Qt::Key_Left);
+    EXPECT_EQ(p.Rejilla()->Modelo()->Campo(p.Rejilla()->currentIndex().column())->FieldName(), "NOMBRE");
+    EXPECT_EQ(p.dm().PuntoMostrado(), 1);
+    EXPECT_EQ(p.dm().QVotacionP.FieldByName("PUNTO")->AsInteger(), 1);
+    // Across the ten points and back.
+    for (int i = 0; i < 12; ++i)
+        Teclea(Qt::Key_Right);
+    EXPECT_EQ(p.dm().PuntoMostrado(), 10);
+    EXPECT_EQ(aperturas, 0) << "the vote rows were read again";
+}
+
+TEST_F(Espacio, AttendanceSwitchesByEnterAndDoubleClickAndEnterGoesToTheNextOwner)
+{
+    Convocatoria();
+    Pantalla p;
+    p.Celda(0, "ASISTENCIA"); // ANA
+    Teclea(Qt::Key_Return);
+    EXPECT_EQ(p.dm().QVotacion.FieldByName("PROPIETARIO")->AsInteger(), 2) << "Enter goes on to the next owner";
+    EXPECT_EQ(p.Asiste(1), 1);
+    // The last owner: switched, and the grid stays on him.
+    p.Celda(2, "ASISTENCIA");
+    Teclea(Qt::Key_Return);
+    EXPECT_EQ(p.dm().QVotacion.FieldByName("PROPIETARIO")->AsInteger(), 3);
+    EXPECT_EQ(p.dm().QVotacion.RecNo(), 3);
+    EXPECT_EQ(p.Asiste(3), 1);
+    // A double-click on the mark switches it back.
+    p.Celda(2, "ASISTENCIA");
+    TRejillaVotaciones* g = p.Rejilla();
+    const QRect celda = g->visualRect(g->currentIndex());
+    QTest::mouseDClick(g->viewport(), Qt::LeftButton, Qt::NoModifier, celda.center());
+    EXPECT_EQ(p.Asiste(3), 0);
+    // Enter on another column does not switch anything.
+    p.Celda(0, "NOMBRE");
+    Teclea(Qt::Key_Return);
+    EXPECT_EQ(p.Asiste(1), 1);
+}
+
+TEST_F(Espacio, VotesTypedInTheGridAreTalliedByF4)
+{
+    Convocatoria();
+    Pantalla p;
+    p.dm().SetAttendanceAll(1);
+    // ANA and BEATRIZ vote yes on point 2, CARLOS no: typed in lower case.
+    for (const auto& [fila, voto] : {std::pair{0, "s"}, std::pair{1, "s"}, std::pair{2, "n"}}) {
+        p.Celda(fila, "P2");
+        qdtest::Escribe(voto);
+        Teclea(Qt::Key_Return); // the cell's editor closes
+    }
+    p.Celda(0, "P2"); // leaving the row saves it
+    Teclea(Qt::Key_F4);
+    EXPECT_EQ(p.dm().PuntoMostrado(), 2);
+    TFIBDataSet& tally = p.dm().QVotacionP;
+    EXPECT_EQ(tally.FieldByName("VSI")->AsInteger(), 2);
+    EXPECT_EQ(tally.FieldByName("VNO")->AsInteger(), 1);
+    EXPECT_EQ(p->TSVotaciones->Totales->DBTCSi->text(), "55,00000%");
+    EXPECT_EQ(p->TSVotaciones->Totales->DBTAsistentes->text(), "3");
+    EXPECT_EQ(Sql("SELECT LIST(P2, '') FROM VOTACIONES WHERE COMUNIDAD = 1").toString(), "SSN");
+}
+
+TEST_F(Espacio, EscKeepsTheScreenWhileAVoteRowIsTypedAndClosingSavesIt)
+{
+    Convocatoria();
+    Pantalla p;
+    p.Celda(0, "P1");
+    qdtest::Escribe("s");
+    Teclea(Qt::Key_Return);
+    QCoreApplication::processEvents(); // the editor hands its text over after Return
+    ASSERT_EQ(p.dm().QVotacion.State(), TDataSetState::dsEdit);
+    Teclea(Qt::Key_Escape);
+    EXPECT_TRUE(p->isVisible()) << "a row being typed keeps the screen";
+    p->close();
+    EXPECT_EQ(Sql("SELECT P1 FROM VOTACIONES WHERE COMUNIDAD = 1 AND PROPIETARIO = 1").toString(), "S");
+}
+
+TEST_F(Espacio, TheOrderChoiceReadsTheVoteRowsByNameOrByCode)
+{
+    Propietario(4, "AARON", {{"4A", 1}});
+    Convocatoria();
+    Pantalla p;
+    auto codigos = [&] {
+        QList<qint64> l;
+        TFIBTableSet& v = p.dm().QVotacion;
+        for (v.First(); !v.Eof(); v.Next())
+            l << v.FieldByName("PROPIETARIO")->AsInteger();
+        return l;
+    };
+    EXPECT_EQ(codigos(), (QList<qint64>{4, 1, 2, 3}));
+    p->TSVotaciones->CbOrden->setCurrentIndex(1);
+    EXPECT_EQ(codigos(), (QList<qint64>{1, 2, 3, 4}));
+    EXPECT_EQ(p.dm().OrdenVotaciones(), 1) << "the attendance list of the minutes follows";
+    p->TSVotaciones->CbOrden->setCurrentIndex(0);
+    EXPECT_EQ(codigos(), (QList<qint64>{4, 1, 2, 3}));
+}
+
+TEST_F(Espacio, TheOwnerCountLeavesOwnerZeroOutAndCountsEachActiveAddress)
+{
+    // Owner 0 is the register's reserved one.
+    for (const auto& [propietario, direccion, activa] :
+         {std::tuple{0, 1, 1}, std::tuple{1, 1, 1}, std::tuple{1, 2, 1}, std::tuple{2, 1, 0}, std::tuple{3, 1, 1}})
+        Sql(QStringLiteral("INSERT INTO EMP_DIRECCIONES (COMUNIDAD, PROPIETARIO, CODIGO, ACTIVO) VALUES (1, %1, %2, %3)")
+                .arg(propietario)
+                .arg(direccion)
+                .arg(activa));
+    Pantalla p;
+    EXPECT_EQ(p->LPropietarios->text(), "Nº Propietarios: 3");
+}
+
+// --- documents --------------------------------------------------------------------------------
+
+TEST_F(Espacio, AnEmptyLetterStartsFromALetterTemplateOrFromAnEmptyDocument)
+{
+    Sql("INSERT INTO SYS_TEXTOS (CODIGO, NOMBRE, IDIOMA, TEXTO) VALUES (1, 'CARTA', 1, "
+        "'{\\rtf1\\ansi\\pard Junta en [Lugar]\\par }')");
+    Sql("INSERT INTO SYS_TEXTOS (CODIGO, NOMBRE, IDIOMA) VALUES (2, 'ACTA', 2)");
+    Sql("INSERT INTO SYS_TEXTOS (CODIGO, NOMBRE, IDIOMA) VALUES (3, 'OTRA CARTA', 1)");
+    Convocatoria();
+    PalabraProcesador("sin-guardar");
+    Pantalla p;
+    // No template chosen: the word processor opens an empty document.
+    QStringList listadas;
+    qdtest::AlAbrirse([&](QWidget* w) {
+        auto* s = qobject_cast<TFSTexto*>(w);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(w->windowTitle(), "Seleccione un texto tipo");
+        for (s->QTextos.First(); !s->QTextos.Eof(); s->QTextos.Next())
+            listadas << s->QTextos.FieldByName("NOMBRE")->AsString();
+        s->reject();
+    });
+    p->TbConvocatoria->click();
+    EXPECT_EQ(listadas, (QStringList{"CARTA", "OTRA CARTA"})) << "letters only";
+    const QStringList vacio = qdtest::Parrafos(Columna("TEXTO"));
+    EXPECT_TRUE(Columna("TEXTO").startsWith("{\\rtf1"));
+    EXPECT_EQ(vacio.join("").trimmed(), "") << vacio.join("|").toStdString();
+    EXPECT_EQ(QString::fromUtf8(LeeFichero(programa.path() + "/argumentos.txt")).trimmed().split('\n').last(),
+              programa.path() + "/tmp1.rtf");
+
+    // Made again from the first template, merged, and edited.
+    PalabraProcesador("edita");
+    qdtest::Modales m;
+    m.Espera([](QWidget* w) {
+        auto* q = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(q, nullptr);
+        EXPECT_EQ(q->text(), "Sobrescribir la convocatoria actual, ¿Continuar?");
+        q->button(QMessageBox::Yes)->click();
+    });
+    m.Espera([](QWidget* w) {
+        auto* s = qobject_cast<TFSTexto*>(w);
+        ASSERT_NE(s, nullptr);
+        s->Rejilla->setFocus();
+        s->QTextos.First();
+        QTest::keyClick(s->Rejilla, Qt::Key_Return);
+    });
+    p->TbConvocatoria->menu()->actions().at(1)->trigger();
+    const QString carta = qdtest::Parrafos(Columna("TEXTO")).join("|");
+    EXPECT_TRUE(carta.contains("Junta en SALA COMUN")) << carta.toStdString();
+    EXPECT_TRUE(carta.contains("Editado en el procesador")) << carta.toStdString();
+    EXPECT_FALSE(QFile::exists(programa.path() + "/tmp1.rtf"));
+}
+
+TEST_F(Espacio, NewMinutesAskFirstAndNoKeepsThem)
+{
+    Convocatoria("Acta aprobada");
+    PalabraProcesador("edita");
+    Pantalla p;
+    const QByteArray antes = Columna("ACTA");
+    qdtest::AlAbrirse([](QWidget* w) {
+        auto* q = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(q, nullptr);
+        EXPECT_EQ(q->windowTitle(), "Confirmación");
+        EXPECT_EQ(q->text(), "Sobrescribir el Acta actual, ¿Continuar?");
+        q->button(QMessageBox::No)->click();
+    });
+    p->TbActa->menu()->actions().at(1)->trigger();
+    EXPECT_EQ(Columna("ACTA"), antes);
+    EXPECT_FALSE(QFile::exists(programa.path() + "/argumentos.txt")) << "no word processor was started";
+    // Consulted, the stored minutes are edited as they are.
+    p->TbActa->menu()->actions().at(0)->trigger();
+    const QString acta = qdtest::Parrafos(Columna("ACTA")).join("|");
+    EXPECT_TRUE(acta.startsWith("Acta aprobada|")) << acta.toStdString();
+    EXPECT_TRUE(acta.endsWith("|Editado en el procesador")) << acta.toStdString();
+}
+
+TEST_F(Espacio, EmptyNotesStartFromTheAgendaAndRemarksStayInTheirFile)
+{
+    Convocatoria();
+    PalabraProcesador("sin-guardar");
+    Pantalla p;
+    p->TbNotas->click();
+    const QString notas = qdtest::Parrafos(Columna("NOTAS")).join("|");
+    EXPECT_TRUE(notas.contains("1º.- Cuentas")) << notas.toStdString();
+    EXPECT_TRUE(notas.contains("2º.- Obras")) << notas.toStdString();
+    p->TbObservaciones->click();
+    EXPECT_TRUE(Columna("OBS").startsWith("{\\rtf1"));
+    EXPECT_TRUE(QFile::exists(programa.path() + "/tmp.rtf"));
+}
+
+// --- e-mail -----------------------------------------------------------------------------------
+
+class Correo : public Espacio {
+protected:
+    void SetUp() override
+    {
+        Espacio::SetUp();
+        pathAntes = qgetenv("PATH");
+        EscribeFichero(bin.filePath("xdg-email"),
+                       "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$QD_SALIDA\"\nexit 0\n");
+        QFile::setPermissions(bin.filePath("xdg-email"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        qputenv("QD_SALIDA", bin.filePath("args").toLocal8Bit());
+        qputenv("PATH", bin.path().toLocal8Bit() + ":" + pathAntes);
+    }
+    void TearDown() override
+    {
+        qputenv("PATH", pathAntes);
+        qunsetenv("QD_SALIDA");
+        Espacio::TearDown();
+    }
+    void Correos(const char* ana, const char* beatriz)
+    {
+        Sql(QStringLiteral("UPDATE EMP_PROPIETARIO SET E_MAIL = '%1' WHERE CODIGO = 1").arg(ana));
+        Sql(QStringLiteral("UPDATE EMP_PROPIETARIO SET E_MAIL = '%1' WHERE CODIGO = 2").arg(beatriz));
+    }
+    QStringList Argumentos() const
+    {
+        QStringList l = QString::fromUtf8(LeeFichero(bin.filePath("args"))).split('\n');
+        l.removeAll(QString());
+        return l;
+    }
+    // The message the screen shows when the button is pressed.
+    QString Aviso(QToolButton* boton)
+    {
+        QString texto;
+        qdtest::AlAbrirse([&](QWidget* w) {
+            texto = qdtest::Textos(w);
+            qdtest::Pulsa(w, "Aceptar");
+        });
+        // A real click: an error reaches the user through the event loop's boundary.
+        QTest::mouseClick(boton, Qt::LeftButton);
+        return texto;
+    }
+    QTemporaryDir bin;
+    QByteArray pathAntes;
+};
+
+TEST_F(Correo, NothingIsSentWithoutADocumentOrWithoutAddresses)
+{
+    Convocatoria("Acta");
+    Correos("  ", "");
+    Pantalla p;
+    EXPECT_TRUE(Aviso(p->TbEnviaConvocatoriaPdf).contains("Debe crear primero el texto"));
+    EXPECT_TRUE(Aviso(p->TbEnviaConvocatoria).contains("Debe crear primero el texto"));
+    EXPECT_TRUE(Aviso(p->TbEnviaActaPdf).contains("Propietarios sin dirección de correo electrónico"));
+    EXPECT_TRUE(Aviso(p->TbEnviaActa).contains("Propietarios sin dirección de correo electrónico"));
+    EXPECT_FALSE(QFile::exists(bin.filePath("args"))) << "the mail program was started";
+}
+
+TEST_F(Correo, ThePdfIsMadeFromTheStoredLetterAndSentToEveryOwnerAsBlindCopies)
+{
+    if (SinLibreOffice())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    Convocatoria(nullptr, "Convocatoria de la junta ordinaria");
+    Correos(" ana@ejemplo.es ", "beatriz@ejemplo.es");
+    // Whatever another convocation left in the folder is not what goes.
+    EscribeFichero(programa.path() + "/CONVOCATORIA.pdf", "%PDF-1.4 de otra comunidad");
+    Pantalla p;
+    p->TbEnviaConvocatoriaPdf->click();
+    const QString pdf = programa.path() + "/CONVOCATORIA.pdf";
+    EXPECT_EQ(Argumentos(), (QStringList{"--utf8", "--subject", "RESIDENCIAL LOS ALMENDROS", "--attach", pdf, "--bcc",
+                                         "ana@ejemplo.es", "--bcc", "beatriz@ejemplo.es"}));
+    QProcess texto;
+    texto.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(texto.waitForFinished(60000));
+    EXPECT_TRUE(QString::fromUtf8(texto.readAllStandardOutput()).contains("Convocatoria de la junta ordinaria"));
+}
+
+TEST_F(Correo, AConversionThatFailsIsToldAndSendsNothing)
+{
+    Convocatoria("Acta");
+    Correos("ana@ejemplo.es", "");
+    QTemporaryDir sinOficina;
+    TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Word", "Path", sinOficina.path());
+    Pantalla p;
+    const QString aviso = Aviso(p->TbEnviaActaPdf);
+    EXPECT_TRUE(aviso.contains("No se ha podido convertir el documento a PDF")) << aviso.toStdString();
+    EXPECT_FALSE(QFile::exists(bin.filePath("args")));
+    EXPECT_FALSE(QFile::exists(programa.path() + "/ACTA.pdf"));
+}
+
+// --- publishing -------------------------------------------------------------------------------
+
+// A loopback FTP server with one user whose home is a folder of the test.
+class ServidorFtp {
+public:
+    explicit ServidorFtp(int puerto)
+    {
+        const char* guion =
+            "import sys\n"
+            "from pyftpdlib.authorizers import DummyAuthorizer\n"
+            "from pyftpdlib.handlers import FTPHandler\n"
+            "from pyftpdlib.servers import FTPServer\n"
+            "a = DummyAuthorizer()\n"
+            "a.add_user('admin', 'secreta', sys.argv[2], perm='elradfmwMT')\n"
+            "class Activo(FTPHandler):\n"
+            "    # passive mode refused: a transfer that works was made in active mode\n"
+            "    def ftp_PASV(self, line): self.respond('502 Sin modo pasivo.')\n"
+            "    def ftp_EPSV(self, line): self.respond('502 Sin modo pasivo.')\n"
+            "Activo.authorizer = a\n"
+            "s = FTPServer(('127.0.0.1', int(sys.argv[1])), Activo)\n"
+            "print(s.address[1], flush=True)\n"
+            "s.serve_forever()\n";
+        proceso.start("/usr/bin/python3", {"-c", guion, QString::number(puerto), raiz.path()});
+        if (proceso.waitForReadyRead(15000))
+            puerto_ = proceso.readLine().trimmed().toInt();
+    }
+    ~ServidorFtp()
+    {
+        proceso.kill();
+        proceso.waitForFinished();
+    }
+    int Puerto() const { return puerto_; }
+    QString Ruta(const QString& remota) const { return raiz.path() + remota; }
+
+private:
+    QTemporaryDir raiz;
+    QProcess proceso;
+    int puerto_ = 0;
+};
+
+class Publicacion : public Espacio {
+protected:
+    void Parametros(const QString& host, const QString& usuario, const QString& clave, int puerto)
+    {
+        Sql(QStringLiteral("UPDATE SYS_PARAMETROS SET HOST = '%1', USUARIO = '%2', CLAVE = '%3', PUERTO = %4, "
+                           "DIRECTORIO = '/web/actas/'")
+                .arg(host, usuario, clave)
+                .arg(puerto));
+    }
+    // The plain message UploadFile ends with.
+    QString Sube()
+    {
+        QString texto;
+        qdtest::AlAbrirse([&](QWidget* w) {
+            auto* caja = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(caja, nullptr);
+            EXPECT_EQ(caja->icon(), QMessageBox::NoIcon);
+            texto = caja->text();
+            caja->accept();
+        });
+        QLineEdit estado;
+        UploadFile("ACTA.PDF", "/web/actas/com012/", programa.path(), &estado);
+        return texto;
+    }
+};
+
+TEST_F(Publicacion, AMissingHostUserOrPasswordIsToldAndNothingIsSent)
+{
+    const struct {
+        const char *host, *usuario, *clave, *aviso;
+    } casos[] = {{" ", "admin", "secreta", "Nombre Host no valido"},
+                 {"127.0.0.1", "", "secreta", "Nombre Usuario no valido"},
+                 {"127.0.0.1", "admin", "  ", "Clave no valida"}};
+    for (const auto& c : casos) {
+        Parametros(c.host, c.usuario, c.clave, 1);
+        EXPECT_EQ(Sube(), c.aviso);
+    }
+}
+
+TEST_F(Publicacion, TheMinutesGoToTheCommunitysFolderByteForByteInActiveMode)
+{
+    if (SinLibreOffice())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    // Port 0 means the FTP port, 21, which only the superuser may serve on.
+    ServidorFtp servidor(21);
+    if (servidor.Puerto() != 21)
+        GTEST_SKIP() << "no FTP server on port 21 (pyftpdlib missing, or port 21 not allowed)";
+    Parametros("127.0.0.1", "admin", "secreta", 0);
+    Sql("INSERT INTO SYS_COMUNIDAD (CODIGO, NOMBRE) VALUES (12, 'C.P. DOCE')");
+    Entorno.Comunidad = 12;
+    Entorno.NombreComunidad = "C.P. DOCE";
+    Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, ACTA) VALUES (12, 1, '" + Documento("Acta de la junta doce") + "')");
+    Pantalla p;
+    qdtest::Modales m;
+    m.Espera([](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click(); });
+    QString fin;
+    m.Espera([&](QWidget* w) {
+        fin = qobject_cast<QMessageBox*>(w)->text();
+        qobject_cast<QMessageBox*>(w)->accept();
+    });
+    p->TbPublica->click();
+    EXPECT_EQ(fin, "Fichero publicado.");
+    EXPECT_EQ(p->EEstado->text(), " ");
+    const QByteArray local = LeeFichero(programa.path() + "/ACTA.PDF");
+    ASSERT_TRUE(local.startsWith("%PDF"));
+    EXPECT_EQ(LeeFichero(servidor.Ruta("/web/actas/com012/ACTA.PDF")), local);
+}
+
+TEST_F(Publicacion, AnFtpFailureReachesTheUserWithTheClientsError)
+{
+    ServidorFtp servidor(0);
+    if (servidor.Puerto() == 0)
+        GTEST_SKIP() << "pyftpdlib is not installed";
+    EscribeFichero(programa.path() + "/ACTA.PDF", "%PDF-1.4 acta");
+    // A wrong password; then a file that is not there.
+    Parametros("127.0.0.1", "admin", "otra", servidor.Puerto());
+    QLineEdit estado;
+    try {
+        UploadFile("ACTA.PDF", "/web/", programa.path(), &estado);
+        ADD_FAILURE() << "a login refused was taken";
+    } catch (const EUtilesError& e) {
+        EXPECT_TRUE(e.Message().startsWith("Error FTP: ")) << e.Message().toStdString();
+    }
+    EXPECT_EQ(estado.text(), "Conectando con el servidor ...") << "the status keeps its last text";
+    Parametros("127.0.0.1", "admin", "secreta", servidor.Puerto());
+    EXPECT_THROW(UploadFile("NO-HAY.PDF", "/web/", programa.path(), &estado), EUtilesError);
+    // And with a port of its own, the file goes where asked.
+    EXPECT_EQ(Sube(), "Fichero publicado.");
+    EXPECT_EQ(LeeFichero(servidor.Ruta("/web/actas/com012/ACTA.PDF")), "%PDF-1.4 acta");
+}
+
+TEST(DirectorioActas, IsTheFolderFollowedByTheCommunityInThreeDigits)
+{
+    EXPECT_EQ(DirectorioActas("/web/actas/", 12), "/web/actas/com012/");
+    EXPECT_EQ(DirectorioActas("", 7), "com007/");
+    EXPECT_EQ(DirectorioActas("w/", 1234), "w/com1234/");
+}
+
+TEST_F(Espacio, TheCommandOpensTheScreenOnce)
+{
+    RegistraOrdenesConvocatorias();
+    const TOrden* orden = OrdenRegistrada("Convocatorias");
+    ASSERT_NE(orden, nullptr);
+    EXPECT_EQ(orden->Titulo, "Convocatorias y Actas");
+    EXPECT_EQ(orden->Menu, TMenuOrden::Gestion);
+    EXPECT_EQ(orden->Posicion, 10);
+    EXPECT_EQ(orden->TextoHerramienta, "Convocatorias ");
+    orden->Abre(nullptr);
+    QWidget* w = VentanaAbierta("TFConvoca");
+    ASSERT_NE(w, nullptr);
+    orden->Abre(nullptr);
+    EXPECT_EQ(VentanaAbierta("TFConvoca"), w) << "one window only";
+    EXPECT_EQ(w->windowTitle(), "Convocatorias y Actas");
+    EXPECT_EQ(static_cast<TFConvoca*>(w)->NumeroFormulario(), 0);
+    CierraVentanas();
+}
+
+// --- the meeting of the user guide, on the demo data --------------------------------------------
+
+class Demo : public qdtest::ProgramaAbierto {
+protected:
+    Demo() : ProgramaAbierto(true) {}
+};
+
+TEST_F(Demo, AMeetingFromTheLetterToTheVotes)
+{
+    Entorno.Comunidad = 1;
+    Entorno.NombreComunidad = Sql("SELECT NOMBRE FROM SYS_COMUNIDAD WHERE CODIGO = 1").toString();
+    TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Word", "Path", Stubs());
+    qputenv("QD_PROCESADOR", "sin-guardar");
+    Pantalla p;
+    EXPECT_EQ(p.dm().QTabla.FieldByName("LUGAR")->AsString(), "SALA COMÚN DEL EDIFICIO");
+    qdtest::Captura("convocatorias-ficha", p.w);
+
+    // The letter from the demo's template, merged with the convocation.
+    qdtest::AlAbrirse([](QWidget* w) {
+        auto* s = qobject_cast<TFSTexto*>(w);
+        ASSERT_NE(s, nullptr);
+        s->Rejilla->setFocus();
+        QTest::keyClick(s->Rejilla, Qt::Key_Return);
+    });
+    p->TbConvocatoria->click();
+    qunsetenv("QD_PROCESADOR");
+    const QByteArray carta = p.dm().QTabla.FieldByName("TEXTO")->AsBytes();
+    const QString texto = qdtest::Parrafos(carta).join("\n");
+    EXPECT_TRUE(texto.contains("SALA COMÚN DEL EDIFICIO")) << texto.toStdString();
+    EXPECT_FALSE(texto.contains("[Lugar]"));
+    QTextEdit vista;
+    vista.setReadOnly(true);
+    vista.setWindowTitle("tmp1.rtf");
+    Rtf::read(carta, *vista.document());
+    vista.resize(820, 640);
+    vista.show();
+    qdtest::Captura("convocatorias-carta", &vista);
+    vista.hide();
+    Activa(p.w);
+
+    // On the day: who attends, one owner represented, the votes on point 3.
+    TRejillaVotaciones* g = p.Rejilla();
+    const int filas = p.dm().QVotacion.RecordCount();
+    ASSERT_GE(filas, 4);
+    for (int fila = 0; fila < filas - 1; ++fila) {
+        p.Celda(fila, "ASISTENCIA");
+        Teclea(Qt::Key_Return);
+    }
+    // The representative's name typed over the owner's.
+    p.Celda(1, "NOMBRE");
+    const qint64 representado = p.dm().QVotacion.FieldByName("PROPIETARIO")->AsInteger();
+    Teclea(Qt::Key_F2);
+    qdtest::Escribe("JUAN PÉREZ (REPRESENTANTE)");
+    Teclea(Qt::Key_Return);
+    const char* votos = "SSNSASSS";
+    for (int fila = 0; fila < filas - 1; ++fila) {
+        p.Celda(fila, "P3");
+        qdtest::Escribe(QString(QChar(votos[fila % 8])).toLower());
+        Teclea(Qt::Key_Return);
+    }
+    p.Celda(1, "P3");
+    Teclea(Qt::Key_F4);
+    EXPECT_GT(p.dm().QVotacionP.FieldByName("VSI")->AsInteger(), 0);
+    EXPECT_EQ(p.dm().QTabla.FieldByName("ASISTENTES")->AsInteger(), filas - 1);
+    ASSERT_TRUE(p.dm().QVotacion.Locate("PROPIETARIO", {representado}));
+    EXPECT_EQ(p.dm().QVotacion.FieldByName("NOMBRE")->AsString(), "JUAN PÉREZ (REPRESENTANTE)");
+    EXPECT_NE(p->TSVotaciones->DBTPropietario->text(), "JUAN PÉREZ (REPRESENTANTE)")
+        << "beside the grid, the owner's own name";
+    g->setFocus();
+    qdtest::Captura("convocatorias-votaciones", p.w);
+}
+
+} // namespace
