@@ -2,6 +2,8 @@
 #include "UAplicacion.h"
 #include "UDBControles.h"
 #include "UDMConvoca.h"
+#include "UDMMain.h"
+#include "UFAcuerdos.h"
 #include "UNavigator.h"
 #include "URecursos.h"
 #include "WaitCursor.h"
@@ -37,6 +39,22 @@ int PuntoDeCampo(const QString& campo)
 class TCeldasVotacion : public TCeldasGrid {
 public:
     explicit TCeldasVotacion(THYTDBGrid* grid) : TCeldasGrid(grid), grid_(grid) {}
+
+    std::function<int(int)> Deudor;
+
+    // An owner who owes shows on a red ground while he is left out of the
+    // votes, on a pale one once the meeting lets him vote.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        TCeldasGrid::initStyleOption(option, index);
+        if (!Deudor)
+            return;
+        const int marca = Deudor(index.siblingAtColumn(0).data(Qt::EditRole).toInt());
+        if (marca == 1)
+            option->backgroundBrush = QColor(0xf4, 0xc7, 0xc3);
+        else if (marca == 2)
+            option->backgroundBrush = QColor(0xfc, 0xe8, 0xd5);
+    }
 
     QWidget* createEditor(QWidget* padre, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -106,6 +124,12 @@ TRejillaVotaciones::TRejillaVotaciones(TDMConvoca& dm, QWidget* parent) : THYTDB
     setSelectionBehavior(QAbstractItemView::SelectItems);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& actual, const QModelIndex&) { ColumnaCambiada(actual); });
+}
+
+void TRejillaVotaciones::SetDeudor(std::function<int(int)> deudor)
+{
+    static_cast<TCeldasVotacion*>(itemDelegate())->Deudor = std::move(deudor);
+    viewport()->update();
 }
 
 int TRejillaVotaciones::PuntoDeColumna(int columna) const
@@ -219,6 +243,20 @@ TTotalesVotacion::~TTotalesVotacion() { dsPunto_.OnDataChange = nullptr; }
 
 // --- the page ---------------------------------------------------------------------------------
 
+// Follows a dataset for the law's panel: another row, or rows read again.
+class TPaginaVotaciones::TEnlace : public TDataLink {
+public:
+    TEnlace(TDataSource* ds, std::function<void(bool)> aviso) : aviso_(std::move(aviso)) { SetDataSource(ds); }
+
+protected:
+    void DataSetScrolled() override { aviso_(false); }
+    void DataSetChanged() override { aviso_(true); }
+    void ActiveChanged() override { aviso_(true); }
+
+private:
+    std::function<void(bool)> aviso_;
+};
+
 TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     : QWidget(parent), dm_(dm), dsPropi_(&dm.QPropi), dsFincas_(&dm.QFincas)
 {
@@ -280,6 +318,9 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     v->setContentsMargins(0, 0, 0, 0);
     Totales = new TTotalesVotacion(dm);
     v->addWidget(Totales);
+    Acuerdos = new TFAcuerdos(DMMain->DataBase, dm.FIBTransaction);
+    Acuerdos->setObjectName(QStringLiteral("Acuerdos"));
+    v->addWidget(Acuerdos);
     DBGFincas = new THYTDBGrid;
     DBGFincas->setObjectName(QStringLiteral("DBGFincas"));
     DBGFincas->SetDataSource(&dsFincas_);
@@ -309,12 +350,53 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     });
     connect(CbOrden, &QComboBox::currentIndexChanged, this,
             [this](int indice) { SinErrores([&] { dm_.OrdenaVotaciones(indice); }); });
+
+    // The law's panel follows the convocation, the owner, the votes and the
+    // point shown; the grid marks the debtors as the panel counts them.
+    enlaceConvocatoria_ = std::make_unique<TEnlace>(dm.DataSource(), [this](bool) { ActualizaAcuerdos(true, true); });
+    enlaceVotos_ = std::make_unique<TEnlace>(&dm.DsVotacion, [this](bool filas) { ActualizaAcuerdos(false, filas); });
+    connect(DBGVotos->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { Acuerdos->MuestraPunto(dm_.PuntoMostrado()); });
+    connect(Acuerdos, &TFAcuerdos::Cambiado, DBGVotos->viewport(), qOverload<>(&QWidget::update));
+    DBGVotos->SetDeudor([this](int propietario) {
+        const TAcuerdos& a = Acuerdos->Acuerdos();
+        return !a.Deudor(propietario) ? 0 : a.Rehabilitado(propietario) ? 2 : 1;
+    });
 }
 
-TPaginaVotaciones::~TPaginaVotaciones() = default;
+void TPaginaVotaciones::ActualizaAcuerdos(bool convocatoria, bool votos)
+{
+    convocatoriaPendiente_ = convocatoriaPendiente_ || convocatoria;
+    votosPendientes_ = votosPendientes_ || votos;
+    if (!isVisible())
+        return;
+    SinErrores([&] {
+        const TFIBTableSet& t = dm_.QTabla;
+        const qint64 codigo = t.Active() && !t.IsEmpty() ? t.FieldByName(QStringLiteral("CODIGO"))->AsInteger() : 0;
+        const qint64 clave = (static_cast<qint64>(Entorno.Comunidad) << 32) | codigo;
+        if (convocatoriaPendiente_ && clave != convocatoriaMostrada_) {
+            Acuerdos->MuestraConvocatoria(Entorno.Comunidad, static_cast<int>(codigo));
+            convocatoriaMostrada_ = clave;
+        } else if (votosPendientes_) {
+            Acuerdos->VotosCambiados();
+        }
+        convocatoriaPendiente_ = votosPendientes_ = false;
+        const TFIBDataSet& v = dm_.QVotacion;
+        Acuerdos->MuestraPunto(dm_.PuntoMostrado());
+        Acuerdos->MuestraPropietario(v.Active() && !v.IsEmpty() ? static_cast<int>(v.FieldByName(QStringLiteral("PROPIETARIO"))->AsInteger()) : 0);
+        DBGVotos->viewport()->update();
+    });
+}
+
+TPaginaVotaciones::~TPaginaVotaciones()
+{
+    enlaceConvocatoria_.reset();
+    enlaceVotos_.reset();
+}
 
 void TPaginaVotaciones::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
+    ActualizaAcuerdos(false, false);
     DBGVotos->setFocus();
 }

@@ -6,6 +6,8 @@
 #include "UHYDBGrid.h"
 
 #include <QWidget>
+#include <functional>
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -14,6 +16,7 @@ class QToolButton;
 class TDBEdit;
 class TDBText;
 class TDMConvoca;
+class TFAcuerdos;
 class THYMNavigator;
 
 // The vote grid: one row per owner called. A vote column made current shows
@@ -29,6 +32,8 @@ public:
     int PuntoDeColumna(int columna) const;
     // A cell's editor is open.
     bool Escribiendo() const { return state() == QAbstractItemView::EditingState; }
+    // Marks the rows of owners who owe: 1 left out of the votes, 2 let vote.
+    void SetDeudor(std::function<int(int propietario)> deudor);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -78,6 +83,8 @@ public:
     TDBText* DBTPropietario;
     TRejillaVotaciones* DBGVotos;
     TTotalesVotacion* Totales;
+    // What the law asks of the point shown, and of the owner shown.
+    TFAcuerdos* Acuerdos;
     THYTDBGrid* DBGFincas;
     TDBText* DBTTotalCoeficientes;
 
@@ -85,6 +92,14 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    class TEnlace;
+    // Brings the law's panel up to the convocation, owner and votes on
+    // screen; while the page is hidden, once it is shown again.
+    void ActualizaAcuerdos(bool convocatoria, bool votos);
+
     TDMConvoca& dm_;
     TDataSource dsPropi_, dsFincas_;
+    std::unique_ptr<TEnlace> enlaceConvocatoria_, enlaceVotos_;
+    bool convocatoriaPendiente_ = true, votosPendientes_ = true;
+    qint64 convocatoriaMostrada_ = -1;
 };

@@ -9,6 +9,7 @@
 #include "Modales.h"
 #include "Teclado.h"
 #include "UDBControles.h"
+#include "UFAcuerdos.h"
 #include "UFConvoca.h"
 #include "UFSTexto.h"
 #include "UFormGest.h"
@@ -20,6 +21,7 @@
 #include "UVotaciones.h"
 #include "RtfReader.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -211,6 +213,45 @@ TEST_F(Espacio, VotesTypedInTheGridAreTalliedByF4)
     EXPECT_EQ(p->TSVotaciones->Totales->DBTCSi->text(), "55,00000%");
     EXPECT_EQ(p->TSVotaciones->Totales->DBTAsistentes->text(), "3");
     EXPECT_EQ(Sql("SELECT LIST(P2, '') FROM VOTACIONES WHERE COMUNIDAD = 1").toString(), "SSN");
+}
+
+TEST_F(Espacio, TheVotePageSaysWhetherThePointIsCarriedAndLeavesDebtorsOutUntilTheyMayVote)
+{
+    Convocatoria();
+    Sql("UPDATE VOTACIONES SET SALDO = 10 WHERE PROPIETARIO = 3");
+    Pantalla p;
+    p.dm().SetAttendanceAll(1);
+    TFAcuerdos* panel = p->TSVotaciones->Acuerdos;
+    for (const auto& [fila, voto] : {std::pair{0, "s"}, std::pair{1, "n"}, std::pair{2, "s"}}) {
+        p.Celda(fila, "P2");
+        qdtest::Escribe(voto);
+        Teclea(Qt::Key_Return);
+    }
+    p.Celda(0, "P2"); // leaving the row saves it
+    QCoreApplication::processEvents();
+    // CARLOS owes: ANA alone in favour, of ANA and BEATRIZ.
+    EXPECT_EQ(panel->LResultado->text(), "Punto 2: No aprobado");
+    EXPECT_EQ(panel->LCifras->text(), "A favor: 1 propietario de 2 requeridos; 25,00000% de más de 27,50000%");
+    TRejillaVotaciones* g = p.Rejilla();
+    auto fondo = [g](int fila) {
+        const QRect r = g->visualRect(g->Modelo()->index(fila, 1));
+        return g->viewport()->grab().toImage().pixelColor(r.left() + 2, r.center().y());
+    };
+    EXPECT_EQ(fondo(2), QColor(0xf4, 0xc7, 0xc3)) << "the debtor's row is marked";
+    EXPECT_NE(fondo(1), QColor(0xf4, 0xc7, 0xc3));
+    // The meeting lets him vote: he counts, and the point is carried.
+    p.Celda(2, "NOMBRE");
+    ASSERT_TRUE(panel->ChVotaDeudor->isEnabled());
+    panel->ChVotaDeudor->click();
+    p.Celda(0, "P2");
+    EXPECT_EQ(panel->LResultado->text(), "Punto 2: Aprobado");
+    EXPECT_EQ(fondo(2), QColor(0xfc, 0xe8, 0xd5));
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM DEUDORES_VOTAN WHERE PROPIETARIO = 3").toInt(), 1);
+    // The majority chosen for the point.
+    emit panel->CbMayoria->activated(static_cast<int>(TMayoria::Unanimidad));
+    EXPECT_EQ(panel->LResultado->text(), "Punto 2: No aprobado");
+    p.Celda(0, "P1");
+    EXPECT_EQ(panel->CbMayoria->currentIndex(), static_cast<int>(TMayoria::Simple));
 }
 
 TEST_F(Espacio, EscKeepsTheScreenWhileAVoteRowIsTypedAndClosingSavesIt)
