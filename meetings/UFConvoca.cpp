@@ -1,4 +1,6 @@
 #include "UFConvoca.h"
+#include "UAcuerdos.h"
+#include "UTablon.h"
 #include "DbComboBoxValue.h"
 #include "EUtilesError.h"
 #include "FIBError.h"
@@ -85,6 +87,21 @@ const QColor kWriter(0x18, 0x80, 0x38);
 
 } // namespace
 
+// The notice period is checked again when the convocation on screen, its
+// kind, its date or its notice's date changes.
+class TFConvoca::TEnlacePlazo : public TDataLink {
+public:
+    TEnlacePlazo(TDataSource* ds, std::function<void()> aviso) : aviso_(std::move(aviso)) { SetDataSource(ds); }
+
+protected:
+    void DataSetChanged() override { aviso_(); }
+    void RecordChanged(TField*) override { aviso_(); }
+    void ActiveChanged() override { aviso_(); }
+
+private:
+    std::function<void()> aviso_;
+};
+
 TFConvoca::TFConvoca() : TFBase(0, {1180, 720}), dm_(std::make_unique<TDMConvoca>())
 {
     setObjectName(QStringLiteral("FConvoca"));
@@ -154,6 +171,12 @@ TFConvoca::TFConvoca() : TFBase(0, {1180, 720}), dm_(std::make_unique<TDMConvoca
     divisor->setStretchFactor(1, 1);
     divisor->setChildrenCollapsible(false);
     ficha->addWidget(divisor, 1);
+    LAvisoPlazo = new QLabel;
+    LAvisoPlazo->setObjectName(QStringLiteral("LAvisoPlazo"));
+    LAvisoPlazo->setWordWrap(true);
+    LAvisoPlazo->setStyleSheet(QStringLiteral("color: #b00000;"));
+    LAvisoPlazo->hide();
+    ficha->addWidget(LAvisoPlazo);
     LPropietarios = new QLabel;
     LPropietarios->setObjectName(QStringLiteral("LPropietarios"));
     ficha->addWidget(LPropietarios);
@@ -166,7 +189,44 @@ TFConvoca::TFConvoca() : TFBase(0, {1180, 720}), dm_(std::make_unique<TDMConvoca
     TSVotaciones = new TPaginaVotaciones(*dm_);
     PCMain->addTab(TSVotaciones, QStringLiteral("&Votaciones"));
     CuentaPropietarios();
+    enlacePlazo_ = std::make_unique<TEnlacePlazo>(dm_->DataSource(), [this] { CompruebaPlazo(); });
+    CompruebaPlazo();
     PCMain->setCurrentWidget(TSFicha);
+}
+
+void TFConvoca::CompruebaPlazo()
+{
+    const TFIBTableSet& t = dm_->QTabla;
+    QString aviso;
+    if (t.Active() && !t.IsEmpty()) {
+        const TField* notificada = t.FieldByName(QStringLiteral("FECHAT"));
+        const TField* fecha = t.FieldByName(QStringLiteral("FECHA"));
+        if (!fecha->IsNull())
+            aviso = AvisoPlazo(static_cast<int>(t.FieldByName(QStringLiteral("TIPO"))->AsInteger()),
+                               notificada->IsNull() ? QDate::currentDate() : notificada->AsDateTime().date(),
+                               fecha->AsDateTime().date());
+    }
+    LAvisoPlazo->setText(aviso);
+    LAvisoPlazo->setVisible(!aviso.isEmpty());
+}
+
+void TFConvoca::CopiaTablon(TDocumento documento)
+{
+    if (!HayConvocatoria())
+        return;
+    const QByteArray guardado = dm_->QTabla.FieldByName(Columna(documento))->AsBytes();
+    if (guardado.isEmpty()) {
+        Mensaje(documento == TDocumento::Acta ? QStringLiteral("La convocatoria no tiene Acta.")
+                                              : QStringLiteral("La convocatoria no tiene carta de convocatoria."));
+        return;
+    }
+    const int convocatoria = static_cast<int>(dm_->QTabla.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+    const QByteArray copia = CopiaParaTablon(
+        guardado, NombresDeLaJunta(DMMain->DataBase, dm_->FIBTransaction, Entorno.Comunidad, convocatoria));
+    const QString fichero = Fichero("tablon.rtf");
+    GuardaFichero(fichero, copia);
+    // Whatever the user does with the copy stays in its file.
+    EditaEnProcesador(this, TProcesadorTextos::Word, fichero);
 }
 
 TFConvoca::~TFConvoca()
@@ -230,6 +290,7 @@ void TFConvoca::CreaBotones()
         {TbNotasOO, "TbNotasOO", "Confección, consulta notas con OpenOffice", Glifo(false, n, kWriter)},
         {TbActaOO, "TbActaOO", "Confección, consulta del Acta con OpenOffice", Glifo(false, a, kWriter)},
         {TbObservacionesOO, "TbObservacionesOO", "Observaciones con OpenOffice", Glifo(false, o, kWriter)},
+        {TbTablon, "TbTablon", "Copia para el tablón de anuncios, sin nombres", Glifo(false, QStringLiteral("T"), kWord)},
     };
     for (const Boton& b : botones)
         b.boton = BotonDocumento(QString::fromLatin1(b.nombre), QString::fromUtf8(b.hint), b.icono);
@@ -259,6 +320,12 @@ void TFConvoca::CreaBotones()
             [this] { SendDocument(QStringLiteral("ACTA"), QStringLiteral("WORD"), false); });
     connect(TbEnviaActaPdf, &QToolButton::clicked, this,
             [this] { SendDocument(QStringLiteral("ACTA"), QStringLiteral("PDF"), false); });
+    auto* tablon = new QMenu(this);
+    tablon->addAction(QStringLiteral("Copia de la convocatoria para el tablón"), this,
+                      [this] { CopiaTablon(TDocumento::Convocatoria); });
+    tablon->addAction(QStringLiteral("Copia del Acta para el tablón"), this, [this] { CopiaTablon(TDocumento::Acta); });
+    TbTablon->setMenu(tablon);
+    TbTablon->setPopupMode(QToolButton::InstantPopup);
     connect(TbPublica, &QToolButton::clicked, this, [this] {
         QMessageBox pregunta(QMessageBox::Question, QStringLiteral("Confirmación"),
                              QStringLiteral("¿ Desea publicar el Acta en Internet ?"),

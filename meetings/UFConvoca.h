@@ -43,6 +43,10 @@ public:
     // last exported as HTML into the message, "PDF" attaches the document as
     // a PDF made from the stored one. Publishing uploads that PDF instead.
     void SendDocument(const QString& tipo, const QString& modo, bool publica);
+    // The letter or the minutes for the notice board: a copy naming the
+    // properties instead of the people, opened in the word processor and
+    // never stored.
+    void CopiaTablon(TDocumento documento);
 
     // Main tool bar, after the navigator.
     QToolButton* TbConvocatoria;
@@ -58,6 +62,7 @@ public:
     QToolButton* TbNotasOO;
     QToolButton* TbActaOO;
     QToolButton* TbObservacionesOO;
+    QToolButton* TbTablon;
     // Search bar.
     QComboBox* CbBusca;
     QLineEdit* EEstado;
@@ -73,6 +78,8 @@ public:
     QWidget* POrden;
     TDBMemo* DBMOrden;
     QLabel* LPropietarios;
+    // An ordinary meeting notified fewer than six days before it is held.
+    QLabel* LAvisoPlazo;
     // "&Votaciones".
     TPaginaVotaciones* TSVotaciones;
 
@@ -91,7 +98,11 @@ private:
     bool HayConvocatoria() const;
     bool VotoEnEdicion() const;
 
+    class TEnlacePlazo;
+    void CompruebaPlazo();
+
     std::unique_ptr<TDMConvoca> dm_;
+    std::unique_ptr<TEnlacePlazo> enlacePlazo_;
 };
 
 // The command "Convocatorias y Actas" of the main window.

@@ -26,6 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
@@ -392,6 +393,48 @@ TEST_F(Espacio, EmptyNotesStartFromTheAgendaAndRemarksStayInTheirFile)
 }
 
 // --- e-mail -----------------------------------------------------------------------------------
+
+TEST_F(Espacio, TheNoticeBoardsCopyOfTheMinutesNamesNobodyAndIsNotStored)
+{
+    Convocatoria("Asisten ANA, BEATRIZ y CARLOS.");
+    const QByteArray acta = Columna("ACTA");
+    PalabraProcesador("edita");
+    Pantalla p;
+    QMenu* menu = p->TbTablon->menu();
+    ASSERT_NE(menu, nullptr);
+    menu->actions().at(1)->trigger(); // the minutes
+    const QString copia = qdtest::Parrafos(LeeFichero(programa.path() + "/tablon.rtf")).join('\n');
+    EXPECT_TRUE(copia.startsWith("Asisten Fincas 1A, 1B, Finca 2A y Finca 3A.")) << copia.toStdString();
+    EXPECT_EQ(Columna("ACTA"), acta) << "the copy is never stored";
+    // A convocation without its letter says so.
+    qdtest::Modales m;
+    m.Espera([](QWidget* w) {
+        EXPECT_TRUE(qdtest::Textos(w).contains("La convocatoria no tiene carta de convocatoria."));
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    menu->actions().at(0)->trigger();
+}
+
+TEST_F(Espacio, AnOrdinaryMeetingNotifiedFewerThanSixDaysBeforeIsWarnedOfAndStillSaved)
+{
+    Convocatoria();
+    Sql(QStringLiteral("UPDATE CONVOCATORIAS SET TIPO = 1, FECHAT = NULL, FECHA = '%1'")
+            .arg(QDate::currentDate().addDays(3).toString(Qt::ISODate)));
+    Pantalla p;
+    EXPECT_TRUE(p->LAvisoPlazo->isVisibleTo(p.w)) << "notified today, held in three days";
+    EXPECT_TRUE(p->LAvisoPlazo->text().contains("hay 3 días")) << p->LAvisoPlazo->text().toStdString();
+    TFIBTableSet& t = p.dm().QTabla;
+    t.Edit();
+    t.FieldByName("FECHAT")->SetAsDateTime(QDate::currentDate().addDays(-3).startOfDay());
+    EXPECT_FALSE(p->LAvisoPlazo->isVisibleTo(p.w)) << "six days";
+    t.FieldByName("TIPO")->SetAsInteger(2);
+    t.FieldByName("FECHAT")->SetAsDateTime(QDate::currentDate().startOfDay());
+    EXPECT_FALSE(p->LAvisoPlazo->isVisibleTo(p.w)) << "an extraordinary meeting";
+    t.FieldByName("TIPO")->SetAsInteger(1);
+    EXPECT_TRUE(p->LAvisoPlazo->isVisibleTo(p.w));
+    t.Post();
+    EXPECT_EQ(Sql("SELECT TIPO FROM CONVOCATORIAS").toInt(), 1) << "a warning, not a refusal";
+}
 
 class Correo : public Espacio {
 protected:
