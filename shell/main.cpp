@@ -4,6 +4,7 @@
 #include "UDocumentos.h"
 #include "UFAsuntos.h"
 #include "UFCalendario.h"
+#include "UFListJuntas.h"
 #include "UFPlanifica.h"
 #include "UFCamino.h"
 #include "UFInicio.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv)
     RegistraOrdenesRegistro();
     RegistraOrdenesAsuntos();
     RegistraOrdenesPlanificador();
+    RegistraOrdenesListJuntas();
     RegistraOrdenesCalendario();
     RegistraOrdenesUsuarios();
     RegistraOrdenesDocumentos();
