@@ -79,12 +79,23 @@ void MuestraVistaPrevia(const qdr::Document& doc)
     QApplication::processEvents();
 }
 
+// The preview prints every page through a printer whose page layout the
+// engine sets again for each page, and Qt notes every such call; the figures
+// are the output here.
+void SoloAvisosPropios(QtMsgType tipo, const QMessageLogContext&, const QString& texto)
+{
+    if (texto.startsWith(QLatin1String("QPrinter::setPageLayout")) || tipo == QtDebugMsg)
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(texto));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(SoloAvisosPropios);
     QApplication app(argc, argv);
     QTemporaryDir dir;
     qputenv("QUORUMDESK_HOME", dir.path().toUtf8());
