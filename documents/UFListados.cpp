@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -526,6 +527,13 @@ TFListados::TFListados() : TFBase(502), dm_(std::make_unique<TDMFListados>())
     auto* f7 = new QShortcut(QKeySequence(Qt::Key_F7), this);
     connect(f7, &QShortcut::activated, this, [this] { SinErrores([this] { EjecutaListado(); }); });
 
+    // While a condition is being edited its listing cannot move under it.
+    dm_->DsCondiciones.OnStateChange = [this](TDataSource&) {
+        const bool editando = EnEdicion(dm_->QCondiciones);
+        ToolBar1->setEnabled(!editando);
+        ToolBar2->setEnabled(!editando);
+        PCMain->tabBar()->setEnabled(!editando);
+    };
     NavCondiciones->OnClickAfterAdjust = [this](THYMNavigator&, TNavigateBtn) {
         GridCondiciones->setEnabled(true);
         GridCondiciones->setFocus();
@@ -552,6 +560,7 @@ TFListados::TFListados() : TFBase(502), dm_(std::make_unique<TDMFListados>())
 TFListados::~TFListados()
 {
     dm_->QTabla.AfterScroll = nullptr;
+    dm_->DsCondiciones.OnStateChange = nullptr;
 }
 
 void TFListados::RefrescaOfertas()
@@ -564,6 +573,9 @@ void TFListados::RefrescaOfertas()
 
 void TFListados::EjecutaListado(const QString& destino)
 {
+    // Through its navigator, which then leaves its edit mode as well.
+    if (EnEdicion(dm_->QCondiciones))
+        NavCondiciones->EjecutarBoton(TNavigateBtn::nbPost);
     const std::optional<qdr::Document> doc = dm_->EjecutaListado(destino);
     if (doc)
         qdr::showPreview(*doc, this);

@@ -84,7 +84,8 @@ void MuestraVistaPrevia(const qdr::Document& doc)
 // are the output here.
 void SoloAvisosPropios(QtMsgType tipo, const QMessageLogContext&, const QString& texto)
 {
-    if (texto.startsWith(QLatin1String("QPrinter::setPageLayout")) || tipo == QtDebugMsg)
+    if (texto.startsWith(QLatin1String("QPrinter::setPageLayout")) || texto.contains(QLatin1String("propagateSizeHints")) ||
+        tipo == QtDebugMsg)
         return;
     std::fprintf(stderr, "%s\n", qPrintable(texto));
 }

@@ -15,6 +15,7 @@
 #include "UListados.h"
 #include "UNavigator.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QPointer>
@@ -395,17 +396,20 @@ TEST_F(Listados, TheScreenAddsListingsBelowTheSuppliedOnesAndRunsWithF7)
     EXPECT_TRUE(w->DM()->Ofertas.Campos.contains("NOMBRE"));
     w->NavCondiciones->EjecutarBoton(TNavigateBtn::nbInsert);
     TFIBTableSet& c = w->DM()->QCondiciones;
+    EXPECT_FALSE(w->ToolBar1->isEnabled()) << "the listing stays while its condition is edited";
     c.FieldByName("OPERADOR")->SetText("h");
     c.FieldByName("TABLA")->SetAsString("EMP_PROPIETARIO");
     c.FieldByName("CAMPO")->SetAsString("CODIGO");
     c.FieldByName("CONTENIDO")->SetAsString("1");
-    qdtest::Captura("listados-condiciones", w);
     qdtest::AlAbrirse([](QWidget* p) {
         EXPECT_EQ(p->windowTitle(), "Vista previa - Prueba");
         p->close();
     });
     qdtest::Teclea(Qt::Key_F7);
     EXPECT_EQ(c.State(), TDataSetState::dsBrowse) << "the condition being edited is saved first";
+    EXPECT_TRUE(w->ToolBar1->isEnabled());
+    EXPECT_TRUE(w->NavCondiciones->Boton(TNavigateBtn::nbInsert)->isEnabled());
+    qdtest::Captura("listados-condiciones", w);
     EXPECT_EQ(Sql("SELECT TIPOCAMPO FROM SYS_LISTADOS_CONDICIONES WHERE CODIGO = 1").toString(), "N");
     w->PCMain->setCurrentWidget(w->TSFicha);
     qdtest::Captura("listados-ficha", w);
