@@ -269,8 +269,6 @@ TEST_F(Formatos, ExportWritesThePairUnderItsFixedNameAndDuplicateCopies)
     EXPECT_EQ(Guardado(40), kFormato);
     EXPECT_EQ(Sql("SELECT NOMBRE || TIPO FROM SYS_FORMATOS WHERE CODIGO = 40").toString(), "LLENO2");
     EXPECT_FALSE(QFile::exists(Fichero("DmFormatos.tmp")));
-    w->PCMain->setCurrentWidget(w->TSTabla);
-    qdtest::Captura("formatos-tabla", w);
 }
 
 } // namespace
