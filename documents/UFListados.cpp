@@ -554,7 +554,9 @@ TFListados::TFListados() : TFBase(502), dm_(std::make_unique<TDMFListados>())
         if (PCMain->currentWidget() == TSCondiciones)
             SinErrores([this] { RefrescaOfertas(); });
     };
-    RefrescaOfertas();
+    // The lists are read when the conditions page is entered: a listing whose
+    // statement fails must not keep the screen from opening to mend it.
+    GridCondiciones->setColumnHidden(1, !dm_->DosConjuntos());
 }
 
 TFListados::~TFListados()

@@ -416,4 +416,24 @@ TEST_F(Listados, TheScreenAddsListingsBelowTheSuppliedOnesAndRunsWithF7)
     delete w.data();
 }
 
+TEST_F(Listados, AListingWhoseStatementFailsCanStillBeOpenedAndMended)
+{
+    Listado(1, "SELECT * FROM NO_EXISTE", Formato());
+    QPointer<TFListados> w = new TFListados;
+    qdtest::Activa(w);
+    qdtest::AlAbrirse([](QWidget* m) {
+        EXPECT_TRUE(qdtest::Textos(m).contains("NO_EXISTE")) << qdtest::Textos(m).toStdString();
+        m->close();
+    });
+    w->PCMain->setCurrentWidget(w->TSCondiciones);
+    EXPECT_TRUE(w->DM()->Ofertas.Campos.isEmpty());
+    TFIBTableSet& t = w->DM()->QTabla;
+    t.Edit();
+    t.FieldByName("SQL")->SetAsString(kTodos);
+    t.Post();
+    w->RefrescaOfertas();
+    EXPECT_EQ(w->DM()->Ofertas.Campos, (QStringList{"CODIGO", "NOMBRE"}));
+    delete w.data();
+}
+
 } // namespace
