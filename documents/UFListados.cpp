@@ -660,7 +660,8 @@ void TFListados::Importa()
 
 void RegistraOrdenesListados()
 {
+    // Opened from the main window, not from the command: no "Ventanas" entry.
     RegistraOrden({.Id = QStringLiteral("CreacionListados"), .Menu = TMenuOrden::Varios, .Posicion = 10,
                    .Titulo = QStringLiteral("Creación de listados"),
-                   .Abre = [](QAction* orden) { AbreVentana<TFListados>(orden); }});
+                   .Abre = [](QAction*) { AbreVentana<TFListados>(nullptr); }});
 }
