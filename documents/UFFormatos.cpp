@@ -117,11 +117,17 @@ void TDMFormatos::Importa(const QString& frf, const QStringList& lineas, int cod
         codigo = SiguienteCodigo();
         QTabla.Insert();
     }
-    QTabla.FieldByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo);
-    QTabla.FieldByName(QStringLiteral("NOMBRE"))->SetAsString(lineas.value(0));
-    QTabla.FieldByName(QStringLiteral("TIPO"))->SetAsInteger(tipo);
-    QTabla.FieldByName(QStringLiteral("FORMATO"))->SetAsBytes(formato);
-    QTabla.Post();
+    try {
+        QTabla.FieldByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo);
+        QTabla.FieldByName(QStringLiteral("NOMBRE"))->SetAsString(lineas.value(0));
+        QTabla.FieldByName(QStringLiteral("TIPO"))->SetAsInteger(tipo);
+        QTabla.FieldByName(QStringLiteral("FORMATO"))->SetAsBytes(formato);
+        QTabla.Post();
+    } catch (...) {
+        // A row the database refuses leaves the list as it was.
+        QTabla.Cancel();
+        throw;
+    }
 }
 
 void TDMFormatos::Duplica(int codigo)

@@ -107,6 +107,21 @@ TDMFListados::TDMFListados()
     // The user's own listings are numbered below the supplied ones.
     AsignaCodigoAutomatico(QTabla, QStringLiteral("CODIGO"), QStringLiteral("SYS_LISTADOS WHERE CODIGO < 9000"));
     DeclaraBusqueda({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE"), QStringLiteral("00000")});
+    // A listing's conditions go with it: a later listing given the same code
+    // must not inherit them. Under a savepoint, so that they stay when the
+    // listing itself cannot be deleted.
+    QTabla.BeforeDelete = [this](TFIBDataSet& ds) {
+        DMMain->DataBase.ExecuteImmediate(QStringLiteral("SAVEPOINT BORRA_LISTADO"), FIBTransaction);
+        TFIBQuery q;
+        q.SetDatabase(&DMMain->DataBase);
+        q.SetTransaction(&FIBTransaction);
+        q.SetSQL(QStringLiteral("DELETE FROM SYS_LISTADOS_CONDICIONES WHERE CODIGO=?CODIGO"));
+        q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(ds.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+        q.ExecQuery();
+    };
+    QTabla.OnDeleteError = [this](TFIBDataSet&, const EFIBError&, TDataAction&) {
+        DMMain->DataBase.ExecuteImmediate(QStringLiteral("ROLLBACK TO SAVEPOINT BORRA_LISTADO"), FIBTransaction);
+    };
 
     const QStringList columnas{QStringLiteral("CODIGO"),    QStringLiteral("NUMERO"),    QStringLiteral("OPERADOR"),
                                QStringLiteral("CAMPO"),     QStringLiteral("TIPOCAMPO"), QStringLiteral("CONTENIDO"),
@@ -416,11 +431,17 @@ void TDMFListados::Importa(const QString& frf, const QStringList& lineas, int co
         codigo = q.Fields(0)->IsNull() ? 1 : static_cast<int>(q.Fields(0)->AsInteger()) + 1;
         QTabla.Insert();
     }
-    QTabla.FieldByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo);
-    QTabla.FieldByName(QStringLiteral("NOMBRE"))->SetAsString(lineas.value(0));
-    QTabla.FieldByName(QStringLiteral("SQL"))->SetAsString(lineas.value(2));
-    QTabla.FieldByName(QStringLiteral("FICHERO"))->SetAsBytes(formato);
-    QTabla.Post();
+    try {
+        QTabla.FieldByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo);
+        QTabla.FieldByName(QStringLiteral("NOMBRE"))->SetAsString(lineas.value(0));
+        QTabla.FieldByName(QStringLiteral("SQL"))->SetAsString(lineas.value(2));
+        QTabla.FieldByName(QStringLiteral("FICHERO"))->SetAsBytes(formato);
+        QTabla.Post();
+    } catch (...) {
+        // A row the database refuses leaves the list as it was.
+        QTabla.Cancel();
+        throw;
+    }
     // The imported conditions go after those the listing has.
     for (const TCondicion& c : condiciones) {
         QCondiciones.Append();

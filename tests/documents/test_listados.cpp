@@ -416,6 +416,23 @@ TEST_F(Listados, TheScreenAddsListingsBelowTheSuppliedOnesAndRunsWithF7)
     delete w.data();
 }
 
+TEST_F(Listados, ADeletedListingTakesItsConditionsWithIt)
+{
+    Listado(1, kTodos, Formato(), {C("IGUAL", "CODIGO", "N", "1")});
+    Listado(2, kTodos, Formato(), {C("IGUAL", "CODIGO", "N", "2")});
+    TDMFListados m;
+    ASSERT_TRUE(m.QTabla.Locate("CODIGO", {2}));
+    m.QTabla.Delete();
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_LISTADOS_CONDICIONES WHERE CODIGO = 2").toInt(), 0);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_LISTADOS_CONDICIONES WHERE CODIGO = 1").toInt(), 1);
+    // The next listing gets code 2 again, and starts without conditions.
+    m.QTabla.Append();
+    m.QTabla.FieldByName("NOMBRE")->SetAsString("NUEVO");
+    m.QTabla.Post();
+    EXPECT_EQ(m.QTabla.FieldByName("CODIGO")->AsInteger(), 2);
+    EXPECT_TRUE(m.Condiciones().isEmpty());
+}
+
 TEST_F(Listados, AListingWhoseStatementFailsCanStillBeOpenedAndMended)
 {
     Listado(1, "SELECT * FROM NO_EXISTE", Formato());
