@@ -92,7 +92,17 @@ TDMFListados::TDMFListados()
         {QStringLiteral("CODIGO")});
     QTabla.AddField<TIntegerField>(QStringLiteral("CODIGO"))->SetDisplayLabel(QStringLiteral("Código"));
     QTabla.AddField<TFIBStringField>(QStringLiteral("NOMBRE"))->SetDisplayLabel(QStringLiteral("Descripción"));
-    QTabla.AddField<TFIBStringField>(QStringLiteral("SQL"))->SetDisplayLabel(QStringLiteral("SQL"));
+    TField* sql = QTabla.AddField<TFIBStringField>(QStringLiteral("SQL"));
+    sql->SetDisplayLabel(QStringLiteral("SQL"));
+    // A statement cut to the column's length would run as another one.
+    sql->OnSetText = [](TField& f, const QString& texto) {
+        const int maximo = f.Size() > 0 ? f.Size() : 200;
+        if (texto.size() > maximo)
+            throw EAviso(QStringLiteral("La sentencia SQL no puede pasar de %1 caracteres; tiene %2.")
+                             .arg(maximo)
+                             .arg(texto.size()));
+        f.SetAsString(texto);
+    };
     DefinePrincipal(QTabla, {.Name = QStringLiteral("QTabla"),
                              .TableName = QStringLiteral("SYS_LISTADOS"),
                              .SelectSQL = {QStringLiteral("SELECT * FROM SYS_LISTADOS"), QStringLiteral("ORDER BY CODIGO")},
@@ -381,8 +391,12 @@ void TDMFListados::GuardaCondiciones(const QList<TCondicion>& condiciones)
 
 QStringList TDMFListados::LineasIntercambio()
 {
-    QStringList lineas{QTabla.FieldByName(QStringLiteral("NOMBRE"))->AsString(), QStringLiteral("1"),
-                       QTabla.FieldByName(QStringLiteral("SQL"))->AsString(), QStringLiteral("VACIO")};
+    // The statement on its one line: a line break typed in it would shift
+    // every line after it.
+    QString sql = QTabla.FieldByName(QStringLiteral("SQL"))->AsString();
+    sql.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\n', u' ').replace(u'\r', u' ');
+    QStringList lineas{QTabla.FieldByName(QStringLiteral("NOMBRE"))->AsString(), QStringLiteral("1"), sql,
+                       QStringLiteral("VACIO")};
     const QString blanco = QStringLiteral(" ");
     for (const TCondicion& c : Condiciones())
         lineas << AlineaIzquierda(c.Operador, 5, blanco) + AlineaIzquierda(c.Campo, 19, blanco) +
@@ -434,7 +448,7 @@ void TDMFListados::Importa(const QString& frf, const QStringList& lineas, int co
     try {
         QTabla.FieldByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo);
         QTabla.FieldByName(QStringLiteral("NOMBRE"))->SetAsString(lineas.value(0));
-        QTabla.FieldByName(QStringLiteral("SQL"))->SetAsString(lineas.value(2));
+        QTabla.FieldByName(QStringLiteral("SQL"))->SetText(lineas.value(2));
         QTabla.FieldByName(QStringLiteral("FICHERO"))->SetAsBytes(formato);
         QTabla.Post();
     } catch (...) {

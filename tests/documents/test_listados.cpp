@@ -233,7 +233,7 @@ TEST_F(Listados, TheGridNumbersChecksAndTypesTheConditions)
 
 TEST_F(Listados, TheExchangePairTravelsByteForByteAndImportsAboveTheSuppliedListings)
 {
-    Listado(7, kPropietarios, Formato(true),
+    Listado(7, QString(kPropietarios).replace(" FROM", "\nFROM"), Formato(true),
             {C("IGUAL", "NOMBRE", "C", QStringLiteral("peña")), C("ORDEN", "CODIGO", "N", "DESC", "EMP_PROPIETARIO")});
     TDMFListados m;
     ASSERT_TRUE(m.QTabla.Locate("CODIGO", {7}));
@@ -244,7 +244,7 @@ TEST_F(Listados, TheExchangePairTravelsByteForByteAndImportsAboveTheSuppliedList
     const QString carpeta = programa.path() + "/salida";
     EscribeIntercambio(carpeta, 7, lineas, m.QTabla.FieldByName("FICHERO")->AsBytes());
     const QByteArray txt = LeeFichero(carpeta + "/FORMATO00007.TXT");
-    EXPECT_TRUE(txt.startsWith("PRUEBA\r\n1\r\nSELECT CODIGO")) << txt.toStdString();
+    EXPECT_TRUE(txt.startsWith("PRUEBA\r\n1\r\n" + kPropietarios.toUtf8() + "\r\nVACIO\r\n")) << txt.toStdString();
     EXPECT_TRUE(txt.contains("Cpe\xf1" "a ")) << "one byte a character";
     EXPECT_EQ(LeeFichero(carpeta + "/FORMATO00007.FRF"), Formato(true));
 
@@ -263,6 +263,12 @@ TEST_F(Listados, TheExchangePairTravelsByteForByteAndImportsAboveTheSuppliedList
     EXPECT_EQ(m.QTabla.FieldByName("CODIGO")->AsInteger(), 7);
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_LISTADOS_CONDICIONES WHERE CODIGO = 7").toInt(), 4);
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_LISTADOS").toInt(), 5);
+
+    // A statement longer than its column is refused, not cut.
+    QStringList larga = lineas;
+    larga[2] = kTodos + QStringLiteral(" WHERE NOMBRE <> '") + QString(200, u'x') + u'\'';
+    EXPECT_THROW(m.Importa(par.Frf, larga, 7, false), EAviso);
+    EXPECT_EQ(m.QTabla.State(), TDataSetState::dsBrowse);
 
     // A refused condition leaves nothing imported.
     QStringList mala = lineas;
