@@ -3,6 +3,7 @@
 #include "UDMMain.h"
 #include "UDialogos.h"
 #include "UFIBDBEditfind.h"
+#include "UFIBEditFind.h"
 #include "UListados.h"
 #include "UOrdenes.h"
 #include "USalida.h"
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -86,6 +88,15 @@ void TFListJuntas::Ejecuta(const QString& destino)
 {
     ListadoPredefinido(kListadoJuntas, Lineas(), destino);
     AbreExportado(destino);
+}
+
+void TFListJuntas::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_F2 && e->modifiers() == Qt::NoModifier && QApplication::focusWidget() == EdConvoca) {
+        TeclaBusqueda(EdConvoca, Qt::Key_F2);
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void RegistraOrdenesListJuntas()

@@ -27,6 +27,10 @@ public:
     QStringList Lineas() const;
     // Runs the listing to `destino` and opens what it exported.
     void Ejecuta(const QString& destino);
+
+protected:
+    // F2 in the convocation field opens its search.
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // The command "Listado de juntas" of the main window.
