@@ -33,6 +33,10 @@ TFListJuntas::TFListJuntas(QWidget* parent) : QDialog(parent)
     EdConvoca->CampoNum = QStringLiteral("CODIGO");
     EdConvoca->CampoStr = QStringLiteral("DES");
     EdConvoca->CondicionBusqueda = QStringLiteral("Comunidad=") + QString::number(Entorno.Comunidad);
+    // The search list holds the whole key of a convocation (its community
+    // too), which the list needs to read its rows; the date helps to choose.
+    EdConvoca->Campos_Desplegar = {QStringLiteral("CODIGO"), QStringLiteral("DES"), QStringLiteral("FECHA"),
+                                   QStringLiteral("COMUNIDAD")};
     EdConvoca->AutoCambiarFoco = false;
     EdConvoca->ReemplazarCaracter = true;
     EdConvoca->SalirSiVacio = true;

@@ -5,6 +5,7 @@
 #include "Juntas.h"
 #include "Modales.h"
 #include "Teclado.h"
+#include "UFIBDBEditDlg.h"
 #include "UFIBDBEditfind.h"
 #include "UFListJuntas.h"
 #include "UListados.h"
@@ -102,6 +103,30 @@ TEST_F(ListJuntas, TheButtonsRunTheAttendanceToTheirTargets)
     qdtest::Teclea(Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(QFile::exists(programa.path() + "/tmp.csv"));
+}
+
+TEST_F(ListJuntas, TheConvocationSearchOffersOnlyTheCurrentCommunitys)
+{
+    Sql("INSERT INTO SYS_COMUNIDAD (CODIGO, NOMBRE) VALUES (2, 'OTRA')");
+    Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES) VALUES (2, 1, 'DE LA OTRA')");
+    Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES) VALUES (2, 7, 'DE LA OTRA')");
+    int filas = -1;
+    qdtest::AlAbrirse([&](QWidget* w) {
+        auto* d = qobject_cast<TFIBDBEDITDLG*>(w);
+        if (!d) {
+            ADD_FAILURE() << qdtest::Textos(w).toStdString();
+            w->close();
+            return;
+        }
+        d->FIBFind.FetchAll();
+        filas = d->FIBFind.RecordCount();
+        for (d->FIBFind.First(); !d->FIBFind.Eof(); d->FIBFind.Next())
+            EXPECT_EQ(d->FIBFind.FieldByName("COMUNIDAD")->AsInteger(), 1);
+        d->reject();
+    });
+    w->EdConvoca->setFocus();
+    qdtest::Teclea(Qt::Key_F2);
+    EXPECT_EQ(filas, 1);
 }
 
 } // namespace
