@@ -1,4 +1,6 @@
 #include "UDocumentos.h"
+#include "UFFormatos.h"
+#include "UFListados.h"
 #include "UFTexto.h"
 #include "UFormGest.h"
 #include "UOrdenes.h"
@@ -9,4 +11,6 @@ void RegistraOrdenesDocumentos()
     RegistraOrden({.Id = QStringLiteral("EditorTexto"), .Menu = TMenuOrden::Textos, .Posicion = 10,
                    .Titulo = QStringLiteral("Editor texto"),
                    .Abre = [](QAction*) { AbreVentana<TFTexto>(nullptr); }});
+    RegistraOrdenesFormatos();
+    RegistraOrdenesListados();
 }

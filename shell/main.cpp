@@ -4,6 +4,7 @@
 #include "UDocumentos.h"
 #include "UFAsuntos.h"
 #include "UFCalendario.h"
+#include "UFListJuntas.h"
 #include "UFPlanifica.h"
 #include "UFCamino.h"
 #include "UFConvoca.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     RegistraOrdenesConvocatorias();
     RegistraOrdenesAsuntos();
     RegistraOrdenesPlanificador();
+    RegistraOrdenesListJuntas();
     RegistraOrdenesCalendario();
     RegistraOrdenesUsuarios();
     RegistraOrdenesDocumentos();

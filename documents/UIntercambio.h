@@ -1,0 +1,41 @@
+#pragma once
+// The exchange files of formats and listings: a pair named "FORMATO" + the
+// code in five digits, ".FRF" holding the stored format byte for byte and
+// ".TXT" the row's other columns, one per line ending in CR LF. The text file
+// is written one byte per character (Latin-1), so that its fixed columns stay
+// in place.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// "FORMATO00012" for code 12.
+QString NombreIntercambio(int codigo);
+
+// A pair chosen to import.
+struct TParIntercambio {
+    QString Frf;  // the chosen file
+    QString Txt;  // its companion
+    int Codigo;   // the code its name carries
+};
+// Checks the chosen path: it must hold ".FRF" and "FORMATO" (case counts),
+// or EAviso "El fichero seleccionado no es valido"; the companion is the path
+// cut at its first ".FRF" plus ".TXT", which must exist, or EAviso "No existe
+// el fichero adjunto de formato". The code is the five characters after the
+// first "FORMATO" of the whole path (a folder named FORMATOS gives its own),
+// and EConvertError stops the import when they are no whole number.
+TParIntercambio ParImportacion(const QString& ruta);
+
+// The lines of a ".TXT" (line ends removed). Throws EUtilesError naming the
+// file when it cannot be read.
+QStringList LeeLineasIntercambio(const QString& fichero);
+// Writes the ".TXT" and then the ".FRF" of the pair for `codigo` into
+// `carpeta`. Throws EAviso "No se puede exportar el formato" on any failure.
+void EscribeIntercambio(const QString& carpeta, int codigo, const QStringList& lineas, const QByteArray& formato);
+
+// The dialogs of the exchange: the folder of an export (the fixed pair name
+// proposed; the name typed is not used) and the ".FRF" of an import. Empty
+// when the user cancels.
+QString CarpetaExportacion(QWidget* padre, int codigo);
+QString FicheroImportacion(QWidget* padre, const QString& titulo, const QString& filtro, const QString& patron);
