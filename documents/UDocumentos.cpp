@@ -1,7 +1,10 @@
 #include "UDocumentos.h"
+#include "UFEtiquetas.h"
 #include "UFTexto.h"
 #include "UFormGest.h"
 #include "UOrdenes.h"
+
+#include <QApplication>
 
 void RegistraOrdenesDocumentos()
 {
@@ -9,4 +12,9 @@ void RegistraOrdenesDocumentos()
     RegistraOrden({.Id = QStringLiteral("EditorTexto"), .Menu = TMenuOrden::Textos, .Posicion = 10,
                    .Titulo = QStringLiteral("Editor texto"),
                    .Abre = [](QAction*) { AbreVentana<TFTexto>(nullptr); }});
+    RegistraOrden({.Id = QStringLiteral("Etiquetas"), .Menu = TMenuOrden::Textos, .Posicion = 20,
+                   .Titulo = QStringLiteral("Etiquetas"), .Abre = [](QAction*) {
+                       TFEtiquetas etiquetas(QApplication::activeWindow());
+                       etiquetas.exec();
+                   }});
 }

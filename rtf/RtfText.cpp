@@ -147,12 +147,15 @@ public:
         setCodePage(1252);
     }
 
-    std::vector<Replacement> run()
+    // Every occurrence, or only the first one.
+    std::vector<Replacement> run(bool firstOnly = false)
     {
         std::vector<Replacement> found;
         if (field_.isEmpty())
             return found;
         for (;;) {
+            if (firstOnly && !found.empty())
+                return found;
             const Token t = lex_.next();
             const qsizetype wordEnd = lastWordEnd_;
             lastWordEnd_ = -1;
@@ -348,19 +351,22 @@ private:
     std::vector<int> journal_;
 };
 
+// The document with each found occurrence replaced by value(its index in
+// found, the \uc in force there); found is in document order.
 QByteArray rebuild(const QByteArray& rtf, const std::vector<Replacement>& found,
-                   const std::function<QByteArray(int uc)>& value)
+                   const std::function<QByteArray(std::size_t index, int uc)>& value)
 {
     if (found.empty())
         return rtf;
     QByteArray out;
     out.reserve(rtf.size() + qsizetype(found.size()) * 32);
     qsizetype pos = 0;
-    for (const Replacement& r : found) {
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const Replacement& r = found[i];
         out.append(rtf.constData() + pos, r.begin - pos);
         if (r.leadBlank)
             out += ' ';
-        out += value(r.uc);
+        out += value(i, r.uc);
         for (const Kept& k : r.kept) {
             out.append(rtf.constData() + k.begin, k.end - k.begin);
             if (k.addBlank)
@@ -379,9 +385,40 @@ QByteArray replaceField(const QByteArray& rtf, QStringView field, QStringView va
     const std::vector<Replacement> found = FieldScanner(rtf, field).run();
     if (count)
         *count = int(found.size());
-    return rebuild(rtf, found, [&](int uc) {
+    return rebuild(rtf, found, [&](std::size_t, int uc) {
         QByteArray out;
         appendEscaped(out, value, EscapeOptions{true, uc, true});
+        return out;
+    });
+}
+
+QByteArray replaceFirstFields(const QByteArray& rtf, std::initializer_list<FieldValue> fields, int* count)
+{
+    // Each field is looked for in the document as given; the replacements
+    // are then made in one pass, in document order. Occurrences of different
+    // fields never overlap: each is a run of text characters of its own.
+    std::vector<Replacement> found;
+    std::vector<QStringView> values;
+    for (const FieldValue& f : fields) {
+        std::vector<Replacement> one = FieldScanner(rtf, f.field).run(true);
+        if (one.empty())
+            continue;
+        found.push_back(std::move(one.front()));
+        values.push_back(f.value);
+    }
+    if (count)
+        *count = int(found.size());
+    std::vector<std::size_t> order(found.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return found[a].begin < found[b].begin; });
+    std::vector<Replacement> sorted;
+    sorted.reserve(found.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(found[i]));
+    return rebuild(rtf, sorted, [&](std::size_t i, int uc) {
+        QByteArray out;
+        appendEscaped(out, values[order[i]], EscapeOptions{true, uc, true});
         return out;
     });
 }
@@ -409,7 +446,7 @@ QByteArray replaceFieldRtf(const QByteArray& rtf, QStringView field, const QByte
     const std::vector<Replacement> found = FieldScanner(rtf, field).run();
     if (count)
         *count = int(found.size());
-    return rebuild(rtf, found, [&](int) { return text; });
+    return rebuild(rtf, found, [&](std::size_t, int) { return text; });
 }
 
 } // namespace Rtf
