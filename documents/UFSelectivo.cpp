@@ -7,6 +7,7 @@
 #include "UNavigator.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -61,8 +62,10 @@ TFSelectivo::TFSelectivo(QWidget* parent) : QDialog(parent)
     Rejilla->SetCamposChecked({QStringLiteral("1")});
     Rejilla->SetCamposAOrdenar({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE")});
     capa->addWidget(Rejilla);
-    // Enter and double-click both activate the row.
-    connect(Rejilla, &QAbstractItemView::activated, this, [this] { SinErrores([this] { CambiaMarca(); }); });
+    // A double click or Enter switches the mark (the grid's activation would
+    // also follow a single click where the desktop activates on one).
+    connect(Rejilla, &QAbstractItemView::doubleClicked, this, [this] { SinErrores([this] { CambiaMarca(); }); });
+    Rejilla->installEventFilter(this);
     connect(TbActivar, &QToolButton::clicked, this, [this] { SinErrores([this] { MarcaTodos(1); }); });
     connect(TbDesactivar, &QToolButton::clicked, this, [this] { SinErrores([this] { MarcaTodos(0); }); });
 
@@ -82,6 +85,18 @@ TFSelectivo::~TFSelectivo()
     } catch (const std::exception&) {
         // Every switch was committed when it was made.
     }
+}
+
+bool TFSelectivo::eventFilter(QObject* objeto, QEvent* e)
+{
+    if (objeto == Rejilla && e->type() == QEvent::KeyPress) {
+        const int tecla = static_cast<QKeyEvent*>(e)->key();
+        if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
+            SinErrores([this] { CambiaMarca(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(objeto, e);
 }
 
 void TFSelectivo::Actualiza(int valor)

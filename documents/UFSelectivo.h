@@ -31,6 +31,9 @@ public:
     // Every owner of the community marked (1) or not (0); the list is read again.
     void MarcaTodos(int valor);
 
+protected:
+    bool eventFilter(QObject* objeto, QEvent* e) override;
+
 private:
     void Actualiza(int valor);
 };
