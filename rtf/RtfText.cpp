@@ -6,6 +6,8 @@
 #include "RtfLexer.h"
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <functional>
 #include <vector>
 
@@ -243,7 +245,7 @@ public:
                     --skip_;
                     breakMatch();
                 } else {
-                    character(table_[t.hex], t, found, wordEnd);
+                    character((*table_)[t.hex], t, found, wordEnd);
                 }
                 break;
             case Tok::Text: {
@@ -254,7 +256,7 @@ public:
                     --skip_;
                     breakMatch();
                 } else {
-                    character(table_[byte], t, found, wordEnd);
+                    character((*table_)[byte], t, found, wordEnd);
                 }
                 break;
             }
@@ -267,15 +269,26 @@ public:
     }
 
 private:
+    // Each code page's characters are worked out once: a merge scans many
+    // small pieces of a document, each with a scanner of its own.
     void setCodePage(int cp)
     {
-        QByteArray all(256, Qt::Uninitialized);
-        for (int i = 0; i < 256; ++i)
-            all[i] = static_cast<char>(i);
-        QString decoded;
-        decodeAppend(decoded, all, isKnownCodePage(cp) ? cp : 1252);
-        for (int i = 0; i < 256; ++i)
-            table_[i] = decoded.size() == 256 ? decoded.at(i) : QChar(i < 0x80 ? i : 0xFFFD);
+        using Table = std::array<QChar, 256>;
+        thread_local std::map<int, Table> tables;
+        const int known = isKnownCodePage(cp) ? cp : 1252;
+        auto it = tables.find(known);
+        if (it == tables.end()) {
+            QByteArray all(256, Qt::Uninitialized);
+            for (int i = 0; i < 256; ++i)
+                all[i] = static_cast<char>(i);
+            QString decoded;
+            decodeAppend(decoded, all, known);
+            Table t;
+            for (int i = 0; i < 256; ++i)
+                t[i] = decoded.size() == 256 ? decoded.at(i) : QChar(i < 0x80 ? i : 0xFFFD);
+            it = tables.emplace(known, t).first;
+        }
+        table_ = &it->second;
     }
 
     void character(QChar c, const Token& t, std::vector<Replacement>& found, qsizetype wordEnd)
@@ -331,7 +344,7 @@ private:
 
     Lexer lex_;
     QStringView field_;
-    QChar table_[256];
+    const std::array<QChar, 256>* table_ = nullptr;
     std::vector<int> ucStack_;
     // Open \upr groups and their \ud halves, by depth in ucStack_: a match
     // never crosses their edges, since each half is read on its own.
