@@ -1,8 +1,10 @@
 #include "UFEtiquetas.h"
 #include "ReportPreview.h"
 #include "UDMMain.h"
+#include "UHYDBGrid.h"
 #include "UAplicacion.h"
 #include "UDialogos.h"
+#include "UFIBDBEditDlg.h"
 #include "UFIBDBEditfind.h"
 #include "UFIBEditFind.h"
 #include "UFSelectivo.h"
@@ -51,6 +53,12 @@ TFEtiquetas::TFEtiquetas(QWidget* parent) : QDialog(parent), dm_(std::make_uniqu
         QStringLiteral("comunidad=") + QString::number(Entorno.Comunidad) + QStringLiteral(" and codigo <>0");
     EDesde = Busqueda(this, "EDesde", "EMP_PROPIETARIO", "NOMBRE", propietarios);
     EHasta = Busqueda(this, "EHasta", "EMP_PROPIETARIO", "NOMBRE", propietarios);
+    // The search's list needs the whole key of the owners (community and
+    // code) to read its rows; the community is not shown.
+    for (TEditFind2000* e : {EDesde, EHasta}) {
+        e->Campos_Desplegar = {QStringLiteral("CODIGO"), QStringLiteral("NOMBRE"), QStringLiteral("COMUNIDAD")};
+        e->OnBusqueda = [](TFIBDBEDITDLG& d) { d.DBGFind->SetColumnas({QStringLiteral("CODIGO"), QStringLiteral("NOMBRE")}); };
+    }
     EFormato = Busqueda(this, "EFormato", "SYS_FORMATOS", "NOMBRE", QStringLiteral("tipo = 2"));
     EIdioma = Busqueda(this, "EIdioma", "SYS_IDIOMAS", "NOMBRE", QString());
     COrden = Lista(this, "COrden",

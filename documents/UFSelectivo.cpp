@@ -72,8 +72,8 @@ TFSelectivo::TFSelectivo(QWidget* parent) : QDialog(parent)
     // A new selection starts from none.
     Actualiza(0);
     QPropietarios.Open();
-    resize(460, 420);
-    CentraEnPantalla(this);
+    resize(480, 420);
+    CentraEnPantalla(this, false);
 }
 
 TFSelectivo::~TFSelectivo()

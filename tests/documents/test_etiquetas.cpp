@@ -16,8 +16,9 @@
 #include "UDocumentos.h"
 #include "UEtiquetasRtf.h"
 #include "UFEtiquetas.h"
-#include "UFIBEditFind.h"
+#include "UFIBDBEditDlg.h"
 #include "UFIBDBEditfind.h"
+#include "UFIBEditFind.h"
 #include "UFSelectivo.h"
 #include "UFormatos.h"
 #include "UHYDBGrid.h"
@@ -492,6 +493,12 @@ TEST_F(Etiquetas, FiftyOwnersMergedIntoTheLibreOfficeSheetReadBackInOrder)
     convierte("pdf");
     const QByteArray pdf = LeeFichero(salida.path() + "/tmp2.pdf");
     EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
+    // The first page as Writer prints it, for the user guide.
+    const QString capturas = qEnvironmentVariable("QD_CAPTURAS");
+    const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+    if (!capturas.isEmpty() && !pdftoppm.isEmpty())
+        QProcess::execute(pdftoppm, {"-r", "50", "-png", "-singlefile", "-f", "1", "-l", "1", salida.path() + "/tmp2.pdf",
+                                     capturas + "/etiquetas-word"});
 }
 
 struct Pantalla {
@@ -530,6 +537,7 @@ TEST_F(Etiquetas, TheScreenOpensOnTheCommunitysOwnersAndFirstFormatWithTheirName
     p->EIdioma->setFocus();
     qdtest::Escribe("2");
     EXPECT_EQ(p->LIdioma->text(), "CATALAN");
+    qdtest::Captura("etiquetas", p.w);
     p->EHasta->setFocus();
     p->EHasta->selectAll();
     qdtest::Escribe("5");
@@ -538,19 +546,23 @@ TEST_F(Etiquetas, TheScreenOpensOnTheCommunitysOwnersAndFirstFormatWithTheirName
     EXPECT_EQ(p->LHasta->text(), "ZOE RUIZ");
     qdtest::Escribe("9");
     EXPECT_EQ(p->LHasta->text(), "") << "owner 9 is another community's";
-    p->EHasta->setText("7");
-    p->EIdioma->clear();
-    qdtest::Captura("etiquetas", p.w);
-
-    // F2 opens the search of the lookup being typed in.
-    p->EFormato->setFocus();
-    QString busqueda;
+    // F2 opens the search of the lookup being typed in: the community's
+    // owners, by code and name.
+    p->EHasta->clear();
+    QStringList lista;
     qdtest::AlAbrirse([&](QWidget* w) {
-        busqueda = w->windowTitle();
-        static_cast<QDialog*>(w)->reject();
+        auto* d = qobject_cast<TFIBDBEDITDLG*>(w);
+        ASSERT_TRUE(d);
+        for (d->FIBFind.First(); !d->FIBFind.Eof(); d->FIBFind.Next())
+            lista << d->FIBFind.FieldByName("CODIGO")->AsString();
+        EXPECT_EQ(d->DBGFind->Modelo()->columnCount(), 2) << "code and name";
+        d->FIBFind.Last();
+        d->accept();
     });
     qdtest::Teclea(Qt::Key_F2);
-    EXPECT_FALSE(busqueda.isEmpty());
+    EXPECT_EQ(lista, QStringList({"3", "5", "7"}));
+    EXPECT_EQ(p->EHasta->text(), "7");
+    EXPECT_EQ(p->LHasta->text(), "LUIS PEREZ");
 }
 
 TEST_F(Etiquetas, TheButtonsPreviewTheLabelsOrOpenTheMergedSheetInWord)
@@ -573,6 +585,7 @@ TEST_F(Etiquetas, TheButtonsPreviewTheLabelsOrOpenTheMergedSheetInWord)
     QString vista;
     qdtest::AlAbrirse([&](QWidget* w) {
         vista = w->windowTitle();
+        qdtest::Captura("etiquetas-vista-previa", w);
         static_cast<QDialog*>(w)->reject();
     });
     p->BtAceptar->click();
