@@ -62,7 +62,7 @@ TDMEtiqueta::TDMEtiqueta()
 
 TDMEtiqueta::~TDMEtiqueta() = default;
 
-QString TDMEtiqueta::Nombre(const QString& sql, const QString& codigo, bool comunidad)
+QString TDMEtiqueta::Nombre(const QString& sql, const QString& parametro, const QString& codigo)
 {
     bool numero = false;
     const qint64 valor = Recorta(codigo).toLongLong(&numero);
@@ -72,9 +72,9 @@ QString TDMEtiqueta::Nombre(const QString& sql, const QString& codigo, bool comu
     q.SetDatabase(&DMMain->DataBase);
     q.SetTransaction(&FIBTransaction);
     q.SetSQL(sql);
-    if (comunidad)
-        q.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(Entorno.Comunidad);
-    q.Params(q.ParamCount() - 1)->SetAsInteger(valor);
+    if (TFIBParam* comunidad = q.ParamByName(QStringLiteral("COMUNIDAD")))
+        comunidad->SetAsInteger(Entorno.Comunidad);
+    q.ParamByName(parametro)->SetAsInteger(valor);
     q.ExecQuery();
     return q.Eof() ? QString() : q.Fields(0)->AsString();
 }
@@ -82,17 +82,17 @@ QString TDMEtiqueta::Nombre(const QString& sql, const QString& codigo, bool comu
 QString TDMEtiqueta::NombrePropietario(const QString& codigo)
 {
     return Nombre(QStringLiteral("SELECT NOMBRE FROM EMP_PROPIETARIO WHERE COMUNIDAD=?COMUNIDAD AND CODIGO=?CODIGO"),
-                  codigo, true);
+                  QStringLiteral("CODIGO"), codigo);
 }
 
 QString TDMEtiqueta::NombreFormato(const QString& codigo)
 {
-    return Nombre(QStringLiteral("SELECT NOMBRE FROM SYS_FORMATOS WHERE CODIGO=?CODIGO"), codigo, false);
+    return Nombre(QStringLiteral("SELECT NOMBRE FROM SYS_FORMATOS WHERE CODIGO=?CODIGO"), QStringLiteral("CODIGO"), codigo);
 }
 
 QString TDMEtiqueta::NombreIdioma(const QString& codigo)
 {
-    return Nombre(QStringLiteral("SELECT NOMBRE FROM SYS_IDIOMAS WHERE CODIGO=?IDIOMA"), codigo, false);
+    return Nombre(QStringLiteral("SELECT NOMBRE FROM SYS_IDIOMAS WHERE CODIGO=?IDIOMA"), QStringLiteral("IDIOMA"), codigo);
 }
 
 QStringList TDMEtiqueta::SentenciaEtiquetas(const TPeticionEtiquetas& p)

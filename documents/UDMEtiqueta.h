@@ -63,6 +63,6 @@ public:
     QString EtiquetasWord(const TPeticionEtiquetas& p);
 
 private:
-    QString Nombre(const QString& sql, const QString& codigo, bool comunidad);
+    QString Nombre(const QString& sql, const QString& parametro, const QString& codigo);
     QString primero_, ultimo_, primerFormato_;
 };

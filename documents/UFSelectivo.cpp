@@ -119,7 +119,13 @@ void TFSelectivo::CambiaMarca()
     const int nueva = !marca->IsNull() && marca->AsInteger() == 0 ? 1 : 0;
     QPropietarios.Edit();
     marca->SetAsInteger(nueva);
-    QPropietarios.Post();
+    try {
+        QPropietarios.Post();
+    } catch (...) {
+        // A row another seat holds keeps its mark; the list shows it as saved.
+        QPropietarios.Cancel();
+        throw;
+    }
 }
 
 void TFSelectivo::MarcaTodos(int valor)
