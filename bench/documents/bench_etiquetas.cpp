@@ -76,11 +76,13 @@ double Fusion(const QByteArray& hoja, int n, qsizetype* bytes)
 // The same number of pages, the body copied without filling a field.
 double Copia(const QByteArray& hoja, int paginas)
 {
-    const qsizetype cuerpo = hoja.indexOf("{\\info");
+    const QByteArray cuerpo = hoja.mid(hoja.indexOf("{\\info"));
     return Mejor(3, [&] {
-        QByteArray salida = hoja;
+        QByteArray salida;
+        salida.reserve(hoja.size() + (paginas - 1) * cuerpo.size());
+        salida += hoja;
         for (int p = 1; p < paginas; ++p)
-            salida += hoja.mid(cuerpo);
+            salida += cuerpo;
         if (salida.isEmpty())
             std::printf("(empty)\n");
     });
