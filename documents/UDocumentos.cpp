@@ -1,9 +1,12 @@
 #include "UDocumentos.h"
+#include "UFEtiquetas.h"
 #include "UFFormatos.h"
 #include "UFListados.h"
 #include "UFTexto.h"
 #include "UFormGest.h"
 #include "UOrdenes.h"
+
+#include <QApplication>
 
 void RegistraOrdenesDocumentos()
 {
@@ -13,4 +16,9 @@ void RegistraOrdenesDocumentos()
                    .Abre = [](QAction*) { AbreVentana<TFTexto>(nullptr); }});
     RegistraOrdenesFormatos();
     RegistraOrdenesListados();
+    RegistraOrden({.Id = QStringLiteral("Etiquetas"), .Menu = TMenuOrden::Textos, .Posicion = 20,
+                   .Titulo = QStringLiteral("Etiquetas"), .Abre = [](QAction*) {
+                       TFEtiquetas etiquetas(QApplication::activeWindow());
+                       etiquetas.exec();
+                   }});
 }

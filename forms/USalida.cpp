@@ -211,3 +211,9 @@ void WriteStarterDocument(const QString& fichero, const QString& tipo)
     lineas << QStringLiteral("\\par }");
     GuardaFichero(Entorno.CaminoPrograma + QLatin1Char('/') + fichero, lineas.join(QStringLiteral("\r\n")).toLatin1());
 }
+
+void AbreEnWord(const QString& fichero)
+{
+    EsperaPrograma(EjecutaPrograma(CarpetaWord() + QStringLiteral("/swriter"),
+                                   PerfilPrivado() + QLatin1Char(' ') + Comillas(fichero), false));
+}

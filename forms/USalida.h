@@ -36,6 +36,10 @@ void ExportaInforme(const qdr::Report& informe, const qdr::ReportData& datos, co
 // are not waited for. Any other target does nothing. Throws EUtilesError "No
 // se puede actualizar" when Word or Excel cannot be started.
 void AbreExportado(const QString& destino);
+// Opens a document in Word and waits until the user closes it; nothing is
+// read back. Throws EUtilesError "No se puede actualizar" when Word cannot be
+// started.
+void AbreEnWord(const QString& fichero);
 
 // The folder of the "Word" and "Excel" programs: key "Path" of section
 // "Word" of the program's profile "quorumdesk.ini"; LibreOffice's program

@@ -6,6 +6,8 @@
 #include "RtfLexer.h"
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <functional>
 #include <vector>
 
@@ -147,12 +149,15 @@ public:
         setCodePage(1252);
     }
 
-    std::vector<Replacement> run()
+    // Every occurrence, or only the first one.
+    std::vector<Replacement> run(bool firstOnly = false)
     {
         std::vector<Replacement> found;
         if (field_.isEmpty())
             return found;
         for (;;) {
+            if (firstOnly && !found.empty())
+                return found;
             const Token t = lex_.next();
             const qsizetype wordEnd = lastWordEnd_;
             lastWordEnd_ = -1;
@@ -240,7 +245,7 @@ public:
                     --skip_;
                     breakMatch();
                 } else {
-                    character(table_[t.hex], t, found, wordEnd);
+                    character((*table_)[t.hex], t, found, wordEnd);
                 }
                 break;
             case Tok::Text: {
@@ -251,7 +256,7 @@ public:
                     --skip_;
                     breakMatch();
                 } else {
-                    character(table_[byte], t, found, wordEnd);
+                    character((*table_)[byte], t, found, wordEnd);
                 }
                 break;
             }
@@ -264,15 +269,26 @@ public:
     }
 
 private:
+    // Each code page's characters are worked out once: a merge scans many
+    // small pieces of a document, each with a scanner of its own.
     void setCodePage(int cp)
     {
-        QByteArray all(256, Qt::Uninitialized);
-        for (int i = 0; i < 256; ++i)
-            all[i] = static_cast<char>(i);
-        QString decoded;
-        decodeAppend(decoded, all, isKnownCodePage(cp) ? cp : 1252);
-        for (int i = 0; i < 256; ++i)
-            table_[i] = decoded.size() == 256 ? decoded.at(i) : QChar(i < 0x80 ? i : 0xFFFD);
+        using Table = std::array<QChar, 256>;
+        thread_local std::map<int, Table> tables;
+        const int known = isKnownCodePage(cp) ? cp : 1252;
+        auto it = tables.find(known);
+        if (it == tables.end()) {
+            QByteArray all(256, Qt::Uninitialized);
+            for (int i = 0; i < 256; ++i)
+                all[i] = static_cast<char>(i);
+            QString decoded;
+            decodeAppend(decoded, all, known);
+            Table t;
+            for (int i = 0; i < 256; ++i)
+                t[i] = decoded.size() == 256 ? decoded.at(i) : QChar(i < 0x80 ? i : 0xFFFD);
+            it = tables.emplace(known, t).first;
+        }
+        table_ = &it->second;
     }
 
     void character(QChar c, const Token& t, std::vector<Replacement>& found, qsizetype wordEnd)
@@ -328,7 +344,7 @@ private:
 
     Lexer lex_;
     QStringView field_;
-    QChar table_[256];
+    const std::array<QChar, 256>* table_ = nullptr;
     std::vector<int> ucStack_;
     // Open \upr groups and their \ud halves, by depth in ucStack_: a match
     // never crosses their edges, since each half is read on its own.
@@ -348,19 +364,22 @@ private:
     std::vector<int> journal_;
 };
 
+// The document with each found occurrence replaced by value(its index in
+// found, the \uc in force there); found is in document order.
 QByteArray rebuild(const QByteArray& rtf, const std::vector<Replacement>& found,
-                   const std::function<QByteArray(int uc)>& value)
+                   const std::function<QByteArray(std::size_t index, int uc)>& value)
 {
     if (found.empty())
         return rtf;
     QByteArray out;
     out.reserve(rtf.size() + qsizetype(found.size()) * 32);
     qsizetype pos = 0;
-    for (const Replacement& r : found) {
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const Replacement& r = found[i];
         out.append(rtf.constData() + pos, r.begin - pos);
         if (r.leadBlank)
             out += ' ';
-        out += value(r.uc);
+        out += value(i, r.uc);
         for (const Kept& k : r.kept) {
             out.append(rtf.constData() + k.begin, k.end - k.begin);
             if (k.addBlank)
@@ -379,9 +398,40 @@ QByteArray replaceField(const QByteArray& rtf, QStringView field, QStringView va
     const std::vector<Replacement> found = FieldScanner(rtf, field).run();
     if (count)
         *count = int(found.size());
-    return rebuild(rtf, found, [&](int uc) {
+    return rebuild(rtf, found, [&](std::size_t, int uc) {
         QByteArray out;
         appendEscaped(out, value, EscapeOptions{true, uc, true});
+        return out;
+    });
+}
+
+QByteArray replaceFirstFields(const QByteArray& rtf, std::initializer_list<FieldValue> fields, int* count)
+{
+    // Each field is looked for in the document as given; the replacements
+    // are then made in one pass, in document order. Occurrences of different
+    // fields never overlap: each is a run of text characters of its own.
+    std::vector<Replacement> found;
+    std::vector<QStringView> values;
+    for (const FieldValue& f : fields) {
+        std::vector<Replacement> one = FieldScanner(rtf, f.field).run(true);
+        if (one.empty())
+            continue;
+        found.push_back(std::move(one.front()));
+        values.push_back(f.value);
+    }
+    if (count)
+        *count = int(found.size());
+    std::vector<std::size_t> order(found.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return found[a].begin < found[b].begin; });
+    std::vector<Replacement> sorted;
+    sorted.reserve(found.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(found[i]));
+    return rebuild(rtf, sorted, [&](std::size_t i, int uc) {
+        QByteArray out;
+        appendEscaped(out, values[order[i]], EscapeOptions{true, uc, true});
         return out;
     });
 }
@@ -409,7 +459,7 @@ QByteArray replaceFieldRtf(const QByteArray& rtf, QStringView field, const QByte
     const std::vector<Replacement> found = FieldScanner(rtf, field).run();
     if (count)
         *count = int(found.size());
-    return rebuild(rtf, found, [&](int) { return text; });
+    return rebuild(rtf, found, [&](std::size_t, int) { return text; });
 }
 
 } // namespace Rtf

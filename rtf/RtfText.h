@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <initializer_list>
+
 namespace Rtf {
 
 // RTF text that shows value exactly as typed: backslash and braces escaped,
@@ -29,6 +31,19 @@ QByteArray escapeText(QStringView value);
 // written as plain bytes or \'xx in the document's code page.
 // count, when given, receives the number of replacements.
 QByteArray replaceField(const QByteArray& rtf, QStringView field, QStringView value, int* count = nullptr);
+
+// A field and the plain value that takes its place.
+struct FieldValue {
+    QStringView field;
+    QStringView value;
+};
+
+// Replaces the first occurrence of each field (matched as replaceField
+// matches) by its value, escaped as replaceField does. Every field is looked
+// for in rtf as given, so a value put in is never taken for another field.
+// count, when given, receives the number of fields replaced.
+QByteArray replaceFirstFields(const QByteArray& rtf, std::initializer_list<FieldValue> fields,
+                              int* count = nullptr);
 
 // The same with a ready RTF fragment (generated lists with \par marks), put in
 // as it is. A fragment that ends in a control word gets its delimiting blank.

@@ -6,6 +6,7 @@
 #include "FIBTypes.h"
 
 #include <QDate>
+#include <QFile>
 #include <QStringList>
 #include <cmath>
 #include <initializer_list>
@@ -55,6 +56,15 @@ public:
 private:
     TFIBQuery q_;
 };
+
+// A file compiled into the program.
+QByteArray Recurso(const QString& nombre)
+{
+    QFile f(nombre);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EFIBError(QStringLiteral("No se puede leer %1").arg(nombre));
+    return f.readAll();
+}
 
 // Round to n decimals.
 double Redondea(double v, int n)
@@ -430,6 +440,14 @@ void InsertaDemoPrograma(TFIBDatabase& db)
     TLote texto(t, QStringLiteral("INSERT INTO SYS_TEXTOS (CODIGO, NOMBRE, TEXTO, IDIOMA) VALUES (?A, ?B, ?C, ?D)"));
     texto({I(1), T(QStringLiteral("CONVOCATORIA JUNTA GENERAL")), TFIBValue::Bytes(PlantillaConvocatoria().toLatin1()), I(1)});
     texto({I(2), T(QStringLiteral("ACTA JUNTA GENERAL")), TFIBValue::Bytes(PlantillaActa().toLatin1()), I(2)});
+
+    // A label format of each kind, so that both ways of printing labels
+    // work on a first start.
+    TLote formato(t, QStringLiteral("INSERT INTO SYS_FORMATOS (CODIGO, NOMBRE, FORMATO, TIPO) VALUES (?A, ?B, ?C, 2)"));
+    formato({I(1), T(QStringLiteral("ETIQUETAS A4 3 X 8 (70 X 37 MM)")),
+             TFIBValue::Bytes(Recurso(QStringLiteral(":/schema/demo/etiquetas-a4-3x8.frf")))});
+    formato({I(2), T(QStringLiteral("ETIQUETAS A4 3 X 8 PARA WORD")),
+             TFIBValue::Bytes(Recurso(QStringLiteral(":/schema/demo/etiquetas-a4-3x8.rtf")))});
 
     const QDate hoy = QDate::currentDate();
     TLote asunto(t, QStringLiteral(

@@ -162,3 +162,17 @@ TEST(RtfMerge, NothingToReplace)
     EXPECT_EQ(Rtf::replaceField(doc, u"", u"x", &count), doc);
     EXPECT_EQ(count, 0);
 }
+
+TEST(RtfMerge, FirstOccurrenceOfEachFieldInOnePass)
+{
+    int count = -1;
+    const QByteArray merged = Rtf::replaceFirstFields(
+        R"({\rtf1\uc2 [B] {\b [A]} [A] [B][C]})",
+        {{u"[A]", u"[B] é"}, {u"[B]", u"{x}"}, {u"[D]", u"nunca"}}, &count);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(readRaw(merged).toStdString(), "{x} [B] é [A] [B][C]")
+        << "only the first of each, values never taken for fields";
+    EXPECT_TRUE(merged.contains("\\u233??")) << "the fallback follows \\uc2: " << merged.toStdString();
+    EXPECT_EQ(Rtf::replaceFirstFields(R"({\rtf1 [Lu{\i ga}r]})", {{u"[Lugar]", u"Sala"}}, &count), R"({\rtf1 Sala{\i }})");
+    EXPECT_EQ(count, 1) << "a field split by formatting";
+}
