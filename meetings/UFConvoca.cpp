@@ -12,6 +12,7 @@
 #include "UDialogos.h"
 #include "UFImporta.h"
 #include "UFSTexto.h"
+#include "UFSeguimiento.h"
 #include "UFWeb.h"
 #include "UFormGest.h"
 #include "UOrdenes.h"
@@ -188,6 +189,9 @@ TFConvoca::TFConvoca() : TFBase(0, {1180, 720}), dm_(std::make_unique<TDMConvoca
     // "&Votaciones".
     TSVotaciones = new TPaginaVotaciones(*dm_);
     PCMain->addTab(TSVotaciones, QStringLiteral("&Votaciones"));
+    // "Se&guimiento": its rows are made from the agenda the first time it is shown.
+    TSSeguimiento = new TFSeguimiento(*dm_);
+    PCMain->addTab(TSSeguimiento, QStringLiteral("Se&guimiento"));
     CuentaPropietarios();
     enlacePlazo_ = std::make_unique<TEnlacePlazo>(dm_->DataSource(), [this] { CompruebaPlazo(); });
     CompruebaPlazo();

@@ -17,6 +17,7 @@ class QSplitter;
 class TDBComboBoxValue;
 class TDBDateTimePicker;
 class TDBMemo;
+class TFSeguimiento;
 class TPaginaVotaciones;
 
 class TFConvoca : public TFBase {
@@ -82,6 +83,8 @@ public:
     QLabel* LAvisoPlazo;
     // "&Votaciones".
     TPaginaVotaciones* TSVotaciones;
+    // "Se&guimiento".
+    TFSeguimiento* TSSeguimiento;
 
 protected:
     void NavegadorClick(TNavigateBtn boton) override;

@@ -4,6 +4,7 @@
 #include "UDMConvoca.h"
 #include "UDMMain.h"
 #include "UFAcuerdos.h"
+#include "UListados.h"
 #include "UNavigator.h"
 #include "URecursos.h"
 #include "WaitCursor.h"
@@ -15,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -163,6 +165,10 @@ void TRejillaVotaciones::keyPressEvent(QKeyEvent* e)
             dm_.CalculateVotes();
             return;
         }
+        if (e->key() == Qt::Key_F7 && AlPulsarF7) {
+            AlPulsarF7();
+            return;
+        }
         if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && EnAsistencia()) {
             dm_.ToggleAttendance();
             dm_.QVotacion.Next(); // on the last owner it stays there
@@ -276,9 +282,20 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     TbActivaTodos = Boton(QStringLiteral("Activar asistencia todos"), QStringLiteral("TbActivaTodos"));
     TbDesactivaTodos = Boton(QStringLiteral("Desactivar asistencia todos"), QStringLiteral("TbDesactivaTodos"));
     TbCalcula = Boton(QStringLiteral("Calcular votaciones F4"), QStringLiteral("TbCalcula"));
+    TbListado = Boton(QStringLiteral("Listado juntas F7"), QStringLiteral("TbListado"));
     TbSaldos = Boton(QStringLiteral("Actualizar saldos desde Taldemar"), QStringLiteral("TbSaldos"));
-    for (QToolButton* b : {TbActivaTodos, TbDesactivaTodos, TbCalcula, TbSaldos})
+    TbImprimeVotaciones = Boton(QStringLiteral("Imprimir votaciones"), QStringLiteral("TbImprimeVotaciones"));
+    for (QToolButton* b : {TbActivaTodos, TbDesactivaTodos, TbCalcula, TbListado, TbSaldos, TbImprimeVotaciones})
         ToolBarVotos->addWidget(b);
+    // The listings' order: chosen on their buttons' menu, used at the next run.
+    auto* ordenListado = new QMenu(this);
+    ordenListado->addAction(QStringLiteral("Ordenado por finca"), this, [this] { ordenListado_ = QStringLiteral("FINCA"); });
+    ordenListado->addAction(QStringLiteral("Ordenado por propietario"), this,
+                            [this] { ordenListado_ = QStringLiteral("PROPIETARIO"); });
+    for (QToolButton* b : {TbListado, TbImprimeVotaciones}) {
+        b->setMenu(ordenListado);
+        b->setPopupMode(QToolButton::MenuButtonPopup);
+    }
     ToolBarVotos->addSeparator();
     CbOrden = new QComboBox;
     CbOrden->setObjectName(QStringLiteral("CbOrden"));
@@ -344,6 +361,9 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
         TWaitCursor espera;
         dm_.CalculateVotes();
     });
+    connect(TbListado, &QToolButton::clicked, this, [this] { PrintMeetingListing(9000); });
+    connect(TbImprimeVotaciones, &QToolButton::clicked, this, [this] { PrintMeetingListing(9001); });
+    DBGVotos->AlPulsarF7 = [this] { PrintMeetingListing(9000); };
     connect(TbSaldos, &QToolButton::clicked, this, [this] {
         dm_.ImportBalances();
         dm_.CalculateVotes();
@@ -361,6 +381,22 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     DBGVotos->SetDeudor([this](int propietario) {
         const TAcuerdos& a = Acuerdos->Acuerdos();
         return !a.Deudor(propietario) ? 0 : a.Rehabilitado(propietario) ? 2 : 1;
+    });
+}
+
+void TPaginaVotaciones::PrintMeetingListing(int codigo)
+{
+    const TFIBDataSet& v = dm_.QVotacion;
+    if (!v.Active() || v.IsEmpty())
+        return;
+    const QString n = QStringLiteral("N");
+    SinErrores([&] {
+        ListadoPredefinido(codigo, {LineaCondicion(QStringLiteral("IGUAL"), QStringLiteral("COMUNIDAD"), n,
+                                                   v.FieldByName(QStringLiteral("COMUNIDAD"))->AsString()),
+                                    LineaCondicion(QStringLiteral("IGUAL"), QStringLiteral("CONVOCATORIA"), n,
+                                                   v.FieldByName(QStringLiteral("CONVOCATORIA"))->AsString()),
+                                    LineaCondicion(QStringLiteral("IGUAL"), QStringLiteral("ASISTENCIA"), n, QStringLiteral("1")),
+                                    LineaCondicion(QStringLiteral("ORDEN"), ordenListado_, QStringLiteral("C"), QString())});
     });
 }
 

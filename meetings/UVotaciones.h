@@ -32,6 +32,8 @@ public:
     int PuntoDeColumna(int columna) const;
     // A cell's editor is open.
     bool Escribiendo() const { return state() == QAbstractItemView::EditingState; }
+    // F7: the meeting listing.
+    std::function<void()> AlPulsarF7;
     // Marks the rows of owners who owe: 1 left out of the votes, 2 let vote.
     void SetDeudor(std::function<int(int propietario)> deudor);
 
@@ -77,7 +79,9 @@ public:
     QToolButton* TbActivaTodos;
     QToolButton* TbDesactivaTodos;
     QToolButton* TbCalcula;
+    QToolButton* TbListado;
     QToolButton* TbSaldos;
+    QToolButton* TbImprimeVotaciones;
     QComboBox* CbOrden;
     THYMNavigator* NavVotos;
     TDBText* DBTPropietario;
@@ -87,6 +91,14 @@ public:
     TFAcuerdos* Acuerdos;
     THYTDBGrid* DBGFincas;
     TDBText* DBTTotalCoeficientes;
+
+    // The supplied listings of the meeting (9000 "Listado juntas", 9001
+    // "Imprimir votaciones") for the current vote row's convocation, those
+    // attending, in the order chosen on the listing buttons' menu, to the
+    // preview.
+    void PrintMeetingListing(int codigo);
+    // "FINCA" or "PROPIETARIO".
+    QString OrdenListado() const { return ordenListado_; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -101,5 +113,6 @@ private:
     TDataSource dsPropi_, dsFincas_;
     std::unique_ptr<TEnlace> enlaceConvocatoria_, enlaceVotos_;
     bool convocatoriaPendiente_ = true, votosPendientes_ = true;
+    QString ordenListado_ = QStringLiteral("FINCA");
     qint64 convocatoriaMostrada_ = -1;
 };

@@ -12,6 +12,7 @@
 #include "UFAcuerdos.h"
 #include "UFConvoca.h"
 #include "UFSTexto.h"
+#include "UFSeguimiento.h"
 #include "UFormGest.h"
 #include "UHYDBGrid.h"
 #include "UNavigator.h"
@@ -253,6 +254,44 @@ TEST_F(Espacio, TheVotePageSaysWhetherThePointIsCarriedAndLeavesDebtorsOutUntilT
     EXPECT_EQ(panel->LResultado->text(), "Punto 2: No aprobado");
     p.Celda(0, "P1");
     EXPECT_EQ(panel->CbMayoria->currentIndex(), static_cast<int>(TMayoria::Simple));
+}
+
+TEST_F(Espacio, TheMeetingListingsShowThoseAttendingInTheOrderChosenOnTheirMenu)
+{
+    Convocatoria();
+    Pantalla p;
+    p.dm().SetAttendanceAll(1);
+    p.Celda(0, "NOMBRE");
+    QStringList titulos;
+    auto cierra = [&](QWidget* w) {
+        titulos << w->windowTitle();
+        w->close();
+    };
+    qdtest::AlAbrirse(cierra);
+    Teclea(Qt::Key_F7);
+    auto condiciones = [this] {
+        return Sql("SELECT LIST(TRIM(OPERADOR) || ' ' || TRIM(CAMPO) || ' ' || TRIM(CONTENIDO), '|') "
+                   "FROM (SELECT * FROM SYS_LISTADOS_CONDICIONES WHERE CODIGO = 9001 ORDER BY NUMERO)")
+            .toString();
+    };
+    TPaginaVotaciones* v = p->TSVotaciones;
+    v->TbImprimeVotaciones->menu()->actions().at(1)->trigger(); // "Ordenado por propietario"
+    EXPECT_EQ(v->OrdenListado(), "PROPIETARIO");
+    qdtest::AlAbrirse(cierra);
+    v->TbImprimeVotaciones->click();
+    EXPECT_EQ(titulos, (QStringList{"Vista previa - Listado juntas", "Vista previa - Imprimir votaciones"}));
+    EXPECT_EQ(condiciones().toStdString(), "IGUAL COMUNIDAD 1|IGUAL CONVOCATORIA 1|IGUAL ASISTENCIA 1|ORDEN PROPIETARIO ");
+}
+
+TEST_F(Espacio, TheFollowUpTabMakesItsRowsFromTheAgendaWhenShown)
+{
+    Convocatoria();
+    Pantalla p;
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM DETALLE").toInt(), 0);
+    p->PCMain->setCurrentWidget(p->TSSeguimiento);
+    EXPECT_EQ(p->PCMain->tabText(p->PCMain->indexOf(p->TSSeguimiento)), "Se&guimiento");
+    EXPECT_EQ(Sql("SELECT LIST(TRIM(DES), '|') FROM (SELECT DES FROM DETALLE ORDER BY NUMERO)").toString(),
+              "1º.- Cuentas|2º.- Obras");
 }
 
 TEST_F(Espacio, EscKeepsTheScreenWhileAVoteRowIsTypedAndClosingSavesIt)
