@@ -7,8 +7,6 @@
 
 namespace {
 
-QString Coef(double valor) { return FormatoNumero(valor, QString::fromLatin1(MascaraCoeficiente)); }
-
 QString Propietarios(int n) { return n == 1 ? QStringLiteral("1 propietario") : QStringLiteral("%1 propietarios").arg(n); }
 
 } // namespace
@@ -195,8 +193,8 @@ QString TextoCifras(const TResultado& r)
     return QStringLiteral("A favor: %1 de %2 requeridos; %3 de %4%5")
         .arg(Propietarios(r.PropietariosAFavor))
         .arg(r.PropietariosRequeridos)
-        .arg(Coef(r.CoeficientesAFavor), r.CoeficientesEstrictos ? QStringLiteral("más de ") : QString(),
-             Coef(r.CoeficientesRequeridos));
+        .arg(FormatoCoeficiente(r.CoeficientesAFavor), r.CoeficientesEstrictos ? QStringLiteral("más de ") : QString(),
+             FormatoCoeficiente(r.CoeficientesRequeridos));
 }
 
 QByteArray ListaResultados(const TAcuerdos& acuerdos, const QStringList& textosPuntos, const QDate& hoy)
@@ -210,12 +208,12 @@ QByteArray ListaResultados(const TAcuerdos& acuerdos, const QStringList& textosP
         const TResultado r = acuerdos.Resultado(p, hoy);
         linea(texto);
         linea(QStringLiteral("Mayoría requerida: ") + NombreMayoria(acuerdos.Mayoria(p)));
-        linea(QStringLiteral("A favor: %1, %2").arg(Propietarios(r.Si), Coef(r.CoefSi)));
-        linea(QStringLiteral("En contra: %1, %2").arg(Propietarios(r.No), Coef(r.CoefNo)));
-        linea(QStringLiteral("Abstenciones: %1, %2").arg(Propietarios(r.Abstenciones), Coef(r.CoefAbstenciones)));
+        linea(QStringLiteral("A favor: %1, %2").arg(Propietarios(r.Si), FormatoCoeficiente(r.CoefSi)));
+        linea(QStringLiteral("En contra: %1, %2").arg(Propietarios(r.No), FormatoCoeficiente(r.CoefNo)));
+        linea(QStringLiteral("Abstenciones: %1, %2").arg(Propietarios(r.Abstenciones), FormatoCoeficiente(r.CoefAbstenciones)));
         if (r.Ausentes > 0)
             linea(QStringLiteral("Ausentes que no se oponen, contados a favor: %1, %2")
-                      .arg(Propietarios(r.Ausentes), Coef(r.CoeficientesAFavor - r.CoefSi)));
+                      .arg(Propietarios(r.Ausentes), FormatoCoeficiente(r.CoeficientesAFavor - r.CoefSi)));
         linea(QStringLiteral("Resultado: ") + TextoEstado(r));
     }
     return l;

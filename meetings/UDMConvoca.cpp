@@ -48,7 +48,6 @@ QByteArray Escapa(const QString& texto) { return Rtf::escapeText(texto); }
 
 const QString kGuardeConvocatoria = QStringLiteral("Guarde primero la convocatoria.");
 
-QString Coeficiente(double valor) { return FormatoNumero(valor, QString::fromLatin1(MascaraCoeficiente)); }
 
 // The value of "[Puntos]" and of the fields before it: the first occurrence
 // of each agenda marker starts a paragraph. A line end right before a
@@ -870,7 +869,7 @@ QByteArray TDMConvoca::BuildAttendeeList()
     const TField* coeficiente = QAsistencia.FieldByName(QStringLiteral("COEFICIENTE"));
     const QByteArray sinNombre = QByteArray(40, ' ') + ' ';
     auto columna = [](const QString& texto, int ancho) { return Escapa(AlineaIzquierda(texto, ancho, QStringLiteral(" "))); };
-    auto coef = [](double valor) { return Coeficiente(valor).toLatin1(); };
+    auto coef = [](double valor) { return FormatoCoeficiente(valor).toLatin1(); };
 
     QByteArray l = QByteArrayLiteral("\\par Propietario                              Finca              Coeficiente");
     QString anterior;
@@ -911,7 +910,7 @@ QByteArray TDMConvoca::BuildAttendeeList()
             continue;
         l += "\\par " + columna(Recorta(nombre) + QLatin1Char('/') + Recorta(representante), 40) + ' ' +
              columna(finca->AsString(), 20) + ' ' +
-             AlineaDerecha(Coeficiente(coeficiente->AsFloat()), 9, QStringLiteral(" ")).toLatin1();
+             AlineaDerecha(FormatoCoeficiente(coeficiente->AsFloat()), 9, QStringLiteral(" ")).toLatin1();
     }
     l += "\\par " + QByteArray(66, ' ');
     return l;

@@ -7,12 +7,6 @@
 #include <QGridLayout>
 #include <QLabel>
 
-namespace {
-
-QString Coef(double valor) { return FormatoNumero(valor, QString::fromLatin1(MascaraCoeficiente)); }
-
-} // namespace
-
 TFAcuerdos::TFAcuerdos(TFIBDatabase& db, TFIBTransaction& tr, QWidget* parent)
     : QWidget(parent), tr_(tr), acuerdos_(db, tr)
 {
@@ -111,7 +105,7 @@ void TFAcuerdos::Refresca()
                          .arg(quorum ? QStringLiteral("sí") : QStringLiteral("no"))
                          .arg(censo.Presentes)
                          .arg(censo.Propietarios)
-                         .arg(Coef(censo.CoeficientesPresentes), Coef(censo.Coeficientes)));
+                         .arg(FormatoCoeficiente(censo.CoeficientesPresentes), FormatoCoeficiente(censo.Coeficientes)));
     CbMayoria->setCurrentIndex(static_cast<int>(acuerdos_.Mayoria(punto_)));
     const TResultado r = acuerdos_.Resultado(punto_);
     LResultado->setText(QStringLiteral("Punto %1: %2").arg(punto_).arg(TextoEstado(r)));

@@ -1,5 +1,5 @@
 #include "UFListJuntas.h"
-#include "UAplicacion.h"
+#include "UBotonesListado.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
 #include "UFIBDBEditfind.h"
@@ -50,29 +50,13 @@ TFListJuntas::TFListJuntas(QWidget* parent) : QDialog(parent)
     capas->addLayout(campos);
 
     auto* botones = new QHBoxLayout;
-    auto boton = [&](QPushButton*& b, const char* nombre, const QString& texto, const char* pista) {
-        b = new QPushButton(texto);
-        b->setObjectName(QLatin1String(nombre));
-        if (*pista)
-            b->setToolTip(QLatin1String(pista));
-        b->setAutoDefault(false);
-        botones->addWidget(b);
-    };
-    boton(BtAceptar, "BtAceptar", QStringLiteral("&Aceptar"), "");
-    botones->addStretch(1);
-    boton(BtWord, "BtWord", QString(), "Formato Word");
-    boton(BtExcel, "BtExcel", QString(), "Formato Excel");
-    boton(BtPdf, "BtPdf", QString(), "Formato Acrobat Reader");
-    boton(BtHtml, "BtHtml", QString(), "Formato Internet Explorer");
+    const TBotonesListado b = AnadeBotonesListado(this, botones, [this](const QString& d) { Ejecuta(d); });
+    BtAceptar = b.BtAceptar;
+    BtWord = b.BtWord;
+    BtExcel = b.BtExcel;
+    BtPdf = b.BtPdf;
+    BtHtml = b.BtHtml;
     capas->addLayout(botones);
-    IconosBotones(this);
-
-    const std::pair<QPushButton*, const char*> destinos[] = {
-        {BtAceptar, ""}, {BtWord, "WORD"}, {BtExcel, "EXCEL"}, {BtPdf, "PDF"}, {BtHtml, "HTML"}};
-    for (const auto& [b, destino] : destinos) {
-        const QString d = QLatin1String(destino);
-        connect(b, &QPushButton::clicked, this, [this, d] { SinErrores([this, d] { Ejecuta(d); }); });
-    }
     EdConvoca->setFocus();
     CentraEnPantalla(this);
 }

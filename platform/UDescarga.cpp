@@ -1,11 +1,11 @@
 #include "UDescarga.h"
+#include "UCurl.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSaveFile>
 
-#include <curl/curl.h>
 
 namespace {
 
@@ -13,15 +13,6 @@ void AtiendePintado()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
-
-struct Multi {
-    CURLM* m = curl_multi_init();
-    ~Multi()
-    {
-        if (m)
-            curl_multi_cleanup(m);
-    }
-};
 
 size_t Recibe(char* datos, size_t tam, size_t n, void* destino)
 {
@@ -65,10 +56,6 @@ bool DescargaFichero(const QString& url, const QString& fichero, int bloque,
     QSaveFile destino(fichero);
     if (!destino.open(QIODevice::WriteOnly))
         return false;
-    Multi multi;
-    if (!multi.m)
-        return false;
-
     CURL* curl = conexion.d->curl;
     curl_easy_reset(curl);
     const QByteArray direccion = url.toUtf8();
@@ -101,28 +88,11 @@ bool DescargaFichero(const QString& url, const QString& fichero, int bloque,
         recibido.remove(0, hecho);
     };
 
-    curl_multi_add_handle(multi.m, curl);
-    int activos = 1;
-    CURLcode resultado = CURLE_OK;
-    while (activos > 0 && escrito) {
-        if (curl_multi_perform(multi.m, &activos) != CURLM_OK)
-            break;
+    const CURLcode resultado = TransfiereConPintado(curl, [&] {
         escribeBloques(false);
-        if (activos > 0) {
-            curl_multi_poll(multi.m, nullptr, 0, 20, nullptr);
-            AtiendePintado();
-        }
-    }
-    int pendientes = 0;
-    bool terminado = false;
-    while (CURLMsg* msg = curl_multi_info_read(multi.m, &pendientes)) {
-        if (msg->msg == CURLMSG_DONE && msg->easy_handle == curl) {
-            resultado = msg->data.result;
-            terminado = true;
-        }
-    }
-    curl_multi_remove_handle(multi.m, curl);
-    if (!terminado || resultado != CURLE_OK || !escrito) {
+        return escrito;
+    });
+    if (resultado != CURLE_OK || !escrito) {
         destino.cancelWriting();
         return false;
     }

@@ -1,27 +1,13 @@
 #include "UFtp.h"
+#include "UCurl.h"
 #include "EUtilesError.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QUrl>
 
-#include <curl/curl.h>
 
 namespace {
-
-struct Multi {
-    CURLM* m = curl_multi_init();
-    ~Multi()
-    {
-        if (m)
-            curl_multi_cleanup(m);
-    }
-    Multi() = default;
-    Multi(const Multi&) = delete;
-    Multi& operator=(const Multi&) = delete;
-};
 
 size_t Lee(char* destino, size_t tam, size_t n, void* origen)
 {
@@ -73,26 +59,7 @@ namespace {
 // with the client's error and the server's last reply.
 void Ejecuta(CURL* curl, const char* error)
 {
-    Multi multi;
-    if (!multi.m)
-        throw EUtilesError(QStringLiteral("No se puede iniciar el cliente FTP"));
-    curl_multi_add_handle(multi.m, curl);
-    int activos = 1;
-    while (activos > 0) {
-        if (curl_multi_perform(multi.m, &activos) != CURLM_OK)
-            break;
-        if (activos > 0) {
-            curl_multi_poll(multi.m, nullptr, 0, 20, nullptr);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
-    }
-    CURLcode resultado = CURLE_FAILED_INIT;
-    int pendientes = 0;
-    while (CURLMsg* msg = curl_multi_info_read(multi.m, &pendientes)) {
-        if (msg->msg == CURLMSG_DONE && msg->easy_handle == curl)
-            resultado = msg->data.result;
-    }
-    curl_multi_remove_handle(multi.m, curl);
+    const CURLcode resultado = TransfiereConPintado(curl);
     if (resultado == CURLE_OK)
         return;
     QString texto = QString::fromUtf8(*error ? error : curl_easy_strerror(resultado));

@@ -1005,7 +1005,7 @@ void TFPropietarios::MuestraCoeficientes()
     // Compared as shown: five decimals.
     const bool completa = FormatoNumero(suma, QString::fromLatin1(MascaraCoeficienteEdicion)) == QLatin1String("100,00000");
     QString texto = QStringLiteral("Suma de coeficientes de las fincas activas: ") +
-                    FormatoNumero(suma, QString::fromLatin1(MascaraCoeficiente));
+                    FormatoCoeficiente(suma);
     if (!completa)
         texto += QStringLiteral("   ¡ No suman el 100,00000% !");
     LCoeficientes->setText(texto);

@@ -4,6 +4,7 @@
 #include "UDocumentos.h"
 #include "UFAsuntos.h"
 #include "UFCalendario.h"
+#include "UFListCitas.h"
 #include "UFListJuntas.h"
 #include "UFPlanifica.h"
 #include "UFCamino.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
     RegistraOrdenesPlanificador();
     RegistraOrdenesListJuntas();
     RegistraOrdenesCalendario();
+    RegistraOrdenesListCitas();
     RegistraOrdenesUsuarios();
     RegistraOrdenesDocumentos();
     int resultado = 0;

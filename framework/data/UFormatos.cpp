@@ -111,6 +111,8 @@ QString NumeroATexto(double valor)
     return texto;
 }
 
+QString FormatoCoeficiente(double valor) { return FormatoNumero(valor, QString::fromLatin1(MascaraCoeficiente)); }
+
 QString FormatoNumero(double valor, const QString& mascara)
 {
     if (mascara.isEmpty())

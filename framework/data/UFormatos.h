@@ -56,6 +56,8 @@ void EstableceFormatosProceso();
 // decimals is 2,68. A negative value takes a leading "-" unless it rounds to
 // zero. An empty mask gives NumeroATexto.
 QString FormatoNumero(double valor, const QString& mascara);
+// A coefficient as the screens and documents show it: "4,25000%".
+QString FormatoCoeficiente(double valor);
 
 // A number in general form: up to 15 significant digits, "," for decimals, no
 // thousands separators.
