@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -86,7 +87,10 @@ TDMPlanifica::TDMPlanifica()
     QPte.Name = QStringLiteral("QPte");
     QPte.SetDatabase(&DMMain->DataBase);
     QPte.SetTransaction(&FIBTransaction);
-    QPte.SetSelectSQL({QStringLiteral("SELECT * FROM PLANIFICADOR"), QStringLiteral("WHERE ltrim(rtrim(des)) <> \"\""),
+    // TRIM, not the stored ltrim(rtrim()): each call of those copies their
+    // 8 191-character buffers, which over thousands of slots costs more than
+    // the rest of the opening.
+    QPte.SetSelectSQL({QStringLiteral("SELECT * FROM PLANIFICADOR"), QStringLiteral("WHERE TRIM(DES) <> ''"),
                        QStringLiteral("ORDER BY FECHA desc, HORA desc")});
     Etiquetas(QPte, QStringLiteral("Com."));
     Comunidades.AnadeCampoNombre(QPte, QStringLiteral("Com_des"), QStringLiteral("Nombre"));
@@ -299,8 +303,11 @@ TFPlanifica::TFPlanifica(QWidget* parent) : QDialog(parent), dm_(std::make_uniqu
     referencia_ = seleccionado_ = QDate::currentDate();
     ConstruyeCalendario();
     MuestraDia();
-    DBGPendientes->resizeColumnToContents(0);
-    DBGPendientes->resizeColumnToContents(1);
+    // The date and hour columns as wide as their texts: measured on a sample,
+    // not on the rows, which may be thousands.
+    const QFontMetrics medida = DBGPendientes->fontMetrics();
+    DBGPendientes->setColumnWidth(0, medida.horizontalAdvance(QStringLiteral("00/00/0000")) + 16);
+    DBGPendientes->setColumnWidth(1, medida.horizontalAdvance(QStringLiteral("00:00")) + 16);
 }
 
 TFPlanifica::~TFPlanifica() = default;
