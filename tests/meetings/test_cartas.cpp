@@ -209,7 +209,7 @@ TEST_F(Cartas, AgendaMarkersStartParagraphsWhileTheDocumentHoldsPuntos)
         EXPECT_EQ(Parrafos(Combina(plantilla)), c.parrafos);
         Modulo().QTabla.Cancel();
     }
-    // The spec's own text: the blank before each marker stays.
+    // As the agenda is written: the blank before each marker stays.
     EXPECT_EQ(ReplaceField("{\\rtf1 [Puntos]}", "[Puntos]", "1º.- Cuentas 2º.- Presidente"),
               "{\\rtf1 \\par 1\\u186\\'ba.- Cuentas \\par 2\\u186\\'ba.- Presidente}");
     // Without "[Puntos]" in the document a marker is text like any other.
