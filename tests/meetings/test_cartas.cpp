@@ -26,7 +26,7 @@ const QByteArray kBlanca = "\\par " + B(66);
 
 class Cartas : public Juntas {
 protected:
-    // The Part's three owners: the first with two properties of 2,5 and 1,5,
+    // Three owners: the first with two properties of 2,5 and 1,5,
     // the second with one of 3, the third with two of 1.
     void TresPropietarios()
     {
