@@ -236,6 +236,11 @@ void TFConvoca::CopiaTablon(TDocumento documento)
 TFConvoca::~TFConvoca()
 {
     dm_->RefreshOwnersFromAccounting = nullptr;
+    // The pages follow the module's datasets: they go before the module,
+    // whose datasets tell them of their closing while they are destroyed.
+    enlacePlazo_.reset();
+    delete TSVotaciones;
+    delete TSSeguimiento;
 }
 
 bool TFConvoca::HayConvocatoria() const
