@@ -1,21 +1,17 @@
 #include "UFListCitas.h"
 #include "UAplicacion.h"
-#include "UBotonesListado.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
 #include "UFIBDBEditfind.h"
 #include "UFIBEditFind.h"
 #include "UListados.h"
 #include "UOrdenes.h"
-#include "USalida.h"
 
 #include <QApplication>
 #include <QDateEdit>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -30,7 +26,7 @@ QDateEdit* Fecha(const QDate& dia)
 }
 } // namespace
 
-TFListCitas::TFListCitas(QWidget* parent) : QDialog(parent)
+TFListCitas::TFListCitas(QWidget* parent) : TFPideListado(kListadoCitas, parent)
 {
     setObjectName(QStringLiteral("FListCitas"));
     setWindowTitle(QStringLiteral("Listado citas"));
@@ -63,14 +59,8 @@ TFListCitas::TFListCitas(QWidget* parent) : QDialog(parent)
     connect(EdUsuario, &QLineEdit::textChanged, this, [this] { MuestraNombre(); });
     MuestraNombre();
 
-    auto* botones = new QHBoxLayout;
-    const TBotonesListado b = AnadeBotonesListado(this, botones, [this](const QString& d) { Ejecuta(d); });
-    BtAceptar = b.BtAceptar;
-    BtWord = b.BtWord;
-    BtExcel = b.BtExcel;
-    BtPdf = b.BtPdf;
-    BtHtml = b.BtHtml;
-    capas->addLayout(botones);
+    AnadeBotones(capas);
+    Busqueda = EdUsuario;
     DDesde->setFocus();
     CentraEnPantalla(this);
 }
@@ -89,21 +79,6 @@ QStringList TFListCitas::Lineas() const
         l << LineaCondicion(QStringLiteral("IGUAL"), QStringLiteral("USUARIO"), QStringLiteral("N"), EdUsuario->text().trimmed());
     l << LineaCondicion(QStringLiteral("DISTI"), QStringLiteral("TEXTO"), QStringLiteral("C"), QStringLiteral("\"\""));
     return l;
-}
-
-void TFListCitas::Ejecuta(const QString& destino)
-{
-    ListadoPredefinido(kListadoCitas, Lineas(), destino);
-    AbreExportado(destino);
-}
-
-void TFListCitas::keyPressEvent(QKeyEvent* e)
-{
-    if (e->key() == Qt::Key_F2 && e->modifiers() == Qt::NoModifier && QApplication::focusWidget() == EdUsuario) {
-        TeclaBusqueda(EdUsuario, Qt::Key_F2);
-        return;
-    }
-    QDialog::keyPressEvent(e);
 }
 
 void RegistraOrdenesListCitas()

@@ -3,14 +3,13 @@
 // every user, to the preview or to a file for the word processor, the
 // spreadsheet, the PDF or the web viewer. The listing is the supplied one,
 // number 9009.
-#include <QDialog>
+#include "UFPideListado.h"
 
 class QDateEdit;
 class QLabel;
-class QPushButton;
 class TFIBHYGEditFind;
 
-class TFListCitas : public QDialog {
+class TFListCitas : public TFPideListado {
     Q_OBJECT
 public:
     explicit TFListCitas(QWidget* parent = nullptr);
@@ -19,21 +18,10 @@ public:
     QDateEdit* DHasta;
     TFIBHYGEditFind* EdUsuario;
     QLabel* LUsuario;
-    QPushButton* BtAceptar;
-    QPushButton* BtWord;
-    QPushButton* BtExcel;
-    QPushButton* BtPdf;
-    QPushButton* BtHtml;
 
     // The conditions handed to the listing: the range's two ends, the user
     // when one is given, and only the slots with a text.
-    QStringList Lineas() const;
-    // Runs the listing to `destino` and opens what it exported.
-    void Ejecuta(const QString& destino);
-
-protected:
-    // F2 in the user box opens its search.
-    void keyPressEvent(QKeyEvent* e) override;
+    QStringList Lineas() const override;
 
 private:
     void MuestraNombre();

@@ -245,35 +245,18 @@ void TFFormatos::EditaEnWord()
 
 void TFFormatos::Exporta()
 {
-    TFIBTableSet& q = dm_->QTabla;
-    if (q.IsEmpty() || q.State() != TDataSetState::dsBrowse)
-        return;
-    const int codigo = static_cast<int>(q.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
-    const QString carpeta = CarpetaExportacion(this, codigo);
-    if (carpeta.isEmpty())
-        return;
-    EscribeIntercambio(carpeta, codigo, dm_->LineasIntercambio(), q.FieldByName(QStringLiteral("FORMATO"))->AsBytes());
+    ExportaFila(this, dm_->QTabla, QStringLiteral("FORMATO"), [this] { return dm_->LineasIntercambio(); });
 }
 
 void TFFormatos::Importa()
 {
     if (dm_->QTabla.State() != TDataSetState::dsBrowse)
         return;
-    const QString fichero = FicheroImportacion(this, QStringLiteral("Importar formato"),
-                                               QStringLiteral("Fichero de Formato (*.FRF)"),
-                                               QStringLiteral("FORMATO*.FRF"));
-    if (fichero.isEmpty())
-        return;
-    const TParIntercambio par = ParImportacion(fichero);
-    bool reemplaza = false;
-    if (dm_->ExisteCodigo(par.Codigo)) {
-        const int r = Pregunta(QStringLiteral("El formato ya existe"),
-                               {QStringLiteral("Reemplazar"), QStringLiteral("Añadir"), QStringLiteral("Abandonar")});
-        if (r != 1 && r != 2)
-            return;
-        reemplaza = r == 1;
-    }
-    dm_->Importa(par.Frf, LeeLineasIntercambio(par.Txt), par.Codigo, reemplaza);
+    const std::optional<TImportacion> i =
+        PideImportacion(this, QStringLiteral("Importar formato"), QStringLiteral("Fichero de Formato (*.FRF)"), QStringLiteral("FORMATO*.FRF"),
+                        [this](int codigo) { return dm_->ExisteCodigo(codigo); });
+    if (i)
+        dm_->Importa(i->Par.Frf, i->Lineas, i->Par.Codigo, i->Reemplaza);
 }
 
 void TFFormatos::Duplica()

@@ -1,4 +1,5 @@
 #include "UFListados.h"
+#include "AlSalir.h"
 #include "FIBReportSource.h"
 #include "ReportDesigner.h"
 #include "ReportLayout.h"
@@ -231,10 +232,7 @@ void TDMFListados::RefrescaOfertas(const QString& tabla)
     Ofertas = {};
     if (QTabla.IsEmpty())
         return;
-    struct Cierra {
-        TDMFListados* dm;
-        ~Cierra() { dm->CierraDatos(); }
-    } cierra{this};
+    TAlSalir cierra([d = this] { d->CierraDatos(); });
     AbreDatos(std::nullopt);
     const QString sql = SQL().toUpper();
     const qsizetype puntoYComa = sql.indexOf(u';');
@@ -345,10 +343,7 @@ std::optional<qdr::Document> TDMFListados::EjecutaListado(const QString& destino
     if (formato.isEmpty())
         throw EAviso(QStringLiteral("Debe primero confeccionar el listado."));
     AbreDatos(condiciones ? *condiciones : Condiciones());
-    struct Cierra {
-        TDMFListados* dm;
-        ~Cierra() { dm->CierraDatos(); }
-    } cierra{this};
+    TAlSalir cierra([d = this] { d->CierraDatos(); });
     const QString tmp = EnPrograma(kTmpFrf);
     GuardaFichero(tmp, formato);
     const qdr::Report informe = qdr::loadReport(tmp);
@@ -627,10 +622,7 @@ void TFListados::Confecciona()
     const QByteArray formato = q.FieldByName(QStringLiteral("FICHERO"))->AsBytes();
     const qint64 codigo = q.FieldByName(QStringLiteral("CODIGO"))->AsInteger();
     dm_->AbreDatos(std::nullopt);
-    struct Cierra {
-        TDMFListados* dm;
-        ~Cierra() { dm->CierraDatos(); }
-    } cierra{dm_.get()};
+    TAlSalir cierra([d = dm_.get()] { d->CierraDatos(); });
     QFile::remove(tmp);
     qdr::TReportDesigner disenador;
     qint64 sello = 0;
@@ -662,35 +654,18 @@ void TFListados::Confecciona()
 
 void TFListados::Exporta()
 {
-    TFIBTableSet& q = dm_->QTabla;
-    if (q.IsEmpty() || q.State() != TDataSetState::dsBrowse)
-        return;
-    const int codigo = static_cast<int>(q.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
-    const QString carpeta = CarpetaExportacion(this, codigo);
-    if (carpeta.isEmpty())
-        return;
-    EscribeIntercambio(carpeta, codigo, dm_->LineasIntercambio(), q.FieldByName(QStringLiteral("FICHERO"))->AsBytes());
+    ExportaFila(this, dm_->QTabla, QStringLiteral("FICHERO"), [this] { return dm_->LineasIntercambio(); });
 }
 
 void TFListados::Importa()
 {
     if (EnEdicion(dm_->QTabla))
         return;
-    const QString fichero = FicheroImportacion(this, QStringLiteral("Importar Listado"),
-                                               QStringLiteral("Fichero de Listado (*.FRF)"),
-                                               QStringLiteral("LISTADO*.FRF"));
-    if (fichero.isEmpty())
-        return;
-    const TParIntercambio par = ParImportacion(fichero);
-    bool reemplaza = false;
-    if (dm_->ExisteCodigo(par.Codigo)) {
-        const int r = Pregunta(QStringLiteral("El formato ya existe"),
-                               {QStringLiteral("Reemplazar"), QStringLiteral("Añadir"), QStringLiteral("Abandonar")});
-        if (r != 1 && r != 2)
-            return;
-        reemplaza = r == 1;
-    }
-    dm_->Importa(par.Frf, LeeLineasIntercambio(par.Txt), par.Codigo, reemplaza);
+    const std::optional<TImportacion> i =
+        PideImportacion(this, QStringLiteral("Importar Listado"), QStringLiteral("Fichero de Listado (*.FRF)"), QStringLiteral("LISTADO*.FRF"),
+                        [this](int codigo) { return dm_->ExisteCodigo(codigo); });
+    if (i)
+        dm_->Importa(i->Par.Frf, i->Lineas, i->Par.Codigo, i->Reemplaza);
 }
 
 void RegistraOrdenesListados()

@@ -1,6 +1,8 @@
 #include "UIntercambio.h"
 #include "EUtilesError.h"
 #include "FIBError.h"
+#include "FIBTableDataSet.h"
+#include "UDialogos.h"
 #include "UTextos.h"
 
 #include <QDir>
@@ -103,4 +105,33 @@ QString FicheroImportacion(QWidget* padre, const QString& titulo, const QString&
     const QString fichero = d.selectedFiles().constFirst();
     UltimaCarpeta() = QFileInfo(fichero).absolutePath();
     return fichero;
+}
+
+std::optional<TImportacion> PideImportacion(QWidget* padre, const QString& titulo, const QString& filtro,
+                                            const QString& patron, const std::function<bool(int codigo)>& existe)
+{
+    const QString fichero = FicheroImportacion(padre, titulo, filtro, patron);
+    if (fichero.isEmpty())
+        return std::nullopt;
+    TImportacion i{ParImportacion(fichero), {}, false};
+    if (existe(i.Par.Codigo)) {
+        const int r = Pregunta(QStringLiteral("El formato ya existe"),
+                               {QStringLiteral("Reemplazar"), QStringLiteral("Añadir"), QStringLiteral("Abandonar")});
+        if (r != 1 && r != 2)
+            return std::nullopt;
+        i.Reemplaza = r == 1;
+    }
+    i.Lineas = LeeLineasIntercambio(i.Par.Txt);
+    return i;
+}
+
+void ExportaFila(QWidget* padre, TFIBTableSet& q, const QString& columna, const std::function<QStringList()>& lineas)
+{
+    if (q.IsEmpty() || q.State() != TDataSetState::dsBrowse)
+        return;
+    const int codigo = static_cast<int>(q.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+    const QString carpeta = CarpetaExportacion(padre, codigo);
+    if (carpeta.isEmpty())
+        return;
+    EscribeIntercambio(carpeta, codigo, lineas(), q.FieldByName(columna)->AsBytes());
 }

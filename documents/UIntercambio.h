@@ -7,8 +7,11 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 class QWidget;
+class TFIBTableSet;
 
 // "FORMATO00012" for code 12.
 QString NombreIntercambio(int codigo);
@@ -39,3 +42,20 @@ void EscribeIntercambio(const QString& carpeta, int codigo, const QStringList& l
 // when the user cancels.
 QString CarpetaExportacion(QWidget* padre, int codigo);
 QString FicheroImportacion(QWidget* padre, const QString& titulo, const QString& filtro, const QString& patron);
+
+// Exports the current row of the formats' or listings' list: its code names
+// the pair, `columna` holds the stored format, `lineas` gives the ".TXT".
+// Nothing while the list is empty or a row is edited, or when the user gives
+// the folder up.
+void ExportaFila(QWidget* padre, TFIBTableSet& q, const QString& columna, const std::function<QStringList()>& lineas);
+
+// An import asked of the user: the pair chosen (ParImportacion's checks) and,
+// when its code exists already, whether it replaces that row ("Reemplazar") or
+// is added under a new code ("Añadir"). Nothing when the user gives it up.
+struct TImportacion {
+    TParIntercambio Par;
+    QStringList Lineas; // of the ".TXT"
+    bool Reemplaza = false;
+};
+std::optional<TImportacion> PideImportacion(QWidget* padre, const QString& titulo, const QString& filtro,
+                                            const QString& patron, const std::function<bool(int codigo)>& existe);

@@ -1,4 +1,5 @@
 #include "UDMConvoca.h"
+#include "AlSalir.h"
 #include "UAcuerdos.h"
 #include "RtfText.h"
 #include "UDMMain.h"
@@ -754,10 +755,7 @@ void TDMConvoca::ShowPointTally(int punto)
 QString TDMConvoca::DireccionesCorreo()
 {
     DMMain->AsignarParametrosEntorno(QEmail, QStringLiteral("1"), true);
-    struct Cierra {
-        TFIBDataSet& ds;
-        ~Cierra() { ds.Close(); }
-    } cierra{QEmail};
+    TAlSalir cierra([this] { QEmail.Close(); });
     QStringList direcciones;
     const TField* correo = QEmail.FieldByName(QStringLiteral("E_MAIL"));
     for (QEmail.First(); !QEmail.Eof(); QEmail.Next())
@@ -859,10 +857,7 @@ QByteArray TDMConvoca::BuildAttendeeList()
     QAsistencia.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
     QAsistencia.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(Convocatoria());
     QAsistencia.Open();
-    struct Cierra {
-        TFIBDataSet& ds;
-        ~Cierra() { ds.Close(); }
-    } cierra{QAsistencia};
+    TAlSalir cierra([this] { QAsistencia.Close(); });
     const TField* propietario = QAsistencia.FieldByName(QStringLiteral("PROPIETARIO"));
     const TField* representado = QAsistencia.FieldByName(QStringLiteral("REPRESENTADO"));
     const TField* finca = QAsistencia.FieldByName(QStringLiteral("FINCA"));
@@ -921,10 +916,7 @@ QByteArray TDMConvoca::BuildDebtorList()
     DMMain->AsignarParametrosEntorno(QDeudores, QStringLiteral("1"), false);
     QDeudores.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(Convocatoria());
     QDeudores.Open();
-    struct Cierra {
-        TFIBDataSet& ds;
-        ~Cierra() { ds.Close(); }
-    } cierra{QDeudores};
+    TAlSalir cierra([this] { QDeudores.Close(); });
     QByteArray l = QByteArrayLiteral("\\par Propietario                                   Saldo");
     const TField* nombre = QDeudores.FieldByName(QStringLiteral("NOMBRE"));
     const TField* saldo = QDeudores.FieldByName(QStringLiteral("SALDO"));
@@ -939,14 +931,10 @@ QByteArray TDMConvoca::BuildDebtorList()
 void TDMConvoca::MergeDocument(const QString& tipo)
 {
     TWaitCursor espera;
-    struct Cierra {
-        TDMConvoca& dm;
-        ~Cierra()
-        {
-            dm.QComu.Close();
-            dm.QAdmin.Close();
-        }
-    } cierra{*this};
+    TAlSalir cierra([this] {
+        QComu.Close();
+        QAdmin.Close();
+    });
     QAdmin.Open();
     if (QTabla.State() == TDataSetState::dsBrowse)
         QTabla.Edit();
@@ -1002,14 +990,10 @@ void TDMConvoca::MergeDocument(const QString& tipo)
 
 void TDMConvoca::WriteNotesDocument()
 {
-    struct Cierra {
-        TDMConvoca& dm;
-        ~Cierra()
-        {
-            dm.QComu.Close();
-            dm.QAdmin.Close();
-        }
-    } cierra{*this};
+    TAlSalir cierra([this] {
+        QComu.Close();
+        QAdmin.Close();
+    });
     QAdmin.Open();
     DMMain->AsignarParametrosEntorno(QComu, QStringLiteral("1"), true);
     QList<QByteArray> l{

@@ -1,26 +1,22 @@
 #include "UFListJuntas.h"
-#include "UBotonesListado.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
 #include "UFIBDBEditfind.h"
 #include "UFIBEditFind.h"
 #include "UListados.h"
 #include "UOrdenes.h"
-#include "USalida.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int kListadoJuntas = 9000;
 } // namespace
 
-TFListJuntas::TFListJuntas(QWidget* parent) : QDialog(parent)
+TFListJuntas::TFListJuntas(QWidget* parent) : TFPideListado(kListadoJuntas, parent)
 {
     setObjectName(QStringLiteral("FListJuntas"));
     setWindowTitle(QStringLiteral("Listado de juntas"));
@@ -49,14 +45,8 @@ TFListJuntas::TFListJuntas(QWidget* parent) : QDialog(parent)
     campos->addRow(QStringLiteral("Ordenador"), CbOrden);
     capas->addLayout(campos);
 
-    auto* botones = new QHBoxLayout;
-    const TBotonesListado b = AnadeBotonesListado(this, botones, [this](const QString& d) { Ejecuta(d); });
-    BtAceptar = b.BtAceptar;
-    BtWord = b.BtWord;
-    BtExcel = b.BtExcel;
-    BtPdf = b.BtPdf;
-    BtHtml = b.BtHtml;
-    capas->addLayout(botones);
+    AnadeBotones(capas);
+    Busqueda = EdConvoca;
     EdConvoca->setFocus();
     CentraEnPantalla(this);
 }
@@ -70,21 +60,6 @@ QStringList TFListJuntas::Lineas() const
             LineaCondicion(QStringLiteral("ORDEN"),
                            CbOrden->currentIndex() == 1 ? QStringLiteral("PROPIETARIO") : QStringLiteral("FINCA"),
                            QStringLiteral("C"), QString())};
-}
-
-void TFListJuntas::Ejecuta(const QString& destino)
-{
-    ListadoPredefinido(kListadoJuntas, Lineas(), destino);
-    AbreExportado(destino);
-}
-
-void TFListJuntas::keyPressEvent(QKeyEvent* e)
-{
-    if (e->key() == Qt::Key_F2 && e->modifiers() == Qt::NoModifier && QApplication::focusWidget() == EdConvoca) {
-        TeclaBusqueda(EdConvoca, Qt::Key_F2);
-        return;
-    }
-    QDialog::keyPressEvent(e);
 }
 
 void RegistraOrdenesListJuntas()

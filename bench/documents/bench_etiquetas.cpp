@@ -6,6 +6,8 @@
 // screen's two ways out as the buttons run them: the merged sheet written to
 // "tmp2.rtf", and the report engine's 3 x 8 labels laid out. Best of several
 // runs; asserts nothing.
+#include "Medidas.h"
+#include "SesionBench.h"
 #include "CreaBaseDatos.h"
 #include "FIBQuery.h"
 #include "UDMEtiqueta.h"
@@ -22,20 +24,7 @@
 
 namespace {
 
-double Ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
-
-template <typename F>
-double Mejor(int veces, F&& f)
-{
-    double mejor = 1e300;
-    for (int i = 0; i < veces; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        mejor = std::min(mejor, Ms(t));
-    }
-    return mejor;
-}
+using namespace qdbench;
 
 QByteArray Recurso(const char* nombre)
 {
@@ -127,12 +116,8 @@ int main(int argc, char** argv)
     o.Propietarios = 5000;
     o.Fincas = 1;
     CreaBaseDatos(base, o);
-    TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini"))).WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), base);
-    Entorno = TREntorno{};
     TDMMain dm;
-    DMMain = &dm;
-    if (!dm.DataModuleCreate({.Aviso = [](const QString& texto, bool) { std::printf("%s\n", qPrintable(texto)); },
-                              .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}))
+    if (!AbreSesion(dm, base))
         return 1;
     Entorno.Comunidad = 1;
     dm.QGen.SetSQL(QStringLiteral("INSERT INTO SYS_FORMATOS (CODIGO, NOMBRE, FORMATO, TIPO) VALUES (?C, ?N, ?F, 2)"));

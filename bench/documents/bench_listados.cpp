@@ -3,6 +3,8 @@
 // then the preview window shown with its first page) and to PDF. The same
 // statement read alone, row by row, is the baseline of the run. Prints the
 // best of a few runs of each. Asserts nothing.
+#include "Medidas.h"
+#include "SesionBench.h"
 #include "CreaBaseDatos.h"
 #include "FIBQuery.h"
 #include "ReportDocument.h"
@@ -25,6 +27,8 @@
 
 namespace {
 
+using namespace qdbench;
+
 constexpr int kPropietarios = 10000;
 
 const char kFormato[] = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -45,21 +49,6 @@ const char kFormato[] = R"(<?xml version="1.0" encoding="UTF-8"?>
   </band>
 </report>
 )";
-
-double Ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
-
-template <typename F>
-double Mejor(int veces, F&& f)
-{
-    double mejor = 1e300;
-    for (int i = 0; i < veces; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        mejor = std::min(mejor, Ms(t));
-    }
-    return mejor;
-}
 
 // The preview window as the program shows it, until its first page is on
 // the screen (the window builds every page's picture before it paints).
@@ -109,12 +98,8 @@ int main(int argc, char** argv)
     o.Propietarios = kPropietarios;
     o.Fincas = 1;
     CreaBaseDatos(base, o);
-    TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini"))).WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), base);
-    Entorno = TREntorno{};
     TDMMain dm;
-    DMMain = &dm;
-    if (!dm.DataModuleCreate({.Aviso = [](const QString& texto, bool) { std::printf("%s\n", qPrintable(texto)); },
-                              .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}))
+    if (!AbreSesion(dm, base))
         return 1;
     Entorno.CaminoPrograma = dir.path();
     dm.QGen.SetSQL(QStringLiteral("SELECT MIN(CODIGO) FROM SYS_COMUNIDAD WHERE CODIGO > 0"));

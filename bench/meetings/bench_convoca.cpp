@@ -4,6 +4,8 @@
 // read the tally of each point and never the vote rows again. Prints the
 // medians of several rounds and their ratios to the database's own share of
 // the work, measured in the same run.
+#include "Medidas.h"
+#include "SesionBench.h"
 #include "CreaBaseDatos.h"
 #include "FIBQuery.h"
 #include "UDMMain.h"
@@ -22,13 +24,7 @@
 
 namespace {
 
-double Ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
-
-double Mediana(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using namespace qdbench;
 
 // What the database does to switch one attendance: the procedure and the
 // commit, then the row read again.
@@ -64,22 +60,9 @@ int main(int argc, char** argv)
     const int propietarios = 2000;
     const int rondas = 7;
     try {
-        qputenv("QUORUMDESK_HOME", dir.path().toUtf8());
-        qputenv("QUORUMDESK_CONFIG_DIR", dir.filePath(QStringLiteral("cfg")).toUtf8());
-        const QString base = dir.filePath(QStringLiteral("quorumdesk.fdb"));
-        TOpcionesBD o;
-        o.Contenido = TContenidoBD::Sintetica;
-        o.Comunidades = 1;
-        o.Propietarios = propietarios;
-        o.Fincas = 2;
-        o.ForcedWrites = false;
-        CreaBaseDatos(base, o);
-        TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini"))).WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), base);
-        Entorno = TREntorno{};
+        const QString base = BaseSintetica(dir, propietarios);
         TDMMain sesion;
-        DMMain = &sesion;
-        if (!sesion.DataModuleCreate({.Aviso = [](const QString& t, bool) { std::fprintf(stderr, "%s\n", qPrintable(t)); },
-                                      .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}))
+        if (!AbreSesion(sesion, base))
             return 1;
         Entorno.Comunidad = 1;
         {

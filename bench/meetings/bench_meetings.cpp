@@ -4,6 +4,8 @@
 // medians of several rounds and their ratios to the database's own share of
 // the work, measured in the same run; and the time from a vote typed to the
 // point's result under its majority.
+#include "Medidas.h"
+#include "SesionBench.h"
 #include "CreaBaseDatos.h"
 #include "UAcuerdos.h"
 #include "UDMConvoca.h"
@@ -21,13 +23,7 @@
 
 namespace {
 
-double Ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
-
-double Mediana(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using namespace qdbench;
 
 // The minutes template: every merge field, the lists among them.
 const char kActa[] =
@@ -95,21 +91,9 @@ int main(int argc, char** argv)
     const int propietarios = 2000;
     const int rondas = 5;
     try {
-        qputenv("QUORUMDESK_HOME", dir.path().toUtf8());
-        qputenv("QUORUMDESK_CONFIG_DIR", dir.filePath(QStringLiteral("cfg")).toUtf8());
-        const QString base = dir.filePath(QStringLiteral("quorumdesk.fdb"));
-        TOpcionesBD o;
-        o.Contenido = TContenidoBD::Sintetica;
-        o.Comunidades = 1;
-        o.Propietarios = propietarios;
-        o.Fincas = 2;
-        CreaBaseDatos(base, o);
-        TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini"))).WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), base);
-        Entorno = TREntorno{};
+        const QString base = BaseSintetica(dir, propietarios);
         TDMMain sesion;
-        DMMain = &sesion;
-        if (!sesion.DataModuleCreate({.Aviso = [](const QString& t, bool) { std::fprintf(stderr, "%s\n", qPrintable(t)); },
-                                      .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}))
+        if (!AbreSesion(sesion, base))
             return 1;
         Entorno.Comunidad = 1;
 

@@ -6,6 +6,8 @@
 // openings), to move to the next month, and the marking of a month's 42 cells
 // with that one statement against one count per cell, with the ratios.
 // Asserts nothing.
+#include "Medidas.h"
+#include "SesionBench.h"
 #include "CreaBaseDatos.h"
 #include "FIBQuery.h"
 #include "UDMMain.h"
@@ -21,22 +23,9 @@
 
 namespace {
 
+using namespace qdbench;
+
 constexpr int kDias = 193; // 26 slots a day
-
-double Ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
-
-template <typename F>
-double Mejor(int veces, F&& f)
-{
-    double mejor = 1e300;
-    for (int i = 0; i < veces; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        mejor = std::min(mejor, Ms(t));
-    }
-    return mejor;
-}
 
 struct Medida {
     int huecos = 0;
@@ -82,12 +71,8 @@ Medida Mide(const QString& carpeta, bool lleno)
     TOpcionesBD o;
     o.ForcedWrites = false;
     CreaBaseDatos(base, o);
-    TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini"))).WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), base);
-    Entorno = TREntorno{};
     TDMMain dm;
-    DMMain = &dm;
-    if (!dm.DataModuleCreate({.Aviso = [](const QString& texto, bool) { std::printf("%s\n", qPrintable(texto)); },
-                              .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}))
+    if (!AbreSesion(dm, base))
         std::exit(1);
     if (lleno)
         Planifica(dm);

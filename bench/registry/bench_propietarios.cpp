@@ -8,6 +8,8 @@
 // the small one, and the time the owners' list takes to show with the total of
 // the community's coefficients (read only there, as it reads every property).
 // Asserts nothing.
+#include "Medidas.h"
+#include "SesionBench.h"
 #include "CreaBaseDatos.h"
 #include "UDMMain.h"
 #include "UFPropietarios.h"
@@ -22,14 +24,14 @@
 
 namespace {
 
+using namespace qdbench;
+
 struct Medida {
     double abrirMs = 1e300;  // best opening
     double siguienteMs = 0;  // mean move to the next owner
     double peorSiguienteMs = 0;
     double tablaMs = 0; // the owners' list shown with the coefficients' total
 };
-
-double Ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
 
 // Opened and shown, as the command does.
 double Abre()
@@ -56,12 +58,8 @@ Medida Mide(const QString& carpeta, int propietarios)
     o.Fincas = 2;
     o.ForcedWrites = false;
     CreaBaseDatos(base, o);
-    TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini"))).WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), base);
-    Entorno = TREntorno{};
     TDMMain dm;
-    DMMain = &dm;
-    if (!dm.DataModuleCreate({.Aviso = [](const QString& texto, bool) { std::printf("%s\n", qPrintable(texto)); },
-                              .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}))
+    if (!AbreSesion(dm, base))
         std::exit(1);
     Entorno.Comunidad = 1;
 

@@ -1,5 +1,6 @@
 // Creating databases and the meeting procedures at size: prints seconds and
 // milliseconds, and ratios to a baseline measured in the same run.
+#include "Medidas.h"
 #include "CreaBaseDatos.h"
 
 #include "FIBDatabase.h"
@@ -14,6 +15,8 @@
 #include <vector>
 
 namespace {
+
+using namespace qdbench;
 
 double Segundos(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e9; }
 
@@ -43,12 +46,6 @@ struct TConexion {
             q.Next();
     }
 };
-
-double Mediana(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // What the database spares the program: the vote rows built by the client,
 // one prepared insert per owner after reading owners and coefficients.

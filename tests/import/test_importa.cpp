@@ -37,15 +37,15 @@ protected:
     // before and after.
     QList<QVariantList> TodoLoImportable()
     {
-        QList<QVariantList> todo;
+        QList<QVariantList> filas;
         for (const char* sql : {"SELECT * FROM SYS_COMUNIDAD ORDER BY CODIGO", "SELECT * FROM SYS_IDIOMAS ORDER BY CODIGO",
                                 "SELECT * FROM SYS_BANCOS ORDER BY ENTIDAD", "SELECT * FROM SYS_FORMAS_PAGO ORDER BY CODIGO",
                                 "SELECT * FROM SYS_TIPOS_FINCA ORDER BY CODIGO", "SELECT * FROM SYS_USO_FINCAS ORDER BY CODIGO",
                                 "SELECT * FROM EMP_PROPIETARIO ORDER BY COMUNIDAD, CODIGO",
                                 "SELECT * FROM EMP_DIRECCIONES ORDER BY COMUNIDAD, PROPIETARIO, CODIGO",
                                 "SELECT * FROM EMP_FINCAS ORDER BY COMUNIDAD, PROPIETARIO, CODIGO"})
-            todo << Programa(QString::fromLatin1(sql));
-        return todo;
+            filas << Programa(QString::fromLatin1(sql));
+        return filas;
     }
 };
 
