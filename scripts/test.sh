@@ -19,29 +19,70 @@ CONSTRUIDO=$SECONDS
 
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
-# The embedded engine's lock folder, private to this run.
+# The embedded engine's lock folder, private to this run. Every process the
+# run starts inherits it, which is how the end of the run finds the ones that
+# outlived it.
 export FIREBIRD_LOCK=$(mktemp -d /tmp/qd-fblock.XXXXXX)
 SERVER_PID=""
+
+# Processes of this run still alive: those whose environment names this run's
+# lock folder, but for this shell and what descends from it.
+restantes() {
+  local p q
+  for p in $($SUDO grep -lzx "FIREBIRD_LOCK=$FIREBIRD_LOCK" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3); do
+    q=$p
+    while [ -n "$q" ] && [ "$q" != 0 ] && [ "$q" != 1 ] && [ "$q" != $$ ]; do
+      q=$(ps -o ppid= -p "$q" 2>/dev/null | tr -d ' ')
+    done
+    if [ "$q" != $$ ]; then echo "$p"; fi
+  done
+}
+
+# A stop that never waits without end: the server is asked to stop, and
+# killed when it has not stopped within 30 s; whatever else the run left
+# running (an office instance, a test server) is named and killed, so that the
+# run ends when its last stage does.
 cleanup() {
-  if [ -n "$SERVER_PID" ]; then $SUDO kill "$SERVER_PID" 2>/dev/null || true; wait "$SERVER_PID" 2>/dev/null || true; fi
-  rm -rf "$FIREBIRD_LOCK"
+  if [ -n "$SERVER_PID" ]; then
+    $SUDO kill -TERM "$SERVER_PID" 2>/dev/null || true
+    for _ in $(seq 1 150); do
+      $SUDO kill -0 "$SERVER_PID" 2>/dev/null || break
+      sleep 0.2
+    done
+    if $SUDO kill -0 "$SERVER_PID" 2>/dev/null; then
+      echo "The Firebird server did not stop within 30 s: killed"
+      $SUDO kill -KILL "$SERVER_PID" 2>/dev/null || true
+    fi
+  fi
+  local quedan
+  quedan=$(restantes)
+  if [ -n "$quedan" ]; then
+    echo "Left running by the run, now killed:"
+    ps -o pid=,args= -p "$(echo $quedan | tr ' ' ,)" 2>/dev/null | cut -c1-160 || true
+    $SUDO kill -KILL $quedan 2>/dev/null || true
+  fi
+  $SUDO rm -rf "$FIREBIRD_LOCK"
 }
 trap cleanup EXIT
 
 # The Firebird server for the multi-seat tests. Debian's package does not start
 # it here: the script starts it with SYSDBA's password set to the program's
 # database password. A server already running is used with the password given
-# in QD_FB_PASSWORD.
+# in QD_FB_PASSWORD. The server runs in a session of its own, with no terminal
+# and none of this run's output streams; SERVER_PID is the server itself, not
+# a sudo in front of it.
 export QD_FB_SERVER=127.0.0.1 QD_FB_USER=SYSDBA QD_FB_PASSWORD=${QD_FB_PASSWORD:-kelpstone}
 if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
   echo "ALTER USER SYSDBA PASSWORD '$QD_FB_PASSWORD';" | \
     $SUDO env FIREBIRD_LOCK="$FIREBIRD_LOCK" isql-fb -q -user SYSDBA /var/lib/firebird/3.0/system/security3.fdb
-  $SUDO /usr/sbin/firebird >/tmp/qd-firebird-server.log 2>&1 &
-  SERVER_PID=$!
+  $SUDO env FIREBIRD_LOCK="$FIREBIRD_LOCK" setsid sh -c 'echo $$ > "$1"; exec /usr/sbin/firebird' sh \
+    "$FIREBIRD_LOCK/server.pid" </dev/null >/tmp/qd-firebird-server.log 2>&1 &
   for _ in $(seq 1 50); do
+    [ -z "$SERVER_PID" ] && [ -s "$FIREBIRD_LOCK/server.pid" ] && SERVER_PID=$(cat "$FIREBIRD_LOCK/server.pid")
     (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null && break
     sleep 0.2
   done
+  [ -n "$SERVER_PID" ] || SERVER_PID=$(cat "$FIREBIRD_LOCK/server.pid" 2>/dev/null || true)
 fi
 export CI=${CI:-}
 # intercept_tls_get_addr=0: LeakSanitizer otherwise follows a bad dynamic-TLS
@@ -60,7 +101,8 @@ fi
 echo "Fuzzing: no failing input found"
 FUZZ=$SECONDS
 ESTADO=0
-ctest --test-dir "$BUILD" --output-on-failure -j2 || ESTADO=$?
+# A test that hangs fails after ten minutes instead of holding the run.
+ctest --test-dir "$BUILD" --output-on-failure -j2 --timeout 600 || ESTADO=$?
 echo "Times: packages $((INSTALADO - INICIO)) s, build $((CONSTRUIDO - INSTALADO)) s," \
      "fuzzing $((FUZZ - CONSTRUIDO)) s, tests $((SECONDS - FUZZ)) s, whole run $((SECONDS - INICIO)) s"
 exit $ESTADO
