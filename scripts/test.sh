@@ -34,7 +34,9 @@ restantes() {
     while [ -n "$q" ] && [ "$q" != 0 ] && [ "$q" != 1 ] && [ "$q" != $$ ]; do
       q=$(ps -o ppid= -p "$q" 2>/dev/null | tr -d ' ')
     done
-    if [ "$q" != $$ ]; then echo "$p"; fi
+    # An empty parent is a process that has ended meanwhile (the pipe reading
+    # this very list among them).
+    if [ -n "$q" ] && [ "$q" != $$ ]; then echo "$p"; fi
   done
 }
 
