@@ -1,4 +1,5 @@
 #include "UDMCalendario.h"
+#include "UAplicacion.h"
 #include "FIBError.h"
 #include "UDMMain.h"
 
@@ -13,7 +14,7 @@ TDMCalendario::TDMCalendario(TLibroCitas libro) : libro_(libro)
         try {
             DBHalvenbook.Open();
         } catch (const EFIBError& e) {
-            throw EAviso(QStringLiteral("No se puede conectar con Halvenbook 2\r\r") + e.Message());
+            throw EAviso(QStringLiteral("No se puede conectar con Halvenbook 2\r\r") + TextoError(e));
         }
         base = &DBHalvenbook;
         UsaBaseDeDatos(DBHalvenbook);

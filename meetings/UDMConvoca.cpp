@@ -1,4 +1,5 @@
 #include "UDMConvoca.h"
+#include "UAplicacion.h"
 #include "AlSalir.h"
 #include "UAcuerdos.h"
 #include "RtfText.h"
@@ -1118,7 +1119,7 @@ bool TDMConvoca::ConnectCommunityManagement()
         }
         EstadoConexion(QString());
         // The server says why, below the program's own words.
-        Mensaje(QStringLiteral("Imposible abrir base de datos Halvenbook\r\r") + e.Message(), true);
+        Mensaje(QStringLiteral("Imposible abrir base de datos Halvenbook\r\r") + TextoError(e), true);
         return false;
     }
     EstadoConexion(QStringLiteral("Conectado a Halvenbook"));

@@ -299,7 +299,7 @@ void TFConvoca::CreaBotones()
         {TbNotasOO, "TbNotasOO", "Confección, consulta notas con OpenOffice", Glifo(false, n, kWriter)},
         {TbActaOO, "TbActaOO", "Confección, consulta del Acta con OpenOffice", Glifo(false, a, kWriter)},
         {TbObservacionesOO, "TbObservacionesOO", "Observaciones con OpenOffice", Glifo(false, o, kWriter)},
-        {TbTablon, "TbTablon", "Copia para el tablón de anuncios, sin nombres", Glifo(false, QStringLiteral("T"), kWord)},
+        {TbTablon, "TbTablon", "Copia para el tablón", Glifo(false, QStringLiteral("T"), kWord)},
     };
     for (const Boton& b : botones)
         b.boton = BotonDocumento(QString::fromLatin1(b.nombre), QString::fromUtf8(b.hint), b.icono);

@@ -117,6 +117,17 @@ TEST(Mayorias, AbsentOwnersCountInFavourUntilThirtyDaysUnlessTheyObject)
     votos[3] = Opone(votos[3]);
     r = ResultadoPunto(votos, TMayoria::TresQuintos, TLlamada::Primera, kJunta, kJunta);
     EXPECT_EQ(r.Estado, TEstadoAcuerdo::NoAprobado);
+    // One third: a yes of 10 % with two absent owners of 30 % each carries
+    // provisionally; one objection still leaves a third, the second turns it.
+    QList<TVotoPropietario> tercio{P(1, 10, true, 'S'), P(2, 30, true, 'N'), P(3, 30, false), P(4, 30, false)};
+    EXPECT_EQ(ResultadoPunto(tercio, TMayoria::UnTercio, TLlamada::Primera, kJunta, kJunta).Estado,
+              TEstadoAcuerdo::AprobadoProvisional);
+    tercio[2] = Opone(tercio[2]);
+    EXPECT_EQ(ResultadoPunto(tercio, TMayoria::UnTercio, TLlamada::Primera, kJunta, kJunta).Estado,
+              TEstadoAcuerdo::AprobadoProvisional);
+    tercio[3] = Opone(tercio[3]);
+    EXPECT_EQ(ResultadoPunto(tercio, TMayoria::UnTercio, TLlamada::Primera, kJunta, kJunta).Estado,
+              TEstadoAcuerdo::NoAprobado);
     // For unanimity a single objection is enough; absent owners do not help a
     // simple or a double majority.
     QList<TVotoPropietario> todos{P(1, 60, true, 'S'), P(2, 40, false)};
