@@ -52,7 +52,7 @@ QString TextoError(const std::exception& e)
     return servidor;
 }
 
-bool OfreceReconexion()
+bool OfreceReconexion(const QString& textoServidor)
 {
     for (;;) {
         QMessageBox pregunta(QMessageBox::Warning, QStringLiteral("Conexión perdida"),
@@ -61,6 +61,8 @@ bool OfreceReconexion()
                                             "pantalla para grabarlo de nuevo."),
                              QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
         pregunta.setDefaultButton(QMessageBox::Yes);
+        // The engine's own words, for whoever looks after the server.
+        pregunta.setDetailedText(textoServidor);
         if (pregunta.exec() != QMessageBox::Yes || !DMMain)
             return false;
         try {
@@ -88,7 +90,7 @@ void MuestraError(const std::exception& e)
         return;
     }
     if (const auto* fib = dynamic_cast<const EFIBError*>(&e); fib && fib->ConnectionLost() && DMMain) {
-        OfreceReconexion();
+        OfreceReconexion(QString::fromUtf8(fib->what()));
         return;
     }
     QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("QuorumDesk"), TextoError(e));

@@ -23,8 +23,9 @@ QString TextoError(const std::exception& e);
 // the program's own refusals (EAviso) as its warning, nothing for EAbort.
 void MuestraError(const std::exception& e);
 // After a lost connection to the database: asks whether to connect again and
-// does it, as long as the user wants to try; true once connected again.
-bool OfreceReconexion();
+// does it, as long as the user wants to try; true once connected again. The
+// engine's text goes in the question's details.
+bool OfreceReconexion(const QString& textoServidor = QString());
 // Runs `f`, showing any error it raises; true when it ran without one.
 template <typename F>
 bool SinErrores(F&& f)

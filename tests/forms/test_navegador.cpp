@@ -313,6 +313,10 @@ TEST(Navegador, AfterALostConnectionTheUserReconnectsAndSavesTheEditAgain)
     qdtest::Modales modales;
     modales.Espera([](QWidget* w) {
         EXPECT_EQ(w->windowTitle(), "Conexión perdida");
+        const auto* caja = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(caja, nullptr);
+        EXPECT_TRUE(caja->detailedText().contains("connection", Qt::CaseInsensitive))
+            << "the engine's text is in the details: " << caja->detailedText().toStdString();
         qdtest::Pulsa(w, "Sí");
     });
     modales.Espera([](QWidget* w) {
