@@ -1,4 +1,5 @@
 #include "UFListados.h"
+#include "WaitCursor.h"
 #include "AlSalir.h"
 #include "FIBReportSource.h"
 #include "ReportDesigner.h"
@@ -229,6 +230,8 @@ QString TDMFListados::SQL() const
 
 void TDMFListados::RefrescaOfertas(const QString& tabla)
 {
+    // The listing's statement is opened to read its columns: it may take a while.
+    TWaitCursor espera;
     Ofertas = {};
     if (QTabla.IsEmpty())
         return;

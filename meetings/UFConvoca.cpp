@@ -243,9 +243,13 @@ TFConvoca::~TFConvoca()
     delete TSSeguimiento;
 }
 
-bool TFConvoca::HayConvocatoria() const
+bool TFConvoca::HayConvocatoria()
 {
-    const TFIBTableSet& t = dm_->QTabla;
+    TFIBTableSet& t = dm_->QTabla;
+    // The documents work on the stored convocation: what is being typed is
+    // saved first (an error keeps the edit and stops the operation).
+    if (t.Active() && t.State() != TDataSetState::dsBrowse && !SinErrores([&] { t.CheckBrowseMode(); }))
+        return false;
     return t.Active() && !t.IsEmpty() && t.State() == TDataSetState::dsBrowse;
 }
 

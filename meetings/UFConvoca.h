@@ -98,7 +98,7 @@ private:
                          const QString& crea);
     void Busca();
     void CuentaPropietarios();
-    bool HayConvocatoria() const;
+    bool HayConvocatoria();
     bool VotoEnEdicion() const;
 
     class TEnlacePlazo;
