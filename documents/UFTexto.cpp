@@ -3,6 +3,7 @@
 #include "EUtilesError.h"
 #include "UDBControles.h"
 #include "UDMMain.h"
+#include "UDialogos.h"
 
 #include <QFile>
 
@@ -71,7 +72,11 @@ TFTexto::~TFTexto() = default;
 void TFTexto::ConfeccionaTexto(TProcesadorTextos procesador)
 {
     TFIBTableSet& q = dm_->QTabla;
-    if (!q.Active() || q.IsEmpty() || q.State() != TDataSetState::dsBrowse)
+    if (q.Active() && q.IsEmpty()) {
+        Mensaje(QStringLiteral("No hay ningún texto que confeccionar: dé antes de alta uno."));
+        return;
+    }
+    if (!q.Active() || q.State() != TDataSetState::dsBrowse)
         return;
     const QString tmp = Entorno.CaminoPrograma + QStringLiteral("/tmp.rtf");
     QFile::remove(tmp);

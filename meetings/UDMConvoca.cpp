@@ -867,6 +867,8 @@ QByteArray TDMConvoca::BuildAttendeeList()
     auto columna = [](const QString& texto, int ancho) { return Escapa(AlineaIzquierda(texto, ancho, QStringLiteral(" "))); };
     auto coef = [](double valor) { return FormatoCoeficiente(valor).toLatin1(); };
 
+    // The headers begin their own paragraphs with "\par": "\Par" is no RTF
+    // control word, readers drop it and the header would run on.
     QByteArray l = QByteArrayLiteral("\\par Propietario                              Finca              Coeficiente");
     QString anterior;
     double suma = 0;

@@ -119,6 +119,21 @@ TEST_F(Textos, NewTemplatesAreNumberedAndStartAsLetters)
     EXPECT_EQ(p.Tabla().FieldByName("CODIGO")->AsInteger(), 8);
 }
 
+TEST_F(Textos, WithoutTemplatesTheWordProcessorButtonsSaySo)
+{
+    Pantalla p;
+    for (QToolButton* boton : {p->TbWord, p->TbOpenOffice}) {
+        qdtest::Modales m;
+        QString texto;
+        m.Espera([&](QWidget* w) {
+            texto = qdtest::Textos(w);
+            qdtest::Pulsa(w, "Aceptar");
+        });
+        QTest::mouseClick(boton, Qt::LeftButton);
+        EXPECT_TRUE(texto.contains("No hay ningún texto que confeccionar")) << texto.toStdString();
+    }
+}
+
 TEST_F(Textos, ATemplateWithoutDocumentOpensAsTheFieldSheetForEitherKind)
 {
     Plantilla(1, "CARTA", 1);

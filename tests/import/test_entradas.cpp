@@ -67,6 +67,7 @@ TEST_F(Entradas, CommunitiesScreenButtonImportsAndReopensTheList)
     TFIBTableSet& lista = w->DM()->QComunidad;
     ASSERT_EQ(Codigos(lista), (QStringList{"1", "2", "3", "4"}));
     EXPECT_EQ(w->TbImporta->toolTip(), "Importar comunidades desde Taldemar");
+    qdtest::Captura("comunidades", w);
 
     // A record being typed is not thrown away by the import: the button is
     // locked while editing.
