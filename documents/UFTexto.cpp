@@ -72,12 +72,12 @@ TFTexto::~TFTexto() = default;
 void TFTexto::ConfeccionaTexto(TProcesadorTextos procesador)
 {
     TFIBTableSet& q = dm_->QTabla;
-    if (q.Active() && q.IsEmpty()) {
+    if (!q.Active() || q.State() != TDataSetState::dsBrowse)
+        return;
+    if (q.IsEmpty()) {
         Mensaje(QStringLiteral("No hay ningún texto que confeccionar: dé antes de alta uno."));
         return;
     }
-    if (!q.Active() || q.State() != TDataSetState::dsBrowse)
-        return;
     const QString tmp = Entorno.CaminoPrograma + QStringLiteral("/tmp.rtf");
     QFile::remove(tmp);
     const QByteArray texto = q.FieldByName(QStringLiteral("TEXTO"))->AsBytes();

@@ -248,9 +248,9 @@ bool TFConvoca::HayConvocatoria()
     TFIBTableSet& t = dm_->QTabla;
     // The documents work on the stored convocation: what is being typed is
     // saved first (an error keeps the edit and stops the operation).
-    if (t.Active() && t.State() != TDataSetState::dsBrowse && !SinErrores([&] { t.CheckBrowseMode(); }))
+    if (!t.Active() || !SinErrores([&] { t.CheckBrowseMode(); }))
         return false;
-    return t.Active() && !t.IsEmpty() && t.State() == TDataSetState::dsBrowse;
+    return !t.IsEmpty() && t.State() == TDataSetState::dsBrowse;
 }
 
 QToolButton* TFConvoca::BotonDocumento(const QString& nombre, const QString& hint, const QIcon& icono)

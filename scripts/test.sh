@@ -80,11 +80,11 @@ if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
   $SUDO env FIREBIRD_LOCK="$FIREBIRD_LOCK" setsid sh -c 'echo $$ > "$1"; exec /usr/sbin/firebird' sh \
     "$FIREBIRD_LOCK/server.pid" </dev/null >/tmp/qd-firebird-server.log 2>&1 &
   for _ in $(seq 1 50); do
-    [ -z "$SERVER_PID" ] && [ -s "$FIREBIRD_LOCK/server.pid" ] && SERVER_PID=$(cat "$FIREBIRD_LOCK/server.pid")
     (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null && break
     sleep 0.2
   done
-  [ -n "$SERVER_PID" ] || SERVER_PID=$(cat "$FIREBIRD_LOCK/server.pid" 2>/dev/null || true)
+  # Written before the server itself starts.
+  SERVER_PID=$(cat "$FIREBIRD_LOCK/server.pid" 2>/dev/null || true)
 fi
 export CI=${CI:-}
 # intercept_tls_get_addr=0: LeakSanitizer otherwise follows a bad dynamic-TLS
