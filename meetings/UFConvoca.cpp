@@ -1,5 +1,7 @@
 #include "UFConvoca.h"
 #include "UAcuerdos.h"
+#include "UActaFirmada.h"
+#include "UFFirmaActa.h"
 #include "UTablon.h"
 #include "DbComboBoxValue.h"
 #include "EUtilesError.h"
@@ -22,6 +24,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -85,6 +88,7 @@ QIcon Glifo(bool sobre, const QString& letra, const QColor& color, const QString
 
 const QColor kWord(0x1F, 0x4E, 0x9A);
 const QColor kWriter(0x18, 0x80, 0x38);
+const QColor kFirma(0x9A, 0x1F, 0x2E);
 
 } // namespace
 
@@ -178,6 +182,11 @@ TFConvoca::TFConvoca() : TFBase(0, {1180, 720}), dm_(std::make_unique<TDMConvoca
     LAvisoPlazo->setStyleSheet(QStringLiteral("color: #b00000;"));
     LAvisoPlazo->hide();
     ficha->addWidget(LAvisoPlazo);
+    LFirma = new QLabel;
+    LFirma->setObjectName(QStringLiteral("LFirma"));
+    LFirma->setWordWrap(true);
+    LFirma->hide();
+    ficha->addWidget(LFirma);
     LPropietarios = new QLabel;
     LPropietarios->setObjectName(QStringLiteral("LPropietarios"));
     ficha->addWidget(LPropietarios);
@@ -193,8 +202,12 @@ TFConvoca::TFConvoca() : TFBase(0, {1180, 720}), dm_(std::make_unique<TDMConvoca
     TSSeguimiento = new TFSeguimiento(*dm_);
     PCMain->addTab(TSSeguimiento, QStringLiteral("Se&guimiento"));
     CuentaPropietarios();
-    enlacePlazo_ = std::make_unique<TEnlacePlazo>(dm_->DataSource(), [this] { CompruebaPlazo(); });
+    enlacePlazo_ = std::make_unique<TEnlacePlazo>(dm_->DataSource(), [this] {
+        CompruebaPlazo();
+        MuestraFirma();
+    });
     CompruebaPlazo();
+    MuestraFirma();
     PCMain->setCurrentWidget(TSFicha);
 }
 
@@ -304,9 +317,25 @@ void TFConvoca::CreaBotones()
         {TbActaOO, "TbActaOO", "Confección, consulta del Acta con OpenOffice", Glifo(false, a, kWriter)},
         {TbObservacionesOO, "TbObservacionesOO", "Observaciones con OpenOffice", Glifo(false, o, kWriter)},
         {TbTablon, "TbTablon", "Copia para el tablón", Glifo(false, QStringLiteral("T"), kWord)},
+        {TbFirmaActa, "TbFirmaActa", "Firmar el Acta en PDF con su certificado", Glifo(false, a, kFirma)},
+        {TbCompruebaFirma, "TbCompruebaFirma", "Comprobar la firma del Acta firmada o de un PDF",
+         Glifo(false, QStringLiteral("✓"), kFirma)},
     };
     for (const Boton& b : botones)
         b.boton = BotonDocumento(QString::fromLatin1(b.nombre), QString::fromUtf8(b.hint), b.icono);
+    // Named on the bar, with their access keys.
+    TbFirmaActa->setText(QStringLiteral("Fir&mar acta"));
+    TbCompruebaFirma->setText(QStringLiteral("Com&probar firma"));
+    for (QToolButton* b : {TbFirmaActa, TbCompruebaFirma})
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(TbFirmaActa, &QToolButton::clicked, this, [this] { FirmarActa(); });
+    auto* comprueba = new QMenu(this);
+    comprueba->addAction(QStringLiteral("Comprobar el Acta firmada de la convocatoria"), this,
+                         [this] { ComprobarFirma(false); });
+    comprueba->addAction(QStringLiteral("Comprobar un fichero PDF..."), this, [this] { ComprobarFirma(true); });
+    TbCompruebaFirma->setMenu(comprueba);
+    TbCompruebaFirma->setPopupMode(QToolButton::MenuButtonPopup);
+    connect(TbCompruebaFirma, &QToolButton::clicked, this, [this] { ComprobarFirma(false); });
 
     const QString consultaC = QStringLiteral("Consultar convocatoria"), creaC = QStringLiteral("Crear nueva convocatoria");
     const QString consultaA = QStringLiteral("Consultar Acta"), creaA = QStringLiteral("Crear nueva Acta");
@@ -479,10 +508,13 @@ void TFConvoca::EditDocument(TDocumento documento, TProcesadorTextos procesador)
     const std::optional<QByteArray> editado = EditaEnProcesador(this, procesador, fichero);
     if (!editado)
         return; // the stored document stays; what was edited stays in the file
+    if (documento == TDocumento::Acta && *editado != guardado && FirmaVigente(guardado) && !CambiaActaFirmada())
+        return;
     if (t.State() == TDataSetState::dsBrowse)
         t.Edit();
     t.FieldByName(Columna(documento))->SetAsBytes(*editado);
     t.Post();
+    MuestraFirma();
     if (!observaciones)
         QFile::remove(tmp1);
 }
@@ -501,6 +533,8 @@ void TFConvoca::RecreateDocument(TDocumento documento, TProcesadorTextos procesa
                              QMessageBox::Yes | QMessageBox::No, this);
         pregunta.setDefaultButton(QMessageBox::No);
         if (pregunta.exec() != QMessageBox::Yes)
+            return;
+        if (documento == TDocumento::Acta && FirmaVigente(columna->AsBytes()) && !CambiaActaFirmada())
             return;
         t.Edit();
         columna->Clear();
@@ -535,19 +569,105 @@ void TFConvoca::SendDocument(const QString& tipo, const QString& modo, bool publ
         correo->exec();
         return;
     }
+    // The signed minutes are the record that goes, while they hold for the
+    // stored ones; otherwise this convocation's document as stored now.
+    const QByteArray firmada = carta ? QByteArray() : ActaFirmadaVigente();
+    auto pdfDe = [&](const QString& destino) {
+        if (firmada.isEmpty())
+            DocumentoPdf(documento, destino);
+        else
+            GuardaFichero(destino, firmada);
+    };
     if (publica) {
-        // This convocation's minutes, as they are stored now.
-        DocumentoPdf(documento, Fichero("ACTA.PDF"));
+        pdfDe(Fichero("ACTA.PDF"));
         PublishMinutes(EEstado);
         return;
     }
     const QString pdf = Fichero(carta ? "CONVOCATORIA.pdf" : "ACTA.pdf");
-    DocumentoPdf(documento, pdf);
+    pdfDe(pdf);
     const int r = EnviaCorreo(Entorno.NombreComunidad, QString(), pdf, direcciones, QString(), QString(), QString(), true);
     if (r == -1)
         Mensaje(QStringLiteral("No hay programa de correo con el que enviar el documento (xdg-email)."));
     else if (r != 0)
         Mensaje(QStringLiteral("El programa de correo no ha aceptado el mensaje (código %1).").arg(r));
+}
+
+int TFConvoca::Codigo() const { return static_cast<int>(dm_->QTabla.FieldByName(QStringLiteral("CODIGO"))->AsInteger()); }
+
+void TFConvoca::MuestraFirma()
+{
+    const TFIBTableSet& t = dm_->QTabla;
+    QString texto;
+    if (t.Active() && !t.IsEmpty() && t.State() == TDataSetState::dsBrowse) {
+        try {
+            if (const auto firmada = LeeActaFirmada(DMMain->DataBase, dm_->FIBTransaction, Entorno.Comunidad, Codigo(), false))
+                texto = firmada->Estado(t.FieldByName(QStringLiteral("ACTA"))->AsBytes());
+        } catch (const EFIBError& e) {
+            texto = QStringLiteral("No se puede leer la firma del Acta: %1").arg(QString::fromUtf8(e.what()));
+        }
+    }
+    LFirma->setText(texto);
+    LFirma->setVisible(!texto.isEmpty());
+}
+
+bool TFConvoca::FirmaVigente(const QByteArray& acta)
+{
+    const auto firmada = LeeActaFirmada(DMMain->DataBase, dm_->FIBTransaction, Entorno.Comunidad, Codigo(), false);
+    return firmada && firmada->Vigente(acta);
+}
+
+QByteArray TFConvoca::ActaFirmadaVigente()
+{
+    const auto firmada = LeeActaFirmada(DMMain->DataBase, dm_->FIBTransaction, Entorno.Comunidad, Codigo(), true);
+    const QByteArray acta = dm_->QTabla.FieldByName(QStringLiteral("ACTA"))->AsBytes();
+    return firmada && firmada->Vigente(acta) ? firmada->Pdf : QByteArray();
+}
+
+bool TFConvoca::CambiaActaFirmada()
+{
+    QMessageBox pregunta(QMessageBox::Question, QStringLiteral("Confirmación"),
+                         QStringLiteral("El Acta está firmada. Si la cambia, la firma dejará de valer y habrá que "
+                                        "firmarla de nuevo (el Acta firmada se guarda como versión anterior). "
+                                        "¿Continuar?"),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    pregunta.setDefaultButton(QMessageBox::No);
+    return pregunta.exec() == QMessageBox::Yes;
+}
+
+void TFConvoca::FirmarActa()
+{
+    if (!HayConvocatoria())
+        return;
+    const QByteArray acta = dm_->QTabla.FieldByName(QStringLiteral("ACTA"))->AsBytes();
+    if (acta.isEmpty()) {
+        Mensaje(QStringLiteral("La convocatoria no tiene Acta."));
+        return;
+    }
+    if (FirmaActa(this, DMMain->DataBase, dm_->FIBTransaction,
+                  TActaAFirmar{Entorno.Comunidad, Codigo(), Entorno.NombreComunidad, acta}))
+        MuestraFirma();
+}
+
+void TFConvoca::ComprobarFirma(bool fichero)
+{
+    QByteArray pdf;
+    if (fichero) {
+        const QString nombre = QFileDialog::getOpenFileName(this, QStringLiteral("Comprobar firma"), QString(),
+                                                            QStringLiteral("Documentos PDF (*.pdf *.PDF)"));
+        if (nombre.isEmpty())
+            return;
+        pdf = CargaFichero(nombre);
+    } else {
+        if (!HayConvocatoria())
+            return;
+        const auto firmada = LeeActaFirmada(DMMain->DataBase, dm_->FIBTransaction, Entorno.Comunidad, Codigo(), true);
+        if (!firmada) {
+            Mensaje(QStringLiteral("La convocatoria no tiene Acta firmada."));
+            return;
+        }
+        pdf = firmada->Pdf;
+    }
+    ::ComprobarFirma(this, pdf);
 }
 
 void RegistraOrdenesConvocatorias()

@@ -48,6 +48,13 @@ public:
     // properties instead of the people, opened in the word processor and
     // never stored.
     void CopiaTablon(TDocumento documento);
+    // Signs the stored minutes with the administrator's certificate: the
+    // signed PDF becomes the convocation's record, sent and published
+    // instead of one made at the moment.
+    void FirmarActa();
+    // Checks the signature of the stored signed minutes, or of a PDF file
+    // chosen by the user when `fichero` is set.
+    void ComprobarFirma(bool fichero);
 
     // Main tool bar, after the navigator.
     QToolButton* TbConvocatoria;
@@ -64,6 +71,8 @@ public:
     QToolButton* TbActaOO;
     QToolButton* TbObservacionesOO;
     QToolButton* TbTablon;
+    QToolButton* TbFirmaActa;
+    QToolButton* TbCompruebaFirma;
     // Search bar.
     QComboBox* CbBusca;
     QLineEdit* EEstado;
@@ -81,6 +90,8 @@ public:
     QLabel* LPropietarios;
     // An ordinary meeting notified fewer than six days before it is held.
     QLabel* LAvisoPlazo;
+    // Who signed the minutes and when, or that they changed since.
+    QLabel* LFirma;
     // "&Votaciones".
     TPaginaVotaciones* TSVotaciones;
     // "Se&guimiento".
@@ -103,6 +114,14 @@ private:
 
     class TEnlacePlazo;
     void CompruebaPlazo();
+    void MuestraFirma();
+    // The convocation's signed minutes, when they still hold for the stored
+    // ones.
+    QByteArray ActaFirmadaVigente();
+    bool FirmaVigente(const QByteArray& acta);
+    int Codigo() const;
+    // Before the signed minutes are replaced: asks whether to go on.
+    bool CambiaActaFirmada();
 
     std::unique_ptr<TDMConvoca> dm_;
     std::unique_ptr<TEnlacePlazo> enlacePlazo_;

@@ -80,4 +80,6 @@ void ActualizaEsquema(TFIBDatabase& db)
     const int nivel = NivelEsquemaDe(db);
     if (nivel < 1)
         Paso(db, 1, ScriptSQL(QStringLiteral("acuerdos")));
+    if (nivel < 6)
+        Paso(db, 6, ScriptSQL(QStringLiteral("actasfirmadas")));
 }

@@ -66,7 +66,7 @@ TEST_F(Actualiza, AnEarlierDatabaseIsUpgradedOnceAndKeepsEveryRow)
     Actualizar();
     EXPECT_EQ(NivelEsquemaDe(con->db), NivelEsquema);
     QList<QVariantList> despues = Recuento();
-    for (const char* nueva : {"ACUERDOS", "DEUDORES_VOTAN", "OPOSICIONES"}) {
+    for (const char* nueva : {"ACUERDOS", "DEUDORES_VOTAN", "OPOSICIONES", "ACTAS_FIRMADAS"}) {
         const QVariantList vacia{QString::fromLatin1(nueva), 0};
         EXPECT_TRUE(despues.removeOne(vacia)) << nueva;
     }
@@ -88,10 +88,11 @@ TEST_F(Actualiza, WhatTheLawAsksOfAConvocationGoesWithIt)
     Ejecuta(QStringLiteral("INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA) VALUES (?C, ?V)"), p);
     Ejecuta(QStringLiteral("INSERT INTO DEUDORES_VOTAN (COMUNIDAD, CONVOCATORIA, PROPIETARIO) VALUES (?C, ?V, 1)"), p);
     Ejecuta(QStringLiteral("INSERT INTO OPOSICIONES (COMUNIDAD, CONVOCATORIA, PROPIETARIO, PUNTO) VALUES (?C, ?V, 1, 3)"), p);
+    Ejecuta(QStringLiteral("INSERT INTO ACTAS_FIRMADAS (COMUNIDAD, CONVOCATORIA, FIRMANTE) VALUES (?C, ?V, 'ANA')"), p);
     EXPECT_NE(Fallo(QStringLiteral("INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA, LLAMADA) VALUES (?C, ?V + 1000, 3)"), p),
               QString());
     Ejecuta(QStringLiteral("DELETE FROM CONVOCATORIAS WHERE COMUNIDAD = ?C AND CODIGO = ?V"), p);
-    for (const char* tabla : {"ACUERDOS", "DEUDORES_VOTAN", "OPOSICIONES"})
+    for (const char* tabla : {"ACUERDOS", "DEUDORES_VOTAN", "OPOSICIONES", "ACTAS_FIRMADAS"})
         EXPECT_EQ(Valor(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(tabla))).toInt(), 0) << tabla;
 }
 
