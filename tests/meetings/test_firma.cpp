@@ -5,6 +5,7 @@
 // passwords and files without a key are refused with nothing stored; a .p12
 // file is imported and signs; the signed PDF is what is sent, until the
 // minutes change.
+#include "Capturas.h"
 #include "Ficheros.h"
 #include "Juntas.h"
 #include "Modales.h"
@@ -178,6 +179,8 @@ protected:
                 if (l->item(i)->text().startsWith(titular))
                     l->setCurrentRow(i);
             dialogo->EClave->setText(clave);
+            if (!rechazo)
+                qdtest::Captura("firma-dialogo", d);
             if (rechazo)
                 qdtest::AlAbrirse([&](QWidget* m) {
                     aviso = qdtest::Textos(m);
@@ -215,6 +218,7 @@ TEST_F(Firma, TheMinutesSignedAreValidWholeAndStoredAndAChangedByteMakesThemInva
     EXPECT_EQ(Sql("SELECT FIRMANTE FROM ACTAS_FIRMADAS").toString(), kAna);
     EXPECT_TRUE(w->LFirma->isVisible());
     EXPECT_TRUE(w->LFirma->text().startsWith(QStringLiteral("Acta firmada por %1 el ").arg(kAna))) << w->LFirma->text().toStdString();
+    qdtest::Captura("firma-ficha", w);
 
     const QString firmado = programa.path() + "/firmada.pdf";
     EscribeFichero(firmado, PdfFirmado());
@@ -225,6 +229,8 @@ TEST_F(Firma, TheMinutesSignedAreValidWholeAndStoredAndAChangedByteMakesThemInva
     texto.start("pdftotext", {firmado, "-"});
     ASSERT_TRUE(texto.waitForFinished(60000));
     EXPECT_TRUE(texto.readAllStandardOutput().contains("Acta de la junta ordinaria"));
+    if (!qEnvironmentVariableIsEmpty("QD_CAPTURAS"))
+        Ejecuta("pdftoppm", {"-png", "-r", "60", "-singlefile", firmado, qEnvironmentVariable("QD_CAPTURAS") + "/firma-sello"});
 
     const QList<TFirmaComprobada> buena = CompruebaFirmas(PdfFirmado());
     ASSERT_EQ(buena.size(), 1);
@@ -245,6 +251,7 @@ TEST_F(Firma, TheMinutesSignedAreValidWholeAndStoredAndAChangedByteMakesThemInva
     QString dicho;
     qdtest::AlAbrirse([&](QWidget* m) {
         dicho = static_cast<QMessageBox*>(m)->text();
+        qdtest::Captura("firma-comprobada", m);
         static_cast<QMessageBox*>(m)->accept();
     });
     QTest::mouseClick(w->TbCompruebaFirma, Qt::LeftButton, {}, QPoint(8, w->TbCompruebaFirma->height() / 2));
