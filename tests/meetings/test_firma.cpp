@@ -68,13 +68,13 @@ struct Autoridad {
         Ejecuta("certutil", {"-S", "-d", ca, "-z", Ruta("ruido"), "-n", "ca", "-s", "CN=Autoridad de Pruebas,O=QD",
                              "-x", "-t", "CT,C,C", "-v", "24", "-2"},
                 "y\n-1\ny\n");
+        Ejecuta("certutil", {"-N", "-d", "sql:" + Ruta("almacen"), "-f", Ruta("clave")});
         for (const auto& [apodo, nombre, desde] : {std::tuple{"ana", kAna, "0"}, std::tuple{"eva", kEva, "-24"}}) {
             Ejecuta("certutil", {"-S", "-d", ca, "-z", Ruta("ruido"), "-n", apodo, "-s",
                                  QStringLiteral("CN=%1,O=QD").arg(nombre), "-c", "ca", "-t", "u,u,u", "-w", desde,
                                  "-v", "12", "--keyUsage", "digitalSignature,nonRepudiation"});
             const QString p12 = Ruta(apodo) + ".p12";
             Ejecuta("pk12util", {"-o", p12, "-n", apodo, "-d", ca, "-W", kClaveP12, "-K", ""});
-            Ejecuta("certutil", {"-N", "-d", "sql:" + Ruta("almacen"), "-f", Ruta("clave")});
             Ejecuta("pk12util", {"-i", p12, "-d", "sql:" + Ruta("almacen"), "-W", kClaveP12, "-K", kClaveAlmacen});
         }
         // Ana's certificate alone, without its key.
@@ -171,7 +171,8 @@ protected:
     QString Firmar(TFConvoca* w, const QString& titular, const QString& clave, bool rechazo)
     {
         QString aviso;
-        qdtest::AlAbrirse([&](QWidget* d) {
+        qdtest::Modales modales;
+        modales.Espera([&](QWidget* d) {
             auto* dialogo = qobject_cast<TFFirmaActa*>(d);
             ASSERT_TRUE(dialogo);
             QListWidget* l = dialogo->LCertificados;
@@ -181,15 +182,16 @@ protected:
             dialogo->EClave->setText(clave);
             if (!rechazo)
                 qdtest::Captura("firma-dialogo", d);
-            if (rechazo)
-                qdtest::AlAbrirse([&](QWidget* m) {
-                    aviso = qdtest::Textos(m);
-                    qdtest::Pulsa(m, "Aceptar");
-                });
+            // A refusal's message opens here and is answered next.
             qdtest::Pulsa(d, "Firmar");
             if (rechazo)
                 qdtest::Pulsa(d, "Cancelar");
         });
+        if (rechazo)
+            modales.Espera([&](QWidget* m) {
+                aviso = qdtest::Textos(m);
+                qdtest::Pulsa(m, "Aceptar");
+            });
         QTest::mouseClick(w->TbFirmaActa, Qt::LeftButton);
         return aviso;
     }
