@@ -7,6 +7,7 @@
 #include "Ficheros.h"
 #include "Juntas.h"
 #include "Modales.h"
+#include "Programas.h"
 #include "Teclado.h"
 #include "UDBControles.h"
 #include "UFAcuerdos.h"
@@ -48,14 +49,7 @@ using qdtest::Teclea;
 QString Stubs() { return qEnvironmentVariable("QD_SOURCE_DIR") + QStringLiteral("/tests/forms/procesador"); }
 
 // LibreOffice is needed to make PDF files; under CI its absence fails.
-bool SinLibreOffice()
-{
-    if (!QStandardPaths::findExecutable("soffice").isEmpty())
-        return false;
-    if (qEnvironmentVariable("CI") == QLatin1String("true"))
-        ADD_FAILURE() << "LibreOffice (soffice) is not installed";
-    return true;
-}
+bool SinLibreOffice() { return qdtest::FaltaPrograma({"soffice"}); }
 
 // A whole RTF document holding one line of text.
 QByteArray Documento(const char* texto)

@@ -9,6 +9,7 @@
 #include "Ficheros.h"
 #include "Juntas.h"
 #include "Modales.h"
+#include "Programas.h"
 #include "UActaFirmada.h"
 #include "UFConvoca.h"
 #include "UFFirmaActa.h"
@@ -25,7 +26,6 @@
 #include <QPdfWriter>
 #include <QPointer>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -90,17 +90,6 @@ Autoridad& CA()
     return a;
 }
 
-bool SinHerramientas()
-{
-    for (const char* p : {"certutil", "pk12util", "pdfsig", "openssl"})
-        if (QStandardPaths::findExecutable(QString::fromLatin1(p)).isEmpty()) {
-            if (qEnvironmentVariable("CI") == QLatin1String("true"))
-                ADD_FAILURE() << p << " is not installed";
-            return true;
-        }
-    return false;
-}
-
 void UsaAlmacen(const QString& carpeta)
 {
     TAjustesFirma a = TAjustesFirma::Lee();
@@ -145,7 +134,7 @@ class Firma : public qdtest::Juntas {
 protected:
     void SetUp() override
     {
-        if (SinHerramientas())
+        if (qdtest::FaltaPrograma({"certutil", "pk12util", "pdfsig", "openssl"}))
             GTEST_SKIP() << "certutil, pk12util, pdfsig or openssl is not installed";
         Juntas::SetUp();
         Entorno.CaminoPrograma = programa.path();
@@ -197,20 +186,11 @@ protected:
     }
 };
 
-bool SinLibreOffice()
-{
-    if (!QStandardPaths::findExecutable("soffice").isEmpty())
-        return false;
-    if (qEnvironmentVariable("CI") == QLatin1String("true"))
-        ADD_FAILURE() << "LibreOffice (soffice) is not installed";
-    return true;
-}
-
 } // namespace
 
 TEST_F(Firma, TheMinutesSignedAreValidWholeAndStoredAndAChangedByteMakesThemInvalid)
 {
-    if (SinLibreOffice())
+    if (qdtest::FaltaPrograma({"soffice"}))
         GTEST_SKIP() << "LibreOffice (soffice) is not installed";
     Convocatoria("Acta de la junta ordinaria");
     QPointer<TFConvoca> w = new TFConvoca;
