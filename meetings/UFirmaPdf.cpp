@@ -151,10 +151,10 @@ public:
 private:
     static PK11SlotInfo* AbreBase(const QString& configdir, const QString& token, bool soloLectura)
     {
-        const QString spec = QStringLiteral("configdir=%1 tokenDescription=%2%3")
+        const QString modulo = QStringLiteral("configdir=%1 tokenDescription=%2%3")
                                  .arg(Parametro(configdir), Parametro(token),
                                       soloLectura ? QStringLiteral(" flags=readOnly") : QString());
-        PK11SlotInfo* s = SECMOD_OpenUserDB(spec.toUtf8().constData());
+        PK11SlotInfo* s = SECMOD_OpenUserDB(modulo.toUtf8().constData());
         if (s && !PK11_IsPresent(s)) {
             Cierra(s);
             return nullptr;
