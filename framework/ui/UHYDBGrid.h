@@ -132,6 +132,9 @@ public:
     // Fields typed into in place: typing, F2 or a double-click on their cells
     // edits them (the other columns only show).
     void SetEditables(const QStringList& campos);
+    // Hands the text of a cell being typed to the dataset and closes its
+    // editor: what was typed is kept before the rows are saved or read again.
+    void ConfirmaCelda();
 
     bool AutoDeseleccionar = true; // accepted; has no effect
 
@@ -202,5 +205,6 @@ private:
     QString ordenada_;
     int estado_ = 0;
     bool sincronizando_ = false;
+    int columna_ = 0; // the current column, kept while the rows are read again
     QStringList columnasAjustadas_;
 };
