@@ -93,7 +93,7 @@ protected:
                             (k->key() == Qt::Key_Left && linea->cursorPosition() == 0);
         if (k->modifiers() != Qt::NoModifier || (!intro && !flecha))
             return TCeldasGrid::eventFilter(objeto, e);
-        emit commitData(linea); // a vote refused keeps its editor open, with the message
+        emit commitData(linea); // a vote refused closes its editor, and says why
         emit closeEditor(linea, QAbstractItemDelegate::NoHint);
         if (flecha) {
             QKeyEvent mueve(QEvent::KeyPress, k->key(), Qt::NoModifier);

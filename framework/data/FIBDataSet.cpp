@@ -19,7 +19,7 @@ public:
 protected:
     void ActiveChanged() override
     {
-        if (DataSet()->quietDetails_)
+        if (Quiet())
             return;
         if (Active())
             detail_->MasterChanged();
@@ -28,11 +28,12 @@ protected:
     }
     void DataSetChanged() override
     {
-        if (Active() && !DataSet()->quietDetails_)
+        if (Active() && !Quiet())
             detail_->MasterChanged();
     }
 
 private:
+    bool Quiet() const { return DataSet() && DataSet()->quietDetails_; }
     TFIBDataSet* detail_;
 };
 

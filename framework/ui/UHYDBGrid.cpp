@@ -608,6 +608,16 @@ void THYTDBGrid::ConfirmaCelda()
     }
 }
 
+void THYTDBGrid::commitData(QWidget* editor)
+{
+    try {
+        QTableView::commitData(editor);
+    } catch (...) {
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+        throw;
+    }
+}
+
 void THYTDBGrid::keyReleaseEvent(QKeyEvent* e)
 {
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !e->isAutoRepeat())

@@ -190,6 +190,10 @@ signals:
 protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    // A text the dataset refuses closes its editor, the cell showing what
+    // is stored, before the refusal reaches the user: the editor losing the
+    // focus to the message would hand the text over again.
+    void commitData(QWidget* editor) override;
 
 private:
     void MuestraFicha();
