@@ -285,19 +285,26 @@ bool TDataSetModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role != Qt::EditRole || !campo || !ds || !(flags(index) & Qt::ItemIsEditable))
         return false;
     const QString texto = value.toString();
-    if (ds->RecNo() != index.row() + 1)
-        ds->SetRecNo(index.row() + 1); // leaving a modified row saves it
-    if (texto == TextoEdicion(campo))
-        return true; // nothing typed: the row stays as it is
-    if (ds->State() == TDataSetState::dsBrowse) {
-        // The text was typed over the row as shown: typed over another
-        // seat's change, it is refused, not written over it.
-        if (auto* tabla = dynamic_cast<TFIBTableSet*>(ds))
-            tabla->EditaSobreLoMostrado();
-        else
-            ds->Edit();
+    // The view's hand-over cannot be unwound by an exception: a refusal is
+    // kept for the grid to report once the hand-over is done.
+    try {
+        if (ds->RecNo() != index.row() + 1)
+            ds->SetRecNo(index.row() + 1); // leaving a modified row saves it
+        if (texto == TextoEdicion(campo))
+            return true; // nothing typed: the row stays as it is
+        if (ds->State() == TDataSetState::dsBrowse) {
+            // The text was typed over the row as shown: typed over another
+            // seat's change, it is refused, not written over it.
+            if (auto* tabla = dynamic_cast<TFIBTableSet*>(ds))
+                tabla->EditaSobreLoMostrado();
+            else
+                ds->Edit();
+        }
+        AsignaTexto(campo, texto);
+    } catch (...) {
+        rechazo_ = std::current_exception();
+        return false;
     }
-    AsignaTexto(campo, texto);
     return true;
 }
 
@@ -610,11 +617,10 @@ void THYTDBGrid::ConfirmaCelda()
 
 void THYTDBGrid::commitData(QWidget* editor)
 {
-    try {
-        QTableView::commitData(editor);
-    } catch (...) {
+    QTableView::commitData(editor);
+    if (std::exception_ptr rechazo = modelo_->TomaRechazo()) {
         closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
-        throw;
+        std::rethrow_exception(rechazo);
     }
 }
 

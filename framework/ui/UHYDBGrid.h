@@ -15,7 +15,9 @@
 #include <QStringList>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <exception>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TFIBDataSet;
@@ -62,6 +64,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    // A text the dataset refused in the last setData (which then returns
+    // false instead of throwing through the view), taken once.
+    std::exception_ptr TomaRechazo() { return std::exchange(rechazo_, nullptr); }
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
@@ -84,6 +89,7 @@ private:
     QStringList columnas_;
     QStringList editables_;
     std::vector<TField*> campos_;
+    std::exception_ptr rechazo_;
     int filas_ = 0; // rows the view knows of
     int fila_ = -1;
 };

@@ -623,8 +623,8 @@ TEST_F(DosPuestos, AVoteTypedOverAnotherSeatsChangeIsRefusedAndTheRowShowsAsItIs
         qdtest::Escribe("s");
         Teclea(Qt::Key_Return);
     }
-    if (p.Rejilla()->Escribiendo())
-        Teclea(Qt::Key_Escape);
+    Activa(p.w);
+    EXPECT_FALSE(p.Rejilla()->Escribiendo());
     p.Celda(1, "P4");
     EXPECT_EQ(Votos(1), "___A______") << "the first vote stays";
     ASSERT_TRUE(p.dm().QVotacion.Locate("PROPIETARIO", {1}));
