@@ -638,7 +638,7 @@ TEST_F(DosPuestos, AVoteTypedOverAnotherSeatsChangeIsRefusedAndTheRowShowsAsItIs
     {
         qdtest::Modales modales;
         refusal(modales);
-        p.Celda(0, "P6"); // leaving the row saves it
+        Teclea(Qt::Key_Up); // leaving the row saves it
     }
     EXPECT_EQ(Votos(2), "_____N____");
     ASSERT_TRUE(p.dm().QVotacion.Locate("PROPIETARIO", {2}));
