@@ -214,7 +214,7 @@ int main(int argc, char** argv)
         std::printf("opening the screen: %.1f ms (goal <= 100)\n", a);
         std::printf("switching to the vote page: %.1f ms (goal <= 100)\n", p);
         std::printf("switching one attendance with Enter: %.1f ms (goal <= 100)\n", s);
-        std::printf("switching one attendance, the database's share alone (procedure, commit, row): %.1f ms\n", b);
+        std::printf("switching one attendance, the database's share alone (update, commit, row): %.1f ms\n", b);
         std::printf("switching one attendance, ratio to the database's share: %.2f\n", s / b);
         std::printf("moving across the ten vote columns: %.1f ms\n", c);
         std::printf("vote rows read again while moving across the ten columns: %d times (goal <= 0)\n", lecturas);
