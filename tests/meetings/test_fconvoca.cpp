@@ -138,6 +138,12 @@ protected:
         t.Post();
         conv.reset();
     }
+    // A convocation every owner attends, its stored count of attendants still 0.
+    void ConvocatoriaConTodos()
+    {
+        Convocatoria();
+        Sql("UPDATE VOTACIONES SET ASISTENCIA = 1 WHERE COMUNIDAD = 1");
+    }
     void PalabraProcesador(const char* que)
     {
         TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Word", "Path", Stubs());
@@ -323,8 +329,7 @@ TEST_F(Espacio, TheFollowUpTabMakesItsRowsFromTheAgendaWhenShown)
 
 TEST_F(Espacio, EscKeepsTheScreenWhileAVoteRowIsTypedAndClosingSavesIt)
 {
-    Convocatoria();
-    Sql("UPDATE VOTACIONES SET ASISTENCIA = 1 WHERE COMUNIDAD = 1");
+    ConvocatoriaConTodos();
     Pantalla p;
     p.Celda(0, "P1");
     qdtest::Escribe("s");
@@ -366,8 +371,7 @@ TEST_F(Espacio, AColumnOrARowTypedFromTheFirstVoteLandsOnItsOwnersAndPoints)
     Propietario(5, "ELENA", {{"5A", 1}});
     // Everybody attends while the convocation's stored count is still 0: the
     // first vote saved counts them and reads the convocation again.
-    Convocatoria();
-    Sql("UPDATE VOTACIONES SET ASISTENCIA = 1 WHERE COMUNIDAD = 1");
+    ConvocatoriaConTodos();
     Pantalla p;
     ASSERT_EQ(p.dm().QTabla.FieldByName("ASISTENTES")->AsInteger(), 0);
     // Down the column of point 3: letter, Enter, Down.
@@ -447,8 +451,7 @@ TEST_F(Espacio, AVoteCellTakesSNAOrBlankInEitherCaseAndOnlyFromAnOwnerWhoAttends
 TEST_F(Espacio, AVoteBeingTypedIsStoredBeforeTheOrderChangesOrAButtonReadsTheRowsAgain)
 {
     qdtest::Modales ningunAviso;
-    Convocatoria();
-    Sql("UPDATE VOTACIONES SET ASISTENCIA = 1 WHERE COMUNIDAD = 1");
+    ConvocatoriaConTodos();
     Pantalla p;
     p.Celda(1, "P2"); // BEATRIZ
     qdtest::Escribe("s");
@@ -473,8 +476,7 @@ TEST_F(Espacio, AVoteBeingTypedIsStoredBeforeTheOrderChangesOrAButtonReadsTheRow
 
 TEST_F(Espacio, AfterALostConnectionTheVoteBeingTypedStaysAndIsSavedAgain)
 {
-    Convocatoria();
-    Sql("UPDATE VOTACIONES SET ASISTENCIA = 1 WHERE COMUNIDAD = 1");
+    ConvocatoriaConTodos();
     Pantalla p;
     p.Celda(0, "P4");
     qdtest::Escribe("a");
