@@ -212,7 +212,8 @@ TDMConvoca::TDMConvoca()
     SpGen.SetTransaction(&FIBTransaction);
     SpAsiste.SetDatabase(db);
     SpAsiste.SetTransaction(&FIBTransaction);
-    SpAsiste.SetSQL(QStringLiteral("EXECUTE PROCEDURE VOTACIONES_ASISTENCIA( ?COMUNIDAD,?CONVOCATORIA,?PROPIETARIO)"));
+    SpAsiste.SetSQL(QStringLiteral("UPDATE VOTACIONES SET ASISTENCIA=?ASISTENCIA WHERE COMUNIDAD=?COMUNIDAD AND "
+                                   "CONVOCATORIA=?CONVOCATORIA AND PROPIETARIO=?PROPIETARIO"));
 
     // Agenda rows: not edited by any screen, numbered within the convocation.
     const QStringList columnasOrden{kComunidad, kCodigo, QStringLiteral("NUMERO"), QStringLiteral("PUNTO"),
@@ -260,9 +261,18 @@ TDMConvoca::TDMConvoca()
     escritas << QStringLiteral("SALDO");
     const TSentenciasGeneradas v = SentenciasGeneradas(QStringLiteral("VOTACIONES"), clavesVoto + escritas, clavesVoto);
     for (int p = 1; p <= 10; ++p) {
-        // QVotacionP1SetText: votes are stored in upper case.
-        QVotacion.AddField<TFIBStringField>(QStringLiteral("P%1").arg(p))->OnSetText = [](TField& f, const QString& t) {
-            f.SetAsString(t.toUpper());
+        // QVotacionP1SetText: votes are stored in upper case. A vote is yes,
+        // no or abstention, of an owner who attends: the tallies count
+        // nothing else, so nothing else is taken.
+        QVotacion.AddField<TFIBStringField>(QStringLiteral("P%1").arg(p))->OnSetText = [this](TField& f, const QString& t) {
+            const QString voto = t.trimmed().toUpper();
+            if (!voto.isEmpty() && voto != QLatin1String("S") && voto != QLatin1String("N") && voto != QLatin1String("A"))
+                throw EAviso(QStringLiteral("«%1» no es un voto: escriba S (sí), N (no) o A (abstención), o deje la "
+                                            "casilla en blanco.")
+                                 .arg(t.trimmed()));
+            if (!voto.isEmpty() && QVotacion.FieldByName(QStringLiteral("ASISTENCIA"))->AsInteger() != 1)
+                throw EAviso(QStringLiteral("Marque primero la asistencia"));
+            f.SetAsString(voto);
         };
     }
     QVotacion.AddField<TFloatField>(QStringLiteral("SALDO"))->DisplayFormat = QString::fromLatin1(MascaraMoneda);
@@ -280,7 +290,8 @@ TDMConvoca::TDMConvoca()
          .Opciones = {TOpcionesTableSet::NoControlarConcurrencia}});
     QVotacion.SetDataSource(DataSource());
     QVotacion.AfterOpen = [this](TFIBDataSet&) {
-        ShowPointTally(1);
+        // The grid keeps its column when the rows are read again: so does the tally.
+        ShowPointTally(punto_);
         if (!QFincas.Active())
             QFincas.Open();
         if (!QPropi.Active())
@@ -638,32 +649,41 @@ void TDMConvoca::RefrescaConvocatoria()
 {
     if (QTabla.State() != TDataSetState::dsBrowse || QTabla.IsEmpty())
         return;
-    // Only totals that changed are worth reading the row again for: that
-    // reads its agenda and vote rows again too.
-    SpGen.SetSQL(QStringLiteral("SELECT ASISTENTES, COEFICIENTES FROM CONVOCATORIAS WHERE COMUNIDAD=?COMUNIDAD AND "
-                                "CODIGO=?CODIGO"));
-    SpGen.ParamByName(kComunidad)->SetAsInteger(QTabla.FieldByName(kComunidad)->AsInteger());
-    SpGen.ParamByName(kCodigo)->SetAsInteger(Convocatoria());
-    SpGen.ExecQuery();
-    const bool igual = !SpGen.Eof() &&
-                       SpGen.Fields(0)->AsInteger() == QTabla.FieldByName(QStringLiteral("ASISTENTES"))->AsInteger() &&
-                       SpGen.Fields(1)->AsFloat() == QTabla.FieldByName(QStringLiteral("COEFICIENTES"))->AsFloat();
-    SpGen.Close();
-    if (igual)
+    // The totals only: the vote rows, and a vote being typed, stay as they are.
+    QTabla.RefreshKeepingDetails();
+}
+
+void TDMConvoca::ReleeVotaciones(const std::function<void()>& cambio)
+{
+    if (!QVotacion.Active()) {
+        if (cambio)
+            cambio();
         return;
-    // The owner, the agenda row and the point shown stay.
-    const int punto = punto_;
-    auto clave = [](TFIBDataSet& ds, const QString& campo) {
-        return ds.Active() && !ds.IsEmpty() ? ds.FieldByName(campo)->AsVariant() : QVariant();
-    };
-    const QVariant propietario = clave(QVotacion, QStringLiteral("PROPIETARIO"));
-    const QVariant numero = clave(QOrden, QStringLiteral("NUMERO"));
-    QTabla.Refresh();
-    if (propietario.isValid() && QVotacion.Active())
+    }
+    QVotacion.CheckBrowseMode();
+    const QVariant propietario = PropietarioActual();
+    QVotacion.Close();
+    if (cambio)
+        cambio();
+    QVotacion.Open();
+    if (propietario.isValid())
         QVotacion.Locate(QStringLiteral("PROPIETARIO"), {propietario});
-    if (numero.isValid() && QOrden.Active())
-        QOrden.Locate(QStringLiteral("NUMERO"), {numero});
-    ShowPointTally(punto);
+}
+
+QVariant TDMConvoca::PropietarioActual() const
+{
+    return QVotacion.Active() && !QVotacion.IsEmpty() ? QVotacion.FieldByName(QStringLiteral("PROPIETARIO"))->AsVariant()
+                                                      : QVariant();
+}
+
+void TDMConvoca::RefreshVotes()
+{
+    if (!QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
+        return;
+    TWaitCursor espera;
+    ReleeVotaciones();
+    ShowPointTally(punto_);
+    RefrescaConvocatoria();
 }
 
 void TDMConvoca::RecountAttendance()
@@ -686,6 +706,10 @@ void TDMConvoca::ToggleAttendance()
     if (!QVotacion.Active() || QVotacion.IsEmpty())
         return;
     QVotacion.CheckBrowseMode();
+    // The state the user sees is switched, not the stored one: two seats
+    // marking the same owner present both leave him present.
+    const int asiste = QVotacion.FieldByName(QStringLiteral("ASISTENCIA"))->AsInteger() == 1 ? 0 : 1;
+    SpAsiste.ParamByName(QStringLiteral("ASISTENCIA"))->SetAsInteger(asiste);
     SpAsiste.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
     SpAsiste.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(QVotacion.FieldByName(QStringLiteral("CONVOCATORIA"))->AsInteger());
     SpAsiste.ParamByName(QStringLiteral("PROPIETARIO"))->SetAsInteger(QVotacion.FieldByName(QStringLiteral("PROPIETARIO"))->AsInteger());
@@ -693,6 +717,8 @@ void TDMConvoca::ToggleAttendance()
     SpAsiste.Close();
     FIBTransaction.CommitRetaining();
     QVotacion.Refresh();
+    // The attendants' figures follow at once.
+    RecountAttendance();
 }
 
 void TDMConvoca::SetAttendanceAll(int valor)
@@ -713,15 +739,7 @@ void TDMConvoca::SetAttendanceAll(int valor)
         TWaitCursor espera;
         CalculateVotes();
     }
-    const QVariant propietario = QVotacion.Active() && !QVotacion.IsEmpty()
-                                     ? QVotacion.FieldByName(QStringLiteral("PROPIETARIO"))->AsVariant()
-                                     : QVariant();
-    const int punto = punto_;
-    QVotacion.Close();
-    QVotacion.Open();
-    if (propietario.isValid())
-        QVotacion.Locate(QStringLiteral("PROPIETARIO"), {propietario});
-    ShowPointTally(punto);
+    ReleeVotaciones();
     RecountAttendance();
 }
 
@@ -767,11 +785,15 @@ QString TDMConvoca::DireccionesCorreo()
 void TDMConvoca::OrdenaVotaciones(int indice)
 {
     orden_ = indice == 1 ? 1 : 0;
-    QVotacion.EstablecerOrden(orden_ == 0 ? QStringLiteral("NOMBRE") : QStringLiteral("PROPIETARIO"));
+    // A row being typed is saved first; the same owner stays current.
+    ReleeVotaciones([this] { QVotacion.EstablecerOrden(orden_ == 0 ? QStringLiteral("NOMBRE") : QStringLiteral("PROPIETARIO")); });
 }
 
 void TDMConvoca::ImportBalances()
 {
+    // A vote row being typed is saved before the rows are closed.
+    if (QVotacion.Active())
+        QVotacion.CheckBrowseMode();
     const QString camino = TIniFile(FicheroPerfil(QStringLiteral("taldemar.ini")))
                                .ReadString(QStringLiteral("Datos"), QStringLiteral("BaseDeDatos"), QString())
                                .trimmed();
@@ -785,6 +807,7 @@ void TDMConvoca::ImportBalances()
     // are shown again.
     struct Cierre {
         TDMConvoca& dm;
+        QVariant propietario;
         ~Cierre()
         {
             try {
@@ -793,12 +816,15 @@ void TDMConvoca::ImportBalances()
                 dm.QEjer.Close();
                 if (dm.DataBase.Connected())
                     dm.DataBase.Close(); // what was not committed there is rolled back
-                if (!dm.QVotacion.Active())
+                if (!dm.QVotacion.Active()) {
                     dm.QVotacion.Open();
+                    if (propietario.isValid())
+                        dm.QVotacion.Locate(QStringLiteral("PROPIETARIO"), {propietario});
+                }
             } catch (const EFIBError&) {
             }
         }
-    } cierre{*this};
+    } cierre{*this, PropietarioActual()};
     try {
         TWaitCursor espera;
         DataBase.SetDBName(camino);

@@ -84,9 +84,14 @@ public:
     // its debts.
     void graba();
 
-    // Switches the current vote row's attendance. The convocation's totals
-    // follow at the next CalculateVotes, SetAttendanceAll or deletion.
+    // Switches the current vote row's attendance from what the screen shows
+    // (absent becomes present, present absent), whatever another seat stored
+    // meanwhile; the convocation's totals follow at once.
     void ToggleAttendance();
+    // The vote grid's refresh: every vote row read again (other seats'
+    // votes and attendance), on the same owner, with the point's tally and
+    // the convocation's totals.
+    void RefreshVotes();
     // Every owner of the convocation attends (1) or none does (0); tallies
     // and totals are computed again.
     void SetAttendanceAll(int valor);
@@ -136,6 +141,10 @@ private:
 
     void QTablaBeforePost();
     void RefrescaConvocatoria();
+    // The vote rows read again, a row being typed saved first, on the same
+    // owner; `cambio` runs while they are closed.
+    void ReleeVotaciones(const std::function<void()>& cambio = {});
+    QVariant PropietarioActual() const;
     void Ejecuta(const QString& sql);
     QString Fichero(const char* nombre) const;
     qint64 Convocatoria() const;

@@ -425,7 +425,10 @@ void TFConvoca::closeEvent(QCloseEvent* e)
 {
     // A vote row being typed is saved with the screen; a save the database
     // refuses keeps the screen open with the error shown.
-    if (dm_->QVotacion.Active() && !SinErrores([this] { dm_->QVotacion.CheckBrowseMode(); })) {
+    if (dm_->QVotacion.Active() && !SinErrores([this] {
+            TSVotaciones->DBGVotos->ConfirmaCelda();
+            dm_->QVotacion.CheckBrowseMode();
+        })) {
         e->ignore();
         return;
     }

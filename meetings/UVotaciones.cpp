@@ -76,7 +76,38 @@ public:
         return editor;
     }
 
+protected:
+    // A vote cell is typed as a clerk reads the votes out: the letter, then
+    // Enter, an arrow or both. Each of them hands the vote over at once
+    // (Enter would otherwise do it only after the next keys), and an arrow
+    // then moves on from the cell as it does outside an editor.
+    bool eventFilter(QObject* objeto, QEvent* e) override
+    {
+        auto* linea = qobject_cast<QLineEdit*>(objeto);
+        if (!linea || e->type() != QEvent::KeyPress || !EsVoto(grid_->currentIndex()))
+            return TCeldasGrid::eventFilter(objeto, e);
+        auto* k = static_cast<QKeyEvent*>(e);
+        const bool intro = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+        const bool flecha = k->key() == Qt::Key_Up || k->key() == Qt::Key_Down ||
+                            (k->key() == Qt::Key_Right && linea->cursorPosition() == linea->text().size()) ||
+                            (k->key() == Qt::Key_Left && linea->cursorPosition() == 0);
+        if (k->modifiers() != Qt::NoModifier || (!intro && !flecha))
+            return TCeldasGrid::eventFilter(objeto, e);
+        emit commitData(linea); // a vote refused closes its editor, and says why
+        emit closeEditor(linea, QAbstractItemDelegate::NoHint);
+        if (flecha) {
+            QKeyEvent mueve(QEvent::KeyPress, k->key(), Qt::NoModifier);
+            QCoreApplication::sendEvent(grid_, &mueve);
+        }
+        return true;
+    }
+
 private:
+    bool EsVoto(const QModelIndex& celda) const
+    {
+        const TField* campo = grid_->Modelo()->Campo(celda.column());
+        return campo && PuntoDeCampo(campo->FieldName()) > 0;
+    }
     THYTDBGrid* grid_;
 };
 
@@ -312,6 +343,15 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     botones.Exclude(TNavigateBtn::nbInsert); // the database makes the vote rows
     NavVotos->SetVisibleButtons(botones);
     NavVotos->DelMessage = QStringLiteral(" ¿ Borrar propietario ? ");
+    // Its refresh reads every vote row again, with the totals: what other
+    // seats marked and voted shows, the grid staying on its cell.
+    NavVotos->OnClickBefore = [this](THYMNavigator&, TNavigateBtn boton, bool& continua) {
+        DBGVotos->ConfirmaCelda();
+        if (boton != TNavigateBtn::nbRefresh)
+            return;
+        continua = false;
+        dm_.RefreshVotes();
+    };
     barraNavegador->addWidget(NavVotos);
     barraNavegador->addWidget(new QLabel(QStringLiteral("  Propietario:")));
     // The owner's own name, also while the row carries his representative's.
@@ -355,19 +395,27 @@ TPaginaVotaciones::TPaginaVotaciones(TDMConvoca& dm, QWidget* parent)
     divisor->setStretchFactor(1, 2);
     capas->addWidget(divisor, 1);
 
-    connect(TbActivaTodos, &QToolButton::clicked, this, [this] { dm_.SetAttendanceAll(1); });
-    connect(TbDesactivaTodos, &QToolButton::clicked, this, [this] { dm_.SetAttendanceAll(0); });
-    connect(TbCalcula, &QToolButton::clicked, this, [this] {
-        TWaitCursor espera;
-        dm_.CalculateVotes();
-    });
-    connect(TbListado, &QToolButton::clicked, this, [this] { PrintMeetingListing(9000); });
-    connect(TbImprimeVotaciones, &QToolButton::clicked, this, [this] { PrintMeetingListing(9001); });
+    // A vote being typed when a button is pressed counts: the buttons take
+    // no focus, so its cell is handed over first.
+    auto trasCelda = [this](std::function<void()> accion) {
+        return [this, accion = std::move(accion)] {
+            DBGVotos->ConfirmaCelda();
+            accion();
+        };
+    };
+    connect(TbActivaTodos, &QToolButton::clicked, this, trasCelda([this] { dm_.SetAttendanceAll(1); }));
+    connect(TbDesactivaTodos, &QToolButton::clicked, this, trasCelda([this] { dm_.SetAttendanceAll(0); }));
+    connect(TbCalcula, &QToolButton::clicked, this, trasCelda([this] {
+                TWaitCursor espera;
+                dm_.CalculateVotes();
+            }));
+    connect(TbListado, &QToolButton::clicked, this, trasCelda([this] { PrintMeetingListing(9000); }));
+    connect(TbImprimeVotaciones, &QToolButton::clicked, this, trasCelda([this] { PrintMeetingListing(9001); }));
     DBGVotos->AlPulsarF7 = [this] { PrintMeetingListing(9000); };
-    connect(TbSaldos, &QToolButton::clicked, this, [this] {
-        dm_.ImportBalances();
-        dm_.CalculateVotes();
-    });
+    connect(TbSaldos, &QToolButton::clicked, this, trasCelda([this] {
+                dm_.ImportBalances();
+                dm_.CalculateVotes();
+            }));
     connect(CbOrden, &QComboBox::currentIndexChanged, this,
             [this](int indice) { SinErrores([&] { dm_.OrdenaVotaciones(indice); }); });
 

@@ -1,4 +1,5 @@
 #include "FIBDataSet.h"
+#include "AlSalir.h"
 #include "FIBDatabase.h"
 #include "FIBInternal.h"
 #include "WaitCursor.h"
@@ -18,6 +19,8 @@ public:
 protected:
     void ActiveChanged() override
     {
+        if (Quiet())
+            return;
         if (Active())
             detail_->MasterChanged();
         else
@@ -25,11 +28,12 @@ protected:
     }
     void DataSetChanged() override
     {
-        if (Active())
+        if (Active() && !Quiet())
             detail_->MasterChanged();
     }
 
 private:
+    bool Quiet() const { return DataSet() && DataSet()->quietDetails_; }
     TFIBDataSet* detail_;
 };
 
@@ -488,6 +492,7 @@ void TFIBDataSet::DoAfterOpen()
 void TFIBDataSet::Close()
 {
     closedByMaster_ = false;
+    rereadAfterEdit_ = false;
     if (!Active())
         return;
     if (BeforeClose)
@@ -551,9 +556,21 @@ void TFIBDataSet::ConnectionLost()
 
 void TFIBDataSet::ConnectionRestored()
 {
+    if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
+        rereadAfterEdit_ = true; // the rows beyond those fetched come with the next cursor
+        return;
+    }
     if (state_ != TDataSetState::dsBrowse || closedByMaster_)
         return;
+    ReadAgainAtSameRow();
+}
+
+void TFIBDataSet::ReadAgainAtSameRow()
+{
+    rereadAfterEdit_ = false;
     const int fila = RecNo();
+    const bool quiet = std::exchange(quietDetails_, true);
+    TAlSalir vuelve([this, quiet] { quietDetails_ = quiet; });
     Close();
     Open();
     if (fila > 1)
@@ -977,6 +994,8 @@ void TFIBDataSet::Post()
     DoAfterPost();
     Notify(TDataEvent::UpdateState);
     Notify(TDataEvent::DataSetChange);
+    if (rereadAfterEdit_ && state_ == TDataSetState::dsBrowse)
+        ReadAgainAtSameRow();
     if (readBackError)
         std::rethrow_exception(readBackError);
 }
@@ -1007,6 +1026,8 @@ void TFIBDataSet::Cancel()
     DoAfterCancel();
     Notify(TDataEvent::UpdateState);
     Notify(TDataEvent::DataSetChange);
+    if (rereadAfterEdit_ && state_ == TDataSetState::dsBrowse)
+        ReadAgainAtSameRow();
 }
 
 void TFIBDataSet::DoAfterCancel()
@@ -1098,6 +1119,13 @@ bool TFIBDataSet::Refresh()
         RemoveCurrentRow(); // another seat deleted the row
     Notify(TDataEvent::DataSetChange);
     return found;
+}
+
+bool TFIBDataSet::RefreshKeepingDetails()
+{
+    const bool quiet = std::exchange(quietDetails_, true);
+    TAlSalir vuelve([this, quiet] { quietDetails_ = quiet; });
+    return Refresh();
 }
 
 void TFIBDataSet::SetCurrentRecordValues(Record&& rec)

@@ -94,6 +94,10 @@ public:
     // Re-reads the current row only. False when there is no current row or
     // another seat deleted it (the row then leaves the cache).
     bool Refresh();
+    // Re-reads the current row as Refresh does while the details keep their
+    // rows, and a detail row being typed its edit: for columns no detail
+    // depends on, such as totals the server writes.
+    bool RefreshKeepingDetails();
     void CheckBrowseMode(); // posts a modified record, cancels an unmodified one
 
     // Fields in column order (calculated fields last); valid while open,
@@ -151,7 +155,9 @@ public:
     void TransactionGone() override;
     // A lost connection takes the cursor: the cached rows and an edit in
     // progress stay; once it is back, a dataset that was only browsing is
-    // read again at the same row.
+    // read again at the same row, and one that was editing once its edit is
+    // saved or cancelled. Reading a master again leaves its details alone:
+    // each is read again (or keeps its edit) on its own.
     void ConnectionLost() override;
     void ConnectionRestored() override;
 
@@ -198,6 +204,8 @@ private:
     void BeginInsert(bool append);
     void MoveTo(int index, bool bof, bool eof);
     void MasterChanged();
+    // Closes and opens again at the same row, the details left as they are.
+    void ReadAgainAtSameRow();
     void MasterClosed();
     TFIBValue CellValue(const fib::Record& rec, int col) const;
     void RecalcIfNeeded() const;
@@ -227,6 +235,8 @@ private:
     int disableCount_ = 0;
     bool pendingChange_ = false;
     bool closedByMaster_ = false;
+    bool quietDetails_ = false;    // the details do not follow this dataset for now
+    bool rereadAfterEdit_ = false; // the cursor was lost during an edit
     std::vector<std::unique_ptr<TField>> declared_;
     std::vector<std::unique_ptr<TField>> defaults_;
     std::vector<TField*> fields_;

@@ -1,4 +1,5 @@
 #include "FIBTableDataSet.h"
+#include "AlSalir.h"
 
 #include <algorithm>
 #include <cstring>
@@ -410,11 +411,20 @@ void TFIBTableSet::ReleeFila()
         throw EFIBTableError(QString::fromUtf8(kFilaBorrada));
     for (std::size_t k = 0; k < comparables.size(); ++k) {
         if (!MismoValor(antes[k], comparables[k]->Value())) {
+            if (rehusaCambiada_)
+                throw EFIBTableError(QString::fromUtf8(kFilaCambiada));
             if (g_beep)
                 g_beep();
             break;
         }
     }
+}
+
+void TFIBTableSet::EditaSobreLoMostrado()
+{
+    rehusaCambiada_ = true;
+    TAlSalir vuelve([this] { rehusaCambiada_ = false; });
+    Edit();
 }
 
 void TFIBTableSet::Bloquea(bool valoresLeidos)

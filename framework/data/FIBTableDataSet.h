@@ -191,6 +191,12 @@ public:
     // removes it. Parameter values and the open state are kept.
     void EstablecerOrden(const QString& columnas);
 
+    // Begins editing a row whose new values were typed over the row as shown
+    // (a grid's cell): when another seat changed the row since it was read,
+    // the edit is refused as a save over that change is, and the row shows as
+    // it now is.
+    void EditaSobreLoMostrado();
+
     void SetDatabase(TFIBDatabase* db) override;
     void SetTransaction(TFIBTransaction* tr) override;
 
@@ -222,4 +228,5 @@ private:
     QStringList selectOriginal_;
     QString condicion_;
     TFIBQuery bloqueo_;
+    bool rehusaCambiada_ = false; // an edit over a row changed since shown is refused
 };

@@ -285,13 +285,26 @@ bool TDataSetModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role != Qt::EditRole || !campo || !ds || !(flags(index) & Qt::ItemIsEditable))
         return false;
     const QString texto = value.toString();
-    if (ds->RecNo() != index.row() + 1)
-        ds->SetRecNo(index.row() + 1); // leaving a modified row saves it
-    if (texto == TextoEdicion(campo))
-        return true; // nothing typed: the row stays as it is
-    if (ds->State() == TDataSetState::dsBrowse)
-        ds->Edit();
-    AsignaTexto(campo, texto);
+    // The view's hand-over cannot be unwound by an exception: a refusal is
+    // kept for the grid to report once the hand-over is done.
+    try {
+        if (ds->RecNo() != index.row() + 1)
+            ds->SetRecNo(index.row() + 1); // leaving a modified row saves it
+        if (texto == TextoEdicion(campo))
+            return true; // nothing typed: the row stays as it is
+        if (ds->State() == TDataSetState::dsBrowse) {
+            // The text was typed over the row as shown: typed over another
+            // seat's change, it is refused, not written over it.
+            if (auto* tabla = dynamic_cast<TFIBTableSet*>(ds))
+                tabla->EditaSobreLoMostrado();
+            else
+                ds->Edit();
+        }
+        AsignaTexto(campo, texto);
+    } catch (...) {
+        rechazo_ = std::current_exception();
+        return false;
+    }
     return true;
 }
 
@@ -414,6 +427,10 @@ THYTDBGrid::THYTDBGrid(QWidget* parent)
 
     connect(modelo_, &TDataSetModel::FilaActualCambiada, this, &THYTDBGrid::VaAFila);
     connect(modelo_, &QAbstractItemModel::modelReset, this, &THYTDBGrid::AjustaColumnas);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& actual) {
+        if (actual.isValid())
+            columna_ = actual.column();
+    });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& actual, const QModelIndex&) {
                 TFIBDataSet* ds = DataSet();
@@ -537,7 +554,9 @@ void THYTDBGrid::VaAFila(int fila)
         selectionModel()->clearCurrentIndex();
         selectionModel()->clearSelection();
     } else {
-        const QModelIndex i = modelo_->index(fila, std::max(0, currentIndex().column()));
+        // A re-read leaves no current cell: the column stays the one the user was on.
+        const int columna = currentIndex().isValid() ? currentIndex().column() : columna_;
+        const QModelIndex i = modelo_->index(fila, std::clamp(columna, 0, std::max(0, modelo_->columnCount() - 1)));
         selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         scrollTo(i);
     }
@@ -584,6 +603,25 @@ void THYTDBGrid::SetEditables(const QStringList& campos)
     setEditTriggers(campos.isEmpty() ? QAbstractItemView::NoEditTriggers
                                      : QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                                            QAbstractItemView::DoubleClicked);
+}
+
+void THYTDBGrid::ConfirmaCelda()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void THYTDBGrid::commitData(QWidget* editor)
+{
+    QTableView::commitData(editor);
+    if (std::exception_ptr rechazo = modelo_->TomaRechazo()) {
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+        std::rethrow_exception(rechazo);
+    }
 }
 
 void THYTDBGrid::keyReleaseEvent(QKeyEvent* e)

@@ -15,7 +15,9 @@
 #include <QStringList>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <exception>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TFIBDataSet;
@@ -62,6 +64,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    // A text the dataset refused in the last setData (which then returns
+    // false instead of throwing through the view), taken once.
+    std::exception_ptr TomaRechazo() { return std::exchange(rechazo_, nullptr); }
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
@@ -84,6 +89,7 @@ private:
     QStringList columnas_;
     QStringList editables_;
     std::vector<TField*> campos_;
+    std::exception_ptr rechazo_;
     int filas_ = 0; // rows the view knows of
     int fila_ = -1;
 };
@@ -132,6 +138,9 @@ public:
     // Fields typed into in place: typing, F2 or a double-click on their cells
     // edits them (the other columns only show).
     void SetEditables(const QStringList& campos);
+    // Hands the text of a cell being typed to the dataset and closes its
+    // editor: what was typed is kept before the rows are saved or read again.
+    void ConfirmaCelda();
 
     bool AutoDeseleccionar = true; // accepted; has no effect
 
@@ -187,6 +196,10 @@ signals:
 protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    // A text the dataset refuses closes its editor, the cell showing what
+    // is stored, before the refusal reaches the user: the editor losing the
+    // focus to the message would hand the text over again.
+    void commitData(QWidget* editor) override;
 
 private:
     void MuestraFicha();
@@ -202,5 +215,6 @@ private:
     QString ordenada_;
     int estado_ = 0;
     bool sincronizando_ = false;
+    int columna_ = 0; // the current column, kept while the rows are read again
     QStringList columnasAjustadas_;
 };

@@ -205,6 +205,50 @@ TEST_F(DataSetTest, DetailFollowsItsMaster)
     EXPECT_EQ(lineas.RecordCount(), 2);
 }
 
+TEST_F(DataSetTest, ADetailRowBeingTypedOutlivesItsMastersReReadAndAReconnect)
+{
+    TDataSource master(&piezas);
+    lineas.SetSelectSQL({"SELECT * FROM LINEAS WHERE PIEZA = ?CODIGO ORDER BY LINEA"});
+    lineas.SetUpdateSQL({"UPDATE LINEAS SET TEXTO=?TEXTO WHERE PIEZA=?old_PIEZA AND LINEA=?old_LINEA"});
+    lineas.SetRefreshSQL({"SELECT * FROM LINEAS WHERE PIEZA=?PIEZA AND LINEA=?LINEA"});
+    lineas.SetDataSource(&master);
+    lineas.BufferChunks = 1; // one row fetched; the other waits on the cursor
+    piezas.Open();
+    lineas.Open();
+    lineas.Edit();
+    lineas.FieldByName("TEXTO")->SetAsString("tecleado");
+    // The master's row read again for a column of its own.
+    EXPECT_TRUE(piezas.RefreshKeepingDetails());
+    EXPECT_EQ(lineas.State(), TDataSetState::dsEdit);
+    EXPECT_EQ(lineas.FieldByName("TEXTO")->AsString(), "tecleado");
+
+    // The server ends the attachment; after the reconnect the master,
+    // browsing, is read again and the detail is still being typed.
+    q.SetSQL("SELECT CURRENT_CONNECTION FROM RDB$DATABASE");
+    q.ExecQuery();
+    const qint64 conexion = q.Fields(0)->AsInteger();
+    q.Close();
+    {
+        qdtest::Connection otra(c.db.DBName());
+        otra.db.ExecuteImmediate(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = %1").arg(conexion),
+                                 otra.tr);
+        otra.tr.Commit();
+    }
+    c.db.Reconnect();
+    EXPECT_EQ(lineas.State(), TDataSetState::dsEdit);
+    EXPECT_EQ(lineas.FieldByName("TEXTO")->AsString(), "tecleado");
+    EXPECT_EQ(piezas.RecordCount(), 3);
+    lineas.Post();
+    q.SetSQL("SELECT TEXTO FROM LINEAS WHERE PIEZA = 1 AND LINEA = 1");
+    q.ExecQuery();
+    EXPECT_EQ(q.Fields(0)->AsString(), "tecleado");
+    q.Close();
+    // Once saved, the rows are read again: those not fetched before come too.
+    lineas.Last();
+    EXPECT_EQ(lineas.RecordCount(), 2);
+    EXPECT_EQ(lineas.FieldByName("TEXTO")->AsString(), "b");
+}
+
 TEST_F(DataSetTest, RowsAreFetchedOnDemandInChunks)
 {
     TFIBDataSet ds;

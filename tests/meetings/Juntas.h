@@ -23,6 +23,11 @@ protected:
     void SetUp() override
     {
         ProgramaAbierto::SetUp();
+        Comunidad();
+    }
+    // Community 1, current, in the program database.
+    void Comunidad()
+    {
         Sql("INSERT INTO SYS_COMUNIDAD (CODIGO, NOMBRE, DOMICILIO, COD_POSTAL, POBLACION, PRESIDENTE) "
             "VALUES (1, 'RESIDENCIAL LOS ALMENDROS', 'CALLE MAYOR, 1', '50001', 'ZARAGOZA', 'LUIS PRESIDENTE')");
         Entorno.Comunidad = 1;

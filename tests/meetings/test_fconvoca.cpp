@@ -4,11 +4,13 @@
 // tests/forms/procesador, the e-mail hand-over to a stub xdg-email, and the
 // publishing of the minutes on a loopback FTP server (pyftpdlib).
 #include "Capturas.h"
+#include "CreaBaseDatos.h"
 #include "Ficheros.h"
 #include "Juntas.h"
 #include "Modales.h"
 #include "Programas.h"
 #include "Teclado.h"
+#include "TestDatabase.h"
 #include "UDBControles.h"
 #include "UFAcuerdos.h"
 #include "UFConvoca.h"
@@ -37,6 +39,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QUuid>
 
 namespace {
 
@@ -78,6 +81,12 @@ struct Pantalla {
         g->setFocus();
         g->setCurrentIndex(g->Modelo()->index(fila, columna));
     }
+    // The field of the grid's current cell.
+    QString Columna() const
+    {
+        const TField* f = Rejilla()->Modelo()->Campo(Rejilla()->currentIndex().column());
+        return f ? f->FieldName() : QString();
+    }
     int Asiste(int propietario) const
     {
         TFIBTableSet& v = dm().QVotacion;
@@ -92,9 +101,7 @@ protected:
     {
         Juntas::SetUp();
         Entorno.CaminoPrograma = programa.path();
-        Propietario(1, "ANA", {{"1A", 20}, {"1B", 5}});
-        Propietario(2, "BEATRIZ", {{"2A", 30}});
-        Propietario(3, "CARLOS", {{"3A", 45}});
+        Propietarios();
         anterior = QDir::currentPath();
         QDir::setCurrent(programa.path());
     }
@@ -104,6 +111,12 @@ protected:
         qunsetenv("QD_PROCESADOR");
         qunsetenv("QD_PROCESADOR_ARGS");
         Juntas::TearDown();
+    }
+    void Propietarios()
+    {
+        Propietario(1, "ANA", {{"1A", 20}, {"1B", 5}});
+        Propietario(2, "BEATRIZ", {{"2A", 30}});
+        Propietario(3, "CARLOS", {{"3A", 45}});
     }
     // A convocation saved through its own module, seen by the screen opened next.
     void Convocatoria(const char* acta = nullptr, const char* carta = nullptr)
@@ -119,11 +132,28 @@ protected:
         t.Post();
         conv.reset();
     }
+    // A convocation every owner attends, its stored count of attendants still 0.
+    void ConvocatoriaConTodos()
+    {
+        Convocatoria();
+        Sql("UPDATE VOTACIONES SET ASISTENCIA = 1 WHERE COMUNIDAD = 1");
+    }
     void PalabraProcesador(const char* que)
     {
         TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Word", "Path", Stubs());
         qputenv("QD_PROCESADOR", que);
         qputenv("QD_PROCESADOR_ARGS", (programa.path() + "/argumentos.txt").toUtf8());
+    }
+    // An owner's ten votes as stored, "_" for each point without one.
+    QString Votos(int propietario)
+    {
+        QStringList p;
+        for (int n = 1; n <= 10; ++n)
+            p << QStringLiteral("COALESCE(NULLIF(P%1, ''), '_')").arg(n);
+        return Sql(QStringLiteral("SELECT %1 FROM VOTACIONES WHERE COMUNIDAD = 1 AND PROPIETARIO = %2")
+                       .arg(p.join(" || "))
+                       .arg(propietario))
+            .toString();
     }
     QByteArray Columna(const char* campo)
     {
@@ -170,6 +200,8 @@ TEST_F(Espacio, AttendanceSwitchesByEnterAndDoubleClickAndEnterGoesToTheNextOwne
     p.Celda(0, "ASISTENCIA"); // ANA
     Teclea(Qt::Key_Return);
     EXPECT_EQ(p.dm().QVotacion.FieldByName("PROPIETARIO")->AsInteger(), 2) << "Enter goes on to the next owner";
+    EXPECT_EQ(p->TSVotaciones->Totales->DBTAsistentes->text(), "1") << "the attendants' figures follow at once";
+    EXPECT_EQ(p->TSVotaciones->Totales->DBTCoeficientes->text(), "25,00000%");
     EXPECT_EQ(p.Asiste(1), 1);
     // The last owner: switched, and the grid stays on him.
     p.Celda(2, "ASISTENCIA");
@@ -182,6 +214,7 @@ TEST_F(Espacio, AttendanceSwitchesByEnterAndDoubleClickAndEnterGoesToTheNextOwne
     TRejillaVotaciones* g = p.Rejilla();
     const QRect celda = g->visualRect(g->currentIndex());
     QTest::mouseDClick(g->viewport(), Qt::LeftButton, Qt::NoModifier, celda.center());
+    EXPECT_EQ(p->TSVotaciones->Totales->DBTAsistentes->text(), "1");
     EXPECT_EQ(p.Asiste(3), 0);
     // Enter on another column does not switch anything.
     p.Celda(0, "NOMBRE");
@@ -290,7 +323,7 @@ TEST_F(Espacio, TheFollowUpTabMakesItsRowsFromTheAgendaWhenShown)
 
 TEST_F(Espacio, EscKeepsTheScreenWhileAVoteRowIsTypedAndClosingSavesIt)
 {
-    Convocatoria();
+    ConvocatoriaConTodos();
     Pantalla p;
     p.Celda(0, "P1");
     qdtest::Escribe("s");
@@ -321,6 +354,291 @@ TEST_F(Espacio, TheOrderChoiceReadsTheVoteRowsByNameOrByCode)
     EXPECT_EQ(p.dm().OrdenVotaciones(), 1) << "the attendance list of the minutes follows";
     p->TSVotaciones->CbOrden->setCurrentIndex(0);
     EXPECT_EQ(codigos(), (QList<qint64>{4, 1, 2, 3}));
+}
+
+// --- what the clerk types on the vote grid is never lost ---------------------------------------
+
+TEST_F(Espacio, AColumnOrARowTypedFromTheFirstVoteLandsOnItsOwnersAndPoints)
+{
+    qdtest::Modales ningunAviso;
+    Propietario(4, "DANIEL", {{"4A", 1}});
+    Propietario(5, "ELENA", {{"5A", 1}});
+    // Everybody attends while the convocation's stored count is still 0: the
+    // first vote saved counts them and reads the convocation again.
+    ConvocatoriaConTodos();
+    Pantalla p;
+    ASSERT_EQ(p.dm().QTabla.FieldByName("ASISTENTES")->AsInteger(), 0);
+    // Down the column of point 3: letter, Enter, Down.
+    p.Celda(0, "P3");
+    const char* columna = "snasn";
+    for (int fila = 0; fila < 5; ++fila) {
+        qdtest::Escribe(QString(QChar(columna[fila])));
+        Teclea(Qt::Key_Return);
+        Teclea(Qt::Key_Down);
+        EXPECT_EQ(p.Columna(), "P3") << "after the vote of row " << fila;
+    }
+    EXPECT_EQ(p->TSVotaciones->Totales->DBTAsistentes->text(), "5");
+    // Along the row of the third owner (CARLOS): letter, Right; and letter,
+    // Enter, Right.
+    p.Celda(2, "P1");
+    for (const char* voto : {"s", "n", "a", "s"}) {
+        qdtest::Escribe(voto);
+        Teclea(Qt::Key_Right);
+    }
+    qdtest::Escribe("n");
+    Teclea(Qt::Key_Return);
+    Teclea(Qt::Key_Right);
+    qdtest::Escribe("a");
+    Teclea(Qt::Key_Return);
+    EXPECT_EQ(p.Columna(), "P6");
+    p.Celda(0, "P6"); // leaving the row saves it
+    EXPECT_EQ(Votos(1), "__S_______");
+    EXPECT_EQ(Votos(2), "__N_______");
+    EXPECT_EQ(Votos(3), "SNASNA____");
+    EXPECT_EQ(Votos(4), "__S_______");
+    EXPECT_EQ(Votos(5), "__N_______");
+}
+
+TEST_F(Espacio, AVoteCellTakesSNAOrBlankInEitherCaseAndOnlyFromAnOwnerWhoAttends)
+{
+    Convocatoria();
+    Sql("UPDATE VOTACIONES SET ASISTENCIA = 1 WHERE COMUNIDAD = 1 AND PROPIETARIO <> 3");
+    Pantalla p;
+    struct Caso {
+        int propietario; // ANA 1, BEATRIZ 2, CARLOS 3 (absent); row = code - 1
+        const char* tecleado; // empty: the vote rubbed out
+        const char* guardado;
+        const char* mensaje; // the refusal, if any
+    };
+    for (const Caso& c : {Caso{1, "s", "S_________", nullptr}, Caso{1, "N", "N_________", nullptr},
+                          Caso{1, "x", "N_________", "no es un voto"}, Caso{1, "1", "N_________", "no es un voto"},
+                          Caso{1, "", "__________", nullptr}, Caso{2, "a", "A_________", nullptr},
+                          Caso{3, "s", "__________", "Marque primero la asistencia"}}) {
+        SCOPED_TRACE(std::string(c.tecleado) + " for owner " + std::to_string(c.propietario));
+        qdtest::Modales modales;
+        if (c.mensaje) {
+            modales.Espera([&c](QWidget* w) {
+                EXPECT_TRUE(qdtest::Textos(w).contains(QString::fromUtf8(c.mensaje))) << qdtest::Textos(w).toStdString();
+                qdtest::Pulsa(w, "Aceptar");
+            });
+        }
+        p.Celda(c.propietario - 1, "P1");
+        if (*c.tecleado) {
+            qdtest::Escribe(c.tecleado);
+        } else {
+            Teclea(Qt::Key_F2);
+            Teclea(Qt::Key_End);
+            Teclea(Qt::Key_Backspace);
+        }
+        Teclea(Qt::Key_Return);
+        if (c.mensaje) {
+            Activa(p.w);
+            EXPECT_FALSE(p.Rejilla()->Escribiendo());
+            EXPECT_EQ(p.Rejilla()->currentIndex().data().toString(), QString(c.guardado).left(1).remove('_'))
+                << "the cell shows what is stored";
+        }
+        p.Celda(c.propietario % 3, "P1"); // leaving the row saves it
+        EXPECT_EQ(Votos(c.propietario), c.guardado);
+    }
+}
+
+TEST_F(Espacio, AVoteBeingTypedIsStoredBeforeTheOrderChangesOrAButtonReadsTheRowsAgain)
+{
+    qdtest::Modales ningunAviso;
+    ConvocatoriaConTodos();
+    Pantalla p;
+    p.Celda(1, "P2"); // BEATRIZ
+    qdtest::Escribe("s");
+    Teclea(Qt::Key_Return);
+    ASSERT_EQ(p.dm().QVotacion.State(), TDataSetState::dsEdit);
+    p->TSVotaciones->CbOrden->setCurrentIndex(1);
+    EXPECT_EQ(Votos(2), "_S________");
+    EXPECT_EQ(p.dm().QVotacion.FieldByName("PROPIETARIO")->AsInteger(), 2) << "the same owner stays current";
+    EXPECT_EQ(p.Columna(), "P2");
+    // A letter still in its cell's editor when a button is pressed.
+    for (QToolButton* boton : {p->TSVotaciones->TbSaldos, p->TSVotaciones->TbActivaTodos}) {
+        SCOPED_TRACE(boton->text().toStdString());
+        p.Celda(1, "P3");
+        qdtest::Escribe("n");
+        ASSERT_TRUE(p.Rejilla()->Escribiendo());
+        boton->click();
+        EXPECT_EQ(Votos(2), "_SN_______");
+        Sql("UPDATE VOTACIONES SET P3 = '' WHERE COMUNIDAD = 1 AND PROPIETARIO = 2");
+        p->TSVotaciones->NavVotos->EjecutarBoton(TNavigateBtn::nbRefresh);
+    }
+}
+
+TEST_F(Espacio, AfterALostConnectionTheVoteBeingTypedStaysAndIsSavedAgain)
+{
+    ConvocatoriaConTodos();
+    Pantalla p;
+    p.Celda(0, "P4");
+    qdtest::Escribe("a");
+    Teclea(Qt::Key_Return);
+    ASSERT_EQ(p.dm().QVotacion.State(), TDataSetState::dsEdit);
+    // The server ends this seat's attachment (as when it stops or the network fails).
+    const qint64 conexion = Sql("SELECT CURRENT_CONNECTION FROM RDB$DATABASE").toLongLong();
+    {
+        qdtest::Connection otra(base);
+        otra.db.ExecuteImmediate(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = %1").arg(conexion),
+                                 otra.tr);
+        otra.tr.Commit();
+    }
+    {
+        qdtest::Modales modales;
+        modales.Espera([](QWidget* w) {
+            EXPECT_EQ(w->windowTitle(), "Conexión perdida");
+            qdtest::Pulsa(w, "Sí");
+        });
+        modales.Espera([](QWidget* w) { qdtest::Pulsa(w, "Aceptar"); });
+        Teclea(Qt::Key_Down); // leaving the row saves it: the connection is gone
+    }
+    TFIBTableSet& v = p.dm().QVotacion;
+    EXPECT_EQ(v.State(), TDataSetState::dsEdit) << "the vote stays on screen";
+    EXPECT_EQ(v.FieldByName("P4")->AsString(), "A");
+    EXPECT_EQ(v.FieldByName("PROPIETARIO")->AsInteger(), 1);
+    Activa(p.w);
+    p.Rejilla()->setFocus();
+    Teclea(Qt::Key_Down); // saved again, on the new connection
+    EXPECT_EQ(Votos(1), "___A______");
+    EXPECT_EQ(v.FieldByName("PROPIETARIO")->AsInteger(), 2);
+    EXPECT_EQ(p.Columna(), "P4");
+    v.Last();
+    EXPECT_EQ(v.RecordCount(), 3) << "every vote row is there again";
+}
+
+// Two seats on the test server: this one, whose screens run on the main
+// data module, and another seat's convocations module on its own attachment.
+class DosPuestos : public Espacio {
+protected:
+    void SetUp() override
+    {
+        Espacio::SetUp();
+        QD_REQUIRE_SERVER();
+        if (qdtest::ServerPassword() != QLatin1String(TDMMain::kPassword)) {
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                FAIL() << "the test server's SYSDBA password must be the program's";
+            GTEST_SKIP() << "the test server's SYSDBA password is not the program's: test skipped";
+        }
+        servidor = qdtest::ServerHost() + ":" + qdtest::TempDir() + "/votos-" +
+                   QUuid::createUuid().toString(QUuid::Id128).left(12) + ".fdb";
+        TOpcionesBD o;
+        o.ForcedWrites = false;
+        o.Usuario = qdtest::ServerUser();
+        o.Clave = qdtest::ServerPassword();
+        CreaBaseDatos(servidor, o);
+        TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("datos", "BaseDeDatos", servidor);
+        DMMain = nullptr;
+        dm.reset();
+        dm = Sesion();
+        otraSesion = Sesion();
+        Entorno.CaminoPrograma = programa.path();
+        Comunidad();
+        Propietarios();
+        Convocatoria();
+        Sql("UPDATE VOTACIONES SET ASISTENCIA = 1 WHERE COMUNIDAD = 1 AND PROPIETARIO <> 3");
+        DMMain = otraSesion.get();
+        otro = std::make_unique<TDMConvoca>();
+        DMMain = dm.get();
+    }
+    void TearDown() override
+    {
+        otro.reset();
+        otraSesion.reset();
+        DMMain = dm.get();
+        Espacio::TearDown(); // the database goes with the tests' folder
+    }
+    std::unique_ptr<TDMMain> Sesion()
+    {
+        auto s = std::make_unique<TDMMain>();
+        DMMain = s.get();
+        EXPECT_TRUE(s->DataModuleCreate({.Aviso = [](const QString& texto, bool) { ADD_FAILURE() << texto.toStdString(); },
+                                         .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}));
+        return s;
+    }
+    // The other seat types a vote in a row and leaves it.
+    void VotaOtro(int propietario, const char* campo, const char* voto)
+    {
+        TFIBTableSet& v = otro->QVotacion;
+        ASSERT_TRUE(v.Locate("PROPIETARIO", {propietario}));
+        v.Edit();
+        v.FieldByName(campo)->SetText(voto);
+        v.Post();
+    }
+    QString servidor; // in the tests' temporary folder
+    std::unique_ptr<TDMMain> otraSesion;
+    std::unique_ptr<TDMConvoca> otro;
+};
+
+TEST_F(DosPuestos, BothSeatsMarkingAnOwnerLeaveHimAsTheyMarkedAndTheGridsRefreshShowsTheOther)
+{
+    qdtest::Modales ningunAviso;
+    Pantalla p;
+    // Both see CARLOS absent; the other seat marks him present, then this one.
+    ASSERT_TRUE(otro->QVotacion.Locate("PROPIETARIO", {3}));
+    otro->ToggleAttendance();
+    p.Celda(2, "ASISTENCIA");
+    ASSERT_EQ(p.dm().QVotacion.FieldByName("ASISTENCIA")->AsInteger(), 0) << "not read again yet";
+    Teclea(Qt::Key_Return);
+    EXPECT_EQ(Sql("SELECT ASISTENCIA FROM VOTACIONES WHERE COMUNIDAD = 1 AND PROPIETARIO = 3").toInt(), 1)
+        << "present, as both marked him";
+    EXPECT_EQ(p->TSVotaciones->Totales->DBTAsistentes->text(), "3");
+
+    // The other seat takes BEATRIZ out and votes for ANA; this seat's
+    // refresh shows both, on the same cell.
+    ASSERT_TRUE(otro->QVotacion.Locate("PROPIETARIO", {2}));
+    otro->ToggleAttendance();
+    VotaOtro(1, "P5", "n");
+    p.Celda(2, "P5");
+    p->TSVotaciones->NavVotos->EjecutarBoton(TNavigateBtn::nbRefresh);
+    EXPECT_EQ(p.Columna(), "P5");
+    EXPECT_EQ(p.dm().QVotacion.FieldByName("PROPIETARIO")->AsInteger(), 3);
+    EXPECT_EQ(p.Asiste(2), 0);
+    ASSERT_TRUE(p.dm().QVotacion.Locate("PROPIETARIO", {1}));
+    EXPECT_EQ(p.dm().QVotacion.FieldByName("P5")->AsString(), "N");
+    EXPECT_EQ(p->TSVotaciones->Totales->DBTAsistentes->text(), "2");
+}
+
+TEST_F(DosPuestos, AVoteTypedOverAnotherSeatsChangeIsRefusedAndTheRowShowsAsItIs)
+{
+    Pantalla p;
+    const QString cambiado = QStringLiteral("Otro usuario ha cambiado este registro mientras usted lo editaba");
+    auto refusal = [&cambiado](qdtest::Modales& modales) {
+        modales.Espera([&cambiado](QWidget* w) {
+            EXPECT_TRUE(qdtest::Textos(w).contains(cambiado)) << qdtest::Textos(w).toStdString();
+            qdtest::Pulsa(w, "Aceptar");
+        });
+    };
+    // The other seat votes in a cell this seat still shows empty, which it
+    // then types into.
+    VotaOtro(1, "P4", "a");
+    {
+        qdtest::Modales modales;
+        refusal(modales);
+        p.Celda(0, "P4");
+        qdtest::Escribe("s");
+        Teclea(Qt::Key_Return);
+    }
+    Activa(p.w);
+    EXPECT_FALSE(p.Rejilla()->Escribiendo());
+    p.Celda(1, "P4");
+    EXPECT_EQ(Votos(1), "___A______") << "the first vote stays";
+    ASSERT_TRUE(p.dm().QVotacion.Locate("PROPIETARIO", {1}));
+    EXPECT_EQ(p.dm().QVotacion.FieldByName("P4")->AsString(), "A") << "shown as it now is";
+
+    // This seat is typing in the row when the other saves the same cell.
+    p.Celda(1, "P6"); // BEATRIZ
+    qdtest::Escribe("s");
+    Teclea(Qt::Key_Return);
+    VotaOtro(2, "P6", "n");
+    {
+        qdtest::Modales modales;
+        refusal(modales);
+        Teclea(Qt::Key_Up); // leaving the row saves it
+    }
+    EXPECT_EQ(Votos(2), "_____N____");
+    ASSERT_TRUE(p.dm().QVotacion.Locate("PROPIETARIO", {2}));
+    EXPECT_EQ(p.dm().QVotacion.FieldByName("P6")->AsString(), "N");
 }
 
 TEST_F(Espacio, TheOwnerCountLeavesOwnerZeroOutAndCountsEachActiveAddress)
