@@ -1067,18 +1067,10 @@ void TFPropietarios::closeEvent(QCloseEvent* e)
     // A property, address or remark being edited is saved, dropped, or kept
     // with the screen, as the owner is.
     for (THYMNavigator* nav : {NavFincas, NavObsFinca, NavDire}) {
-        if (!nav->EnEdicion())
-            continue;
-        const int r = Pregunta(QStringLiteral("El registro está en edición. ¿Desea grabarlo?"),
-                               {QStringLiteral("&Sí"), QStringLiteral("&No"), QStringLiteral("&Cancelar")});
-        e->ignore();
-        if (r == 1)
-            nav->EjecutarBoton(TNavigateBtn::nbPost);
-        else if (r == 2)
-            nav->EjecutarBoton(TNavigateBtn::nbCancel);
-        else
+        if (!PuedeCerrarse(*nav)) {
+            e->ignore();
             return;
-        e->accept();
+        }
     }
     TFBase::closeEvent(e);
 }
