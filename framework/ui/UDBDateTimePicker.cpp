@@ -99,6 +99,13 @@ void TEditorFecha::keyPressEvent(QKeyEvent* e)
     }
 }
 
+void TEditorFecha::focusInEvent(QFocusEvent* e)
+{
+    QDateTimeEdit::focusInEvent(e);
+    if (tecleando_)
+        MuestraTecleado(); // back after a refused date: the spin box showed its own
+}
+
 void TEditorFecha::focusOutEvent(QFocusEvent* e)
 {
     QDateTimeEdit::focusOutEvent(e);

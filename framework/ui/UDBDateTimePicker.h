@@ -28,6 +28,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     QValidator::State validate(QString& texto, int& posicion) const override;
     // Whether typing may begin; a data-bound editor puts its record into edit.
