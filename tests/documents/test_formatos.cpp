@@ -176,6 +176,7 @@ TEST_F(Formatos, TheToolsSaveAFormatBeingTypedFirstAndGoOn)
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nombre);
+        qdtest::Activa(w);
         qdtest::Teclea(Qt::Key_Insert, Qt::ControlModifier);
         w->DBENombre->setFocus();
         qdtest::Escribe(QString::fromUtf8(c.nombre));

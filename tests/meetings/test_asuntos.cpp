@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextCursor>
+#include <functional>
 
 namespace {
 
@@ -136,27 +137,9 @@ TEST_F(Asuntos, CancelDropsTheChangeAndClosingWithAMatterInEditAsksToSaveIt)
     Activa(&a);
     TFIBTableSet& q = a.DM()->QAsuntos;
     Modales modales;
-    // The community typed: its name follows; "&Cancelar" drops it.
-    modales.Espera([](QWidget* w) {
-        auto* d = qobject_cast<TFAsuntos2*>(w);
-        ASSERT_NE(d, nullptr);
-        Activa(d);
-        d->DBEComunidad->setFocus();
-        d->DBEComunidad->selectAll();
-        qdtest::Escribe("2");
-        qdtest::Teclea(Qt::Key_Tab);
-        EXPECT_EQ(d->DBTNombre->text(), "RESIDENCIAL LOS ALMENDROS");
-        qdtest::Pulsa(d, "Cancelar");
-    });
-    a.HYMNavigator1->EjecutarBoton(TNavigateBtn::nbEdit);
-    EXPECT_EQ(q.State(), TDataSetState::dsBrowse);
-    EXPECT_EQ(q.FieldByName("COMUNIDAD")->AsInteger(), 1);
-    EXPECT_EQ(Sql("SELECT COMUNIDAD FROM ASUNTOS").toInt(), 1);
-
-    // Closed with its window button: the matter is still being edited, the
-    // list asks before it goes; "Cancelar" keeps it open, for its navigator.
-    auto editaYCierra = [&] {
-        modales.Espera([](QWidget* w) {
+    // The matter's dialog, opened by Edit: community 2 typed, then `fin`.
+    auto edita = [&](std::function<void(TFAsuntos2*)> fin) {
+        modales.Espera([fin](QWidget* w) {
             auto* d = qobject_cast<TFAsuntos2*>(w);
             ASSERT_NE(d, nullptr);
             Activa(d);
@@ -164,9 +147,23 @@ TEST_F(Asuntos, CancelDropsTheChangeAndClosingWithAMatterInEditAsksToSaveIt)
             d->DBEComunidad->selectAll();
             qdtest::Escribe("2");
             qdtest::Teclea(Qt::Key_Tab);
-            d->close();
+            fin(d);
         });
         a.HYMNavigator1->EjecutarBoton(TNavigateBtn::nbEdit);
+    };
+    // The community typed: its name follows; "&Cancelar" drops it.
+    edita([](TFAsuntos2* d) {
+        EXPECT_EQ(d->DBTNombre->text(), "RESIDENCIAL LOS ALMENDROS");
+        qdtest::Pulsa(d, "Cancelar");
+    });
+    EXPECT_EQ(q.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(q.FieldByName("COMUNIDAD")->AsInteger(), 1);
+    EXPECT_EQ(Sql("SELECT COMUNIDAD FROM ASUNTOS").toInt(), 1);
+
+    // Closed with its window button: the matter is still being edited, the
+    // list asks before it goes; "Cancelar" keeps it open, for its navigator.
+    auto editaYCierra = [&] {
+        edita([](TFAsuntos2* d) { d->close(); });
         EXPECT_EQ(q.State(), TDataSetState::dsEdit);
         Activa(&a);
     };
