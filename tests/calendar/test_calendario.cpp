@@ -11,7 +11,7 @@
 #include "UPerfil.h"
 
 #include <QComboBox>
-#include <QDateEdit>
+#include "UDBDateTimePicker.h"
 #include <QLineEdit>
 #include <QTest>
 

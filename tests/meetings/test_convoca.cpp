@@ -378,7 +378,10 @@ TEST_F(Saldos, EnterDoubleClickOrAceptarChooseThePeriodAndEscCancelarOrClosingTa
     };
     auto DobleClic = [](THYTDBGrid* g) {
         const QModelIndex i = g->Modelo()->index(std::max(0, g->Modelo()->FilaActual()), 0);
-        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(i).center());
+        g->scrollTo(i);
+        const QPoint punto = g->visualRect(i).center();
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, punto);
+        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, punto);
     };
     using Gesto = std::function<void(TFPeriodos*)>;
     const struct {
