@@ -471,11 +471,7 @@ TEST_F(Espacio, MinutesWhoseSaveIsRefusedStayOnScreenAndInTheirFileUntilStored)
     const QString tmp1 = programa.path() + "/tmp1.rtf";
     // Another seat holds the convocation's row.
     qdtest::Connection otro(base);
-    TFIBQuery q;
-    q.SetDatabase(&otro.db);
-    q.SetTransaction(&otro.tr);
-    q.SetSQL("UPDATE CONVOCATORIAS SET LUGAR = LUGAR WHERE COMUNIDAD = 1");
-    q.ExecQuery();
+    otro.db.ExecuteImmediate("UPDATE CONVOCATORIAS SET LUGAR = LUGAR WHERE COMUNIDAD = 1", otro.tr);
     Modales m;
     QStringList vistos;
     auto anota = [&](QWidget* w) {
