@@ -1,7 +1,9 @@
 #include "UFCalendario.h"
 #include "UAplicacion.h"
+#include "UDBDateTimePicker.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
+#include "UFBase.h"
 #include "UHYDBGrid.h"
 #include "UNavigator.h"
 #include "UOrdenes.h"
@@ -9,7 +11,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -23,10 +24,8 @@ TFCalendario::TFCalendario(TLibroCitas libro, QWidget* parent)
     auto* capas = new QVBoxLayout(this);
     capas->setContentsMargins(0, 0, 0, 0);
     ToolBar1 = new QToolBar(this);
-    DtFecha = new QDateEdit(QDate::currentDate());
+    DtFecha = new TEditorFecha(QDate::currentDate());
     DtFecha->setObjectName(QStringLiteral("DtFecha"));
-    DtFecha->setCalendarPopup(true);
-    DtFecha->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     DtFecha->setToolTip(QStringLiteral("ALT+ Bajar flecha muestra calendario"));
     ToolBar1->addWidget(DtFecha);
     ToolBar1->addSeparator();
@@ -62,7 +61,7 @@ TFCalendario::TFCalendario(TLibroCitas libro, QWidget* parent)
     resize(680, 520);
     CentraEnPantalla(this, false);
 
-    connect(DtFecha, &QDateEdit::dateChanged, this, [this] { SinErrores([this] { MuestraDia(); }); });
+    connect(DtFecha, &QDateTimeEdit::dateChanged, this, [this] { SinErrores([this] { MuestraDia(); }); });
     connect(CbUsuario, &QComboBox::currentIndexChanged, this, [this] { SinErrores([this] { MuestraDia(); }); });
     MuestraDia();
 }
@@ -80,9 +79,9 @@ void TFCalendario::MuestraDia()
 
 void TFCalendario::reject()
 {
-    // Escape closes the screen only while no slot is being edited.
-    const TDataSetState estado = dm_->QCalendario.State();
-    if (estado == TDataSetState::dsEdit || estado == TDataSetState::dsInsert)
+    // What is typed in a slot, in its cell or already in the record, is
+    // saved, dropped or kept on screen as the user answers.
+    if (!SinErrores([this] { DBGCalendario->GuardaEscrito(); }) || !PuedeCerrarse(*HYMNavigator1))
         return;
     QDialog::reject();
 }

@@ -7,8 +7,8 @@
 #include <memory>
 
 class QComboBox;
-class QDateEdit;
 class QToolBar;
+class TEditorFecha;
 class THYMNavigator;
 class THYTDBGrid;
 
@@ -20,7 +20,7 @@ public:
     TDMCalendario* DM() const { return dm_.get(); }
 
     QToolBar* ToolBar1;
-    QDateEdit* DtFecha;
+    TEditorFecha* DtFecha;
     THYMNavigator* HYMNavigator1;
     QComboBox* CbUsuario;
     THYTDBGrid* DBGCalendario;

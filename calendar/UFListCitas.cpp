@@ -1,5 +1,6 @@
 #include "UFListCitas.h"
 #include "UAplicacion.h"
+#include "UDBDateTimePicker.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
 #include "UFIBDBEditfind.h"
@@ -8,7 +9,6 @@
 #include "UOrdenes.h"
 
 #include <QApplication>
-#include <QDateEdit>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,14 +16,6 @@
 
 namespace {
 constexpr int kListadoCitas = 9009;
-
-QDateEdit* Fecha(const QDate& dia)
-{
-    auto* d = new QDateEdit(dia);
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    return d;
-}
 } // namespace
 
 TFListCitas::TFListCitas(QWidget* parent) : TFPideListado(kListadoCitas, parent)
@@ -32,9 +24,9 @@ TFListCitas::TFListCitas(QWidget* parent) : TFPideListado(kListadoCitas, parent)
     setWindowTitle(QStringLiteral("Listado citas"));
     auto* capas = new QVBoxLayout(this);
     auto* campos = new QFormLayout;
-    DDesde = Fecha(QDate::currentDate());
+    DDesde = new TEditorFecha(QDate::currentDate());
     DDesde->setObjectName(QStringLiteral("DDesde"));
-    DHasta = Fecha(QDate::currentDate().addDays(15));
+    DHasta = new TEditorFecha(QDate::currentDate().addDays(15));
     DHasta->setObjectName(QStringLiteral("DHasta"));
     campos->addRow(QStringLiteral("Desde fecha"), DDesde);
     campos->addRow(QStringLiteral("Hasta fecha"), DHasta);

@@ -5,7 +5,7 @@
 // number 9009.
 #include "UFPideListado.h"
 
-class QDateEdit;
+class TEditorFecha;
 class QLabel;
 class TFIBHYGEditFind;
 
@@ -14,8 +14,8 @@ class TFListCitas : public TFPideListado {
 public:
     explicit TFListCitas(QWidget* parent = nullptr);
 
-    QDateEdit* DDesde;
-    QDateEdit* DHasta;
+    TEditorFecha* DDesde;
+    TEditorFecha* DHasta;
     TFIBHYGEditFind* EdUsuario;
     QLabel* LUsuario;
 

@@ -191,6 +191,8 @@ TFFormatos::TFFormatos() : TFBase(110), dm_(std::make_unique<TDMFormatos>())
     boton(TbImportar, "TbImportar", "Importar formato", style()->standardIcon(QStyle::SP_ArrowDown));
     boton(TbExportar, "TbExportar", "Exportar formato", style()->standardIcon(QStyle::SP_ArrowUp));
     boton(TbDuplicar, "TbDuplicar", "Duplicar formato", style()->standardIcon(QStyle::SP_FileDialogNewFolder));
+    for (QToolButton* b : {TbConfeccion, TbWord, TbDuplicar})
+        UsableEnEdicion(b);
     connect(TbConfeccion, &QToolButton::clicked, this, [this] { SinErrores([this] { Confecciona(); }); });
     connect(TbWord, &QToolButton::clicked, this, [this] { SinErrores([this] { EditaEnWord(); }); });
     connect(TbImportar, &QToolButton::clicked, this, [this] { SinErrores([this] { Importa(); }); });
@@ -203,7 +205,7 @@ TFFormatos::~TFFormatos() = default;
 void TFFormatos::Confecciona()
 {
     TFIBTableSet& q = dm_->QTabla;
-    if (q.IsEmpty() || q.State() != TDataSetState::dsBrowse)
+    if (!GuardaRegistro() || q.IsEmpty())
         return;
     const QString tmp = FicheroPrograma("tmp.frf");
     QFile::remove(tmp);
@@ -230,17 +232,20 @@ void TFFormatos::Confecciona()
 void TFFormatos::EditaEnWord()
 {
     TFIBTableSet& q = dm_->QTabla;
-    if (q.IsEmpty() || q.State() != TDataSetState::dsBrowse)
+    if (!GuardaRegistro() || q.IsEmpty())
         return;
     const QString tmp = FicheroPrograma("tmp.rtf");
+    const QString clave = QStringLiteral("SYS_FORMATOS %1").arg(q.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
     const QByteArray formato = q.FieldByName(QStringLiteral("FORMATO"))->AsBytes();
-    if (formato.isEmpty())
-        WriteStarterDocument(QStringLiteral("tmp.rtf"));
-    else
-        GuardaFichero(tmp, formato);
-    const std::optional<QByteArray> editado = EditaEnProcesador(this, TProcesadorTextos::Word, tmp);
+    if (!RecuperaEdicion(tmp, clave, formato)) {
+        if (formato.isEmpty())
+            WriteStarterDocument(QStringLiteral("tmp.rtf"));
+        else
+            GuardaFichero(tmp, formato);
+    }
+    const std::optional<QByteArray> editado = EditaEnProcesador(this, TProcesadorTextos::Word, tmp, clave);
     if (editado)
-        dm_->GuardaFormato(*editado);
+        GuardaDocumentoEditado(QStringLiteral("FORMATO"), *editado, tmp, clave);
 }
 
 void TFFormatos::Exporta()
@@ -262,7 +267,7 @@ void TFFormatos::Importa()
 void TFFormatos::Duplica()
 {
     TFIBTableSet& q = dm_->QTabla;
-    if (q.IsEmpty() || q.State() != TDataSetState::dsBrowse)
+    if (!GuardaRegistro() || q.IsEmpty())
         return;
     const QString texto = PideDato(QStringLiteral("Formatos"), QStringLiteral("Copiar este formato al código"),
                                    QString::number(dm_->SiguienteCodigo()));

@@ -506,6 +506,7 @@ TFListados::TFListados() : TFBase(502), dm_(std::make_unique<TDMFListados>())
     boton(TbConfeccion, "TbConfeccion", "Confección listado", QStyle::SP_FileDialogDetailedView);
     boton(TbImportar, "TbImportar", "Importar listado", QStyle::SP_ArrowDown);
     boton(TbExportar, "TbExportar", "Exportar listado", QStyle::SP_ArrowUp);
+    UsableEnEdicion(TbConfeccion);
     connect(TbConfeccion, &QToolButton::clicked, this, [this] { SinErrores([this] { Confecciona(); }); });
     connect(TbImportar, &QToolButton::clicked, this, [this] { SinErrores([this] { Importa(); }); });
     connect(TbExportar, &QToolButton::clicked, this, [this] { SinErrores([this] { Exporta(); }); });
@@ -608,7 +609,10 @@ void TFListados::RefrescaOfertas()
 
 void TFListados::EjecutaListado(const QString& destino)
 {
-    // Through its navigator, which then leaves its edit mode as well.
+    // What is typed in a cell counts (F7 does not leave the cell), and the
+    // condition is saved through its navigator, which then leaves its edit
+    // mode as well.
+    GridCondiciones->GuardaEscrito();
     if (EnEdicion(dm_->QCondiciones))
         NavCondiciones->EjecutarBoton(TNavigateBtn::nbPost);
     const std::optional<qdr::Document> doc = dm_->EjecutaListado(destino);
@@ -619,7 +623,7 @@ void TFListados::EjecutaListado(const QString& destino)
 void TFListados::Confecciona()
 {
     TFIBTableSet& q = dm_->QTabla;
-    if (q.IsEmpty() || q.State() != TDataSetState::dsBrowse)
+    if (!GuardaRegistro() || q.IsEmpty())
         return;
     const QString tmp = EnPrograma(kTmpFrf);
     const QByteArray formato = q.FieldByName(QStringLiteral("FICHERO"))->AsBytes();

@@ -63,6 +63,8 @@ TFTexto::TFTexto() : TFBase(401), dm_(std::make_unique<TDMTexto>())
     TbOpenOffice->setIcon(QIcon::fromTheme(QStringLiteral("libreoffice-writer"),
                                            style()->standardIcon(QStyle::SP_FileDialogContentsView)));
     ToolBar1->insertWidget(separador, TbOpenOffice);
+    UsableEnEdicion(TbWord);
+    UsableEnEdicion(TbOpenOffice);
     connect(TbWord, &QToolButton::clicked, this, [this] { ConfeccionaTexto(TProcesadorTextos::Word); });
     connect(TbOpenOffice, &QToolButton::clicked, this, [this] { ConfeccionaTexto(TProcesadorTextos::OpenOffice); });
 }
@@ -72,29 +74,27 @@ TFTexto::~TFTexto() = default;
 void TFTexto::ConfeccionaTexto(TProcesadorTextos procesador)
 {
     TFIBTableSet& q = dm_->QTabla;
-    if (!q.Active() || q.State() != TDataSetState::dsBrowse)
+    if (!q.Active() || !GuardaRegistro())
         return;
     if (q.IsEmpty()) {
         Mensaje(QStringLiteral("No hay ningún texto que confeccionar: dé antes de alta uno."));
         return;
     }
     const QString tmp = Entorno.CaminoPrograma + QStringLiteral("/tmp.rtf");
-    QFile::remove(tmp);
+    const QString clave = QStringLiteral("SYS_TEXTOS %1").arg(q.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
     const QByteArray texto = q.FieldByName(QStringLiteral("TEXTO"))->AsBytes();
-    if (texto.isEmpty()) {
-        WriteStarterDocument(QStringLiteral("tmp.rtf"), QStringLiteral("C"));
-    } else {
-        // The stored document goes through "tmptmp.rtf", which stays.
-        const QString intermedio = Entorno.CaminoPrograma + QStringLiteral("/tmptmp.rtf");
-        GuardaFichero(intermedio, texto);
-        if (!QFile::copy(intermedio, tmp))
-            throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(tmp));
+    if (!RecuperaEdicion(tmp, clave, texto)) {
+        if (texto.isEmpty()) {
+            WriteStarterDocument(QStringLiteral("tmp.rtf"), QStringLiteral("C"));
+        } else {
+            // The stored document goes through "tmptmp.rtf", which stays.
+            const QString intermedio = Entorno.CaminoPrograma + QStringLiteral("/tmptmp.rtf");
+            GuardaFichero(intermedio, texto);
+            if (!QFile::copy(intermedio, tmp))
+                throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(tmp));
+        }
     }
-    const std::optional<QByteArray> editado = EditaEnProcesador(this, procesador, tmp);
-    if (!editado)
-        return;
-    q.Edit();
-    q.FieldByName(QStringLiteral("TEXTO"))->SetAsBytes(*editado);
-    q.Post();
-    QFile::remove(tmp);
+    const std::optional<QByteArray> editado = EditaEnProcesador(this, procesador, tmp, clave);
+    if (editado && GuardaDocumentoEditado(QStringLiteral("TEXTO"), *editado, tmp, clave))
+        QFile::remove(tmp);
 }

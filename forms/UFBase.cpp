@@ -1,4 +1,5 @@
 #include "UFBase.h"
+#include "UAplicacion.h"
 #include "UDBControles.h"
 #include "UDMBase.h"
 #include "UDMMain.h"
@@ -6,9 +7,11 @@
 #include "UFormatos.h"
 #include "UPerfil.h"
 #include "URecursos.h"
+#include "USalida.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
@@ -312,19 +315,53 @@ void TFBase::closeEvent(QCloseEvent* e)
 {
     // A record being edited is neither lost nor left half-saved: the user
     // saves it, drops it, or stays.
-    if (Editando()) {
-        const int r = Pregunta(QStringLiteral("El registro está en edición. ¿Desea grabarlo?"),
-                               {QStringLiteral("&Sí"), QStringLiteral("&No"), QStringLiteral("&Cancelar")});
-        // Ignored first: a refused post reaches the user as an error and the
-        // screen stays open in edit.
+    if (!PuedeCerrarse(*HYMNavigator1)) {
         e->ignore();
-        if (r == 1)
-            HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost);
-        else if (r == 2)
-            HYMNavigator1->EjecutarBoton(TNavigateBtn::nbCancel);
-        else
-            return;
-        e->accept();
+        return;
     }
     QWidget::closeEvent(e);
+}
+
+bool TFBase::GuardaRegistro()
+{
+    return !Editando() || SinErrores([this] { HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost); });
+}
+
+bool TFBase::GuardaDocumentoEditado(const QString& campo, const QByteArray& editado, const QString& fichero,
+                                    const QString& clave)
+{
+    try {
+        HYMNavigator1->EjecutarBoton(TNavigateBtn::nbEdit);
+        HYMNavigator1->DataSource()->DataSet()->FieldByName(campo)->SetAsBytes(editado);
+        HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost);
+    } catch (const std::exception& e) {
+        EdicionSinGuardar(fichero, clave);
+        MuestraError(e);
+        QString texto = QStringLiteral("El documento editado no se ha guardado.");
+        if (Editando())
+            texto += QStringLiteral("\rSigue en edición: pulse Grabar para volver a intentarlo, o Cancelar para "
+                                    "descartarlo.");
+        texto += QStringLiteral("\rLo editado queda en el fichero %1; al volver a abrir el documento podrá seguir "
+                                "editándolo.")
+                     .arg(QDir::toNativeSeparators(fichero));
+        Mensaje(texto);
+        return false;
+    }
+    EdicionGuardada(fichero);
+    return true;
+}
+
+void TFBase::UsableEnEdicion(QToolButton* boton) { boton->setProperty(THYMNavigator::kUsableEnEdicion, true); }
+
+bool PuedeCerrarse(THYMNavigator& navegador)
+{
+    const TDataSource* ds = navegador.DataSource();
+    const TFIBDataSet* d = ds ? ds->DataSet() : nullptr;
+    if (!d || (d->State() != TDataSetState::dsEdit && d->State() != TDataSetState::dsInsert))
+        return true;
+    const int r = Pregunta(QStringLiteral("El registro está en edición. ¿Desea grabarlo?"),
+                           {QStringLiteral("&Sí"), QStringLiteral("&No"), QStringLiteral("&Cancelar")});
+    if (r != 1 && r != 2)
+        return false;
+    return SinErrores([&] { navegador.EjecutarBoton(r == 1 ? TNavigateBtn::nbPost : TNavigateBtn::nbCancel); });
 }

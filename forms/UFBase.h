@@ -20,6 +20,13 @@
 class TDBEdit;
 class TDMBase;
 
+// Whether a screen whose navigator may be editing a record can close. While
+// it edits, asks "El registro está en edición. ¿Desea grabarlo?": "Sí" saves
+// the record and "No" drops it, each through the navigator, and the screen
+// closes; "Cancelar" keeps it. A save the database refuses shows its error
+// and the screen stays open in edit.
+bool PuedeCerrarse(THYMNavigator& navegador);
+
 class TFBase : public QWidget {
     Q_OBJECT
 public:
@@ -52,6 +59,20 @@ public:
     void GuardaPosicion();
     void RestauraPosicion();
 
+    // Before a tool that works on the stored record: the record being typed,
+    // if any, is saved through the navigator, as its Post button does. False
+    // when the save is refused: the error is shown, the edit stays and the
+    // tool does not go on.
+    bool GuardaRegistro();
+    // Stores a document edited outside the program (read from the working
+    // file `fichero`) into the current record's `campo`, through the
+    // navigator: edit, then post. True when stored. When the database refuses
+    // it, the error is shown, the screen stays in edit with the document (to
+    // save again with the navigator, or drop), the file is kept as an edit not
+    // stored of the document `clave`, and the user is told so.
+    bool GuardaDocumentoEditado(const QString& campo, const QByteArray& editado, const QString& fichero,
+                                const QString& clave);
+
 protected:
     // Binds the screen's data module: edit controller, navigator and grid on
     // its data source, and the search bar on its quick search (the bar is
@@ -64,6 +85,9 @@ protected:
     // The navigator's click, after the dataset action: the search bar and the
     // key field follow edit mode. Screens that add their own call this first.
     virtual void NavegadorClick(TNavigateBtn boton);
+    // A button of the tool bar that stays usable while the record is edited:
+    // its action calls GuardaRegistro first.
+    static void UsableEnEdicion(QToolButton* boton);
 
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* objeto, QEvent* e) override;

@@ -8,6 +8,8 @@
 #include "UProcesos.h"
 
 #include <QAbstractButton>
+#include <QDateTime>
+#include <QHash>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -148,7 +150,63 @@ bool DocumentoRtfCompleto(const QByteArray& bytes)
     return fin > 0 && bytes[fin - 1] == '}';
 }
 
-std::optional<QByteArray> EditaEnProcesador(QWidget* pantalla, TProcesadorTextos procesador, const QString& fichero)
+namespace {
+
+// The working files holding an edit not stored, by full path, with the key of
+// their document.
+QHash<QString, QString>& Pendientes()
+{
+    static QHash<QString, QString> pendientes;
+    return pendientes;
+}
+
+QString Ruta(const QString& fichero) { return QFileInfo(fichero).absoluteFilePath(); }
+
+} // namespace
+
+void EdicionSinGuardar(const QString& fichero, const QString& clave) { Pendientes().insert(Ruta(fichero), clave); }
+
+void EdicionGuardada(const QString& fichero) { Pendientes().remove(Ruta(fichero)); }
+
+void LiberaFicheroTrabajo(const QString& fichero)
+{
+    const QString ruta = Ruta(fichero);
+    if (!Pendientes().contains(ruta) || !QFileInfo::exists(ruta)) {
+        Pendientes().remove(ruta);
+        QFile::remove(ruta);
+        return;
+    }
+    const QFileInfo f(ruta);
+    const QString aparte = f.absolutePath() + QLatin1Char('/') + f.completeBaseName() + QStringLiteral("-sin-guardar-") +
+                           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                           QLatin1Char('.') + f.suffix();
+    if (!QFile::rename(ruta, aparte))
+        throw EUtilesError(QStringLiteral("No se puede renombrar el fichero %1, que guarda lo editado sin guardar")
+                               .arg(QDir::toNativeSeparators(ruta)));
+    Pendientes().remove(ruta);
+    Mensaje(QStringLiteral("Lo editado que no llegó a guardarse queda en el fichero %1.").arg(QDir::toNativeSeparators(aparte)),
+            true);
+}
+
+bool RecuperaEdicion(const QString& fichero, const QString& clave, const QByteArray& guardado)
+{
+    const QString ruta = Ruta(fichero);
+    if (Pendientes().value(ruta) == clave && QFileInfo::exists(ruta)) {
+        if (CargaFichero(ruta) == guardado) {
+            EdicionGuardada(ruta); // it was stored after all
+        } else if (Pregunta(QStringLiteral("Lo editado en este documento no llegó a guardarse y sigue en el fichero %1.\r"
+                                           "¿Desea seguir editándolo?")
+                                .arg(QDir::toNativeSeparators(ruta)),
+                            {QStringLiteral("&Sí"), QStringLiteral("&No")}) == 1) {
+            return true;
+        }
+    }
+    LiberaFicheroTrabajo(ruta);
+    return false;
+}
+
+std::optional<QByteArray> EditaEnProcesador(QWidget* pantalla, TProcesadorTextos procesador, const QString& fichero,
+                                            const QString& clave)
 {
     const bool word = procesador == TProcesadorTextos::Word;
     const QString programa = (word ? CarpetaWord() : CarpetaOpenOffice()) + QStringLiteral("/swriter");
@@ -172,6 +230,10 @@ std::optional<QByteArray> EditaEnProcesador(QWidget* pantalla, TProcesadorTextos
     const QByteArray editado = CargaFichero(fichero);
     const QString conserva = QStringLiteral("Se conserva el documento guardado; lo editado queda en el fichero %1.")
                                  .arg(QDir::toNativeSeparators(fichero));
+    if (estado > 0 || !DocumentoRtfCompleto(editado)) {
+        if (!clave.isEmpty())
+            EdicionSinGuardar(fichero, clave);
+    }
     if (estado > 0) {
         Mensaje(QStringLiteral("El procesador de textos ha terminado con error (código %1).\r").arg(estado) + conserva);
         return std::nullopt;

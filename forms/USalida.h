@@ -71,9 +71,28 @@ enum class TProcesadorTextos { Word, OpenOffice };
 //  - the file is gone (the user deleted or renamed it);
 //  - the program ended abnormally, or left the file empty or not a whole RTF
 //    document: the user is told that the stored document is kept, and the
-//    file stays for him to recover what he wrote.
+//    file stays for him to recover what he wrote, held as an edit not
+//    stored of the document `clave` names (when one is given).
 std::optional<QByteArray> EditaEnProcesador(QWidget* pantalla, TProcesadorTextos procesador,
-                                            const QString& fichero);
+                                            const QString& fichero, const QString& clave = {});
+
+// Working files that hold an edit not stored (the word processor ended badly,
+// or the database refused the document) are never deleted or written over.
+// The program remembers them while it runs, each with the key of its
+// document (table, record and column, as the screen writes it).
+void EdicionSinGuardar(const QString& fichero, const QString& clave);
+// The edit in `fichero` has been stored: the file may go.
+void EdicionGuardada(const QString& fichero);
+// Clears the way for a new working file: deletes `fichero`, or, when it holds
+// an edit not stored, renames it with "-sin-guardar-" and the date and time
+// before its extension and tells the user where it is.
+void LiberaFicheroTrabajo(const QString& fichero);
+// Before the document `clave` is edited again in `fichero`: when the file
+// holds an edit of that document not stored, and different from the one
+// stored (`guardado`), asks whether to go on editing it; true when the user
+// takes it back (the file stays as it is, to be edited). Otherwise the file
+// is cleared as LiberaFicheroTrabajo does and false is returned.
+bool RecuperaEdicion(const QString& fichero, const QString& clave, const QByteArray& guardado);
 
 // Whether bytes are a whole RTF document: its start, and its closing brace
 // as the last thing in the file (a file cut short has none).

@@ -837,7 +837,8 @@ void TDMConvoca::ImportBalances()
     QEjer.Open();
     QEjer.Last();
     QPeriodos.Open(); // from now on it follows the year under the cursor
-    TFPeriodos(*this).exec();
+    if (TFPeriodos(*this).exec() != QDialog::Accepted)
+        return; // no period chosen: the debts stay as they are
     if (QEjer.IsEmpty() || !QPeriodos.Active() || QPeriodos.IsEmpty())
         return; // no period: nothing to take a snapshot of
     TWaitCursor espera;

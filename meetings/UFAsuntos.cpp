@@ -3,6 +3,7 @@
 #include "UDBControles.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
+#include "UFBase.h"
 #include "UFIBDBEditfind.h"
 #include "UHYDBGrid.h"
 #include "UNavigator.h"
@@ -113,11 +114,9 @@ TFAsuntos::~TFAsuntos() = default;
 void TFAsuntos::reject()
 {
     // A matter still being edited (its dialog closed with the window's
-    // button) is saved or dropped with the navigator before the screen goes.
-    const TDataSetState estado = dm_->QAsuntos.State();
-    if (estado == TDataSetState::dsEdit || estado == TDataSetState::dsInsert)
-        return;
-    QDialog::reject();
+    // button) is saved or dropped as the user answers before the screen goes.
+    if (PuedeCerrarse(*HYMNavigator1))
+        QDialog::reject();
 }
 
 TFAsuntos2::TFAsuntos2(THYMNavigator* navegador, QWidget* parent) : QDialog(parent)

@@ -258,12 +258,10 @@ TFConvoca::~TFConvoca()
 
 bool TFConvoca::HayConvocatoria()
 {
-    TFIBTableSet& t = dm_->QTabla;
+    const TFIBTableSet& t = dm_->QTabla;
     // The documents work on the stored convocation: what is being typed is
     // saved first (an error keeps the edit and stops the operation).
-    if (!t.Active() || !SinErrores([&] { t.CheckBrowseMode(); }))
-        return false;
-    return !t.IsEmpty() && t.State() == TDataSetState::dsBrowse;
+    return t.Active() && GuardaRegistro() && !t.IsEmpty() && t.State() == TDataSetState::dsBrowse;
 }
 
 QToolButton* TFConvoca::BotonDocumento(const QString& nombre, const QString& hint, const QIcon& icono)
@@ -272,6 +270,7 @@ QToolButton* TFConvoca::BotonDocumento(const QString& nombre, const QString& hin
     b->setObjectName(nombre);
     b->setToolTip(hint);
     b->setIcon(icono);
+    UsableEnEdicion(b);
     // In order, before the placement buttons' separator.
     ToolBar1->insertWidget(ToolBar1->actions().value(ToolBar1->actions().size() - 3), b);
     return b;
@@ -464,15 +463,26 @@ void TFConvoca::EditDocument(TDocumento documento, TProcesadorTextos procesador)
     const QString tmptmp = Fichero("tmptmp.rtf");
     const bool observaciones = documento == TDocumento::Observaciones;
     const QString fichero = observaciones ? Fichero("tmp.rtf") : tmp1;
-    QFile::remove(tmp1);
+    const QString columna = Columna(documento);
+    const QString clave = QStringLiteral("CONVOCATORIAS %1 %2 %3")
+                              .arg(Entorno.Comunidad)
+                              .arg(t.FieldByName(QStringLiteral("CODIGO"))->AsInteger())
+                              .arg(columna);
+    const QByteArray guardado = t.FieldByName(columna)->AsBytes();
+    // An edit of this document that could not be stored is offered back;
+    // any other working file of the kind is cleared, never lost.
+    const bool recuperado = RecuperaEdicion(fichero, clave, guardado);
+    if (observaciones)
+        LiberaFicheroTrabajo(tmp1);
     QFile::remove(tmptmp);
     // A merge leaves the convocation in edit with the merged document: it is
-    // dropped unless the edited one is stored.
+    // dropped unless the edited one comes back to be stored.
     struct Deshace {
         TFIBTableSet& t;
+        bool activo = true;
         ~Deshace()
         {
-            if (t.State() == TDataSetState::dsEdit) {
+            if (activo && t.State() == TDataSetState::dsEdit) {
                 try {
                     t.Cancel();
                 } catch (...) {
@@ -480,45 +490,46 @@ void TFConvoca::EditDocument(TDocumento documento, TProcesadorTextos procesador)
             }
         }
     } deshace{t};
-    const QByteArray guardado = t.FieldByName(Columna(documento))->AsBytes();
-    if (guardado.isEmpty()) {
-        switch (documento) {
-        case TDocumento::Convocatoria:
-        case TDocumento::Acta: {
-            const bool carta = documento == TDocumento::Convocatoria;
-            {
-                TFSTexto selector(carta ? 1 : 2);
-                // Over this screen, which stays on top of the others.
-                selector.setParent(this, selector.windowFlags());
-                selector.exec();
+    // A document taken back is edited again as the file holds it.
+    if (!recuperado) {
+        if (guardado.isEmpty()) {
+            switch (documento) {
+            case TDocumento::Convocatoria:
+            case TDocumento::Acta: {
+                const bool carta = documento == TDocumento::Convocatoria;
+                {
+                    TFSTexto selector(carta ? 1 : 2);
+                    // Over this screen, which stays on top of the others.
+                    selector.setParent(this, selector.windowFlags());
+                    selector.exec();
+                }
+                if (QFile::exists(tmp1))
+                    dm_->MergeDocument(carta ? QStringLiteral("CONVOCATORIA") : QStringLiteral("ACTA"));
+                else
+                    WriteStarterDocument(QStringLiteral("tmp1.rtf"));
+                break;
             }
-            if (QFile::exists(tmp1))
-                dm_->MergeDocument(carta ? QStringLiteral("CONVOCATORIA") : QStringLiteral("ACTA"));
-            else
-                WriteStarterDocument(QStringLiteral("tmp1.rtf"));
-            break;
+            case TDocumento::Notas: dm_->WriteNotesDocument(); break;
+            case TDocumento::Observaciones: WriteStarterDocument(QStringLiteral("tmp.rtf")); break;
+            }
+        } else if (observaciones) {
+            GuardaFichero(fichero, guardado);
+        } else {
+            GuardaFichero(tmptmp, guardado);
+            if (!QFile::copy(tmptmp, tmp1))
+                throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(tmp1));
         }
-        case TDocumento::Notas: dm_->WriteNotesDocument(); break;
-        case TDocumento::Observaciones: WriteStarterDocument(QStringLiteral("tmp.rtf")); break;
-        }
-    } else if (observaciones) {
-        GuardaFichero(fichero, guardado);
-    } else {
-        GuardaFichero(tmptmp, guardado);
-        if (!QFile::copy(tmptmp, tmp1))
-            throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(tmp1));
     }
-    const std::optional<QByteArray> editado = EditaEnProcesador(this, procesador, fichero);
+    const std::optional<QByteArray> editado = EditaEnProcesador(this, procesador, fichero, clave);
     if (!editado)
         return; // the stored document stays; what was edited stays in the file
     if (documento == TDocumento::Acta && *editado != guardado && FirmaVigente(guardado) && !CambiaActaFirmada())
         return;
-    if (t.State() == TDataSetState::dsBrowse)
-        t.Edit();
-    t.FieldByName(Columna(documento))->SetAsBytes(*editado);
-    t.Post();
+    // From here on the edit is the user's: a save refused keeps it on screen.
+    deshace.activo = false;
+    const bool grabado = GuardaDocumentoEditado(columna, *editado, fichero, clave);
     MuestraFirma();
-    if (!observaciones)
+    if (grabado && !observaciones)
         QFile::remove(tmp1);
 }
 

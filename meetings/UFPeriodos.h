@@ -1,10 +1,11 @@
 #pragma once
 // "Saldos hasta periodo": the financial year and the period of the
-// accounting product up to which the owners' debts are read. Double-click or
-// Enter on a period closes it; however it closes, the year and period under
-// the cursors are the ones taken.
+// accounting product up to which the owners' debts are read. "Aceptar",
+// Enter, or a double-click on either list takes the year and period under
+// the cursors; "Cancelar", Esc or the window's close button takes none.
 #include <QDialog>
 
+class QPushButton;
 class TDMConvoca;
 class THYTDBGrid;
 
@@ -14,4 +15,6 @@ public:
     explicit TFPeriodos(TDMConvoca& dm);
     THYTDBGrid* GEjercicios;
     THYTDBGrid* GPeriodos;
+    QPushButton* BtAceptar;
+    QPushButton* BtCancelar;
 };

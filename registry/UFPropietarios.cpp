@@ -308,23 +308,30 @@ TDMPropietarios::TDMPropietarios()
                                                    ds.FieldByName(QStringLiteral("PROPIETARIO"))->AsInteger()}));
     };
     // The property's opening balance of the year goes with it. Under a
-    // savepoint: when the property itself cannot be deleted (another seat
-    // holds it), the balance stays too, rather than going with the next save.
-    QFincas.BeforeDelete = [this](TFIBDataSet& ds) {
-        DMMain->DataBase.ExecuteImmediate(QStringLiteral("SAVEPOINT ") + QLatin1String(kSavepointFinca), FIBTransaction);
-        SpGen.SetSQL({QStringLiteral("DELETE FROM EMP_SALDOS_APER_FINCAS"), QStringLiteral("WHERE COMUNIDAD=?COMUNIDAD AND"),
-                      QStringLiteral("EJERCICIO=?EJERCICIO AND"), QStringLiteral("PROPIETARIO=?PROPIETARIO AND"),
-                      QStringLiteral("FINCA=?FINCA AND"), QStringLiteral("PERIODO=\"00\"")});
-        SpGen.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(Entorno.Comunidad);
-        SpGen.ParamByName(QStringLiteral("EJERCICIO"))->SetAsInteger(Entorno.Ejercicio);
-        SpGen.ParamByName(QStringLiteral("PROPIETARIO"))->SetAsInteger(ds.FieldByName(QStringLiteral("PROPIETARIO"))->AsInteger());
-        SpGen.ParamByName(QStringLiteral("FINCA"))->SetAsInteger(ds.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
-        SpGen.ExecQuery();
-    };
-    QFincas.OnDeleteError = [this](TFIBDataSet&, const EFIBError&, TDataAction&) {
+    // savepoint: when the property itself is not deleted (another seat holds
+    // it or has deleted it already, or the balance's own delete fails), the
+    // balance stays too, rather than going with the next save.
+    auto deshaceSaldo = [this] {
         DMMain->DataBase.ExecuteImmediate(QStringLiteral("ROLLBACK TO SAVEPOINT ") + QLatin1String(kSavepointFinca),
                                           FIBTransaction);
     };
+    QFincas.BeforeDelete = [this, deshaceSaldo](TFIBDataSet& ds) {
+        DMMain->DataBase.ExecuteImmediate(QStringLiteral("SAVEPOINT ") + QLatin1String(kSavepointFinca), FIBTransaction);
+        try {
+            SpGen.SetSQL({QStringLiteral("DELETE FROM EMP_SALDOS_APER_FINCAS"), QStringLiteral("WHERE COMUNIDAD=?COMUNIDAD AND"),
+                          QStringLiteral("EJERCICIO=?EJERCICIO AND"), QStringLiteral("PROPIETARIO=?PROPIETARIO AND"),
+                          QStringLiteral("FINCA=?FINCA AND"), QStringLiteral("PERIODO=\"00\"")});
+            SpGen.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(Entorno.Comunidad);
+            SpGen.ParamByName(QStringLiteral("EJERCICIO"))->SetAsInteger(Entorno.Ejercicio);
+            SpGen.ParamByName(QStringLiteral("PROPIETARIO"))->SetAsInteger(ds.FieldByName(QStringLiteral("PROPIETARIO"))->AsInteger());
+            SpGen.ParamByName(QStringLiteral("FINCA"))->SetAsInteger(ds.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+            SpGen.ExecQuery();
+        } catch (...) {
+            deshaceSaldo();
+            throw;
+        }
+    };
+    QFincas.OnDeleteError = [deshaceSaldo](TFIBDataSet&, const EFIBError&, TDataAction&) { deshaceSaldo(); };
     QFincas.AfterOpen = PrimeraActiva;
     QFincas.AfterPost = [this](TFIBDataSet&) {
         graba();
@@ -1060,18 +1067,10 @@ void TFPropietarios::closeEvent(QCloseEvent* e)
     // A property, address or remark being edited is saved, dropped, or kept
     // with the screen, as the owner is.
     for (THYMNavigator* nav : {NavFincas, NavObsFinca, NavDire}) {
-        if (!nav->EnEdicion())
-            continue;
-        const int r = Pregunta(QStringLiteral("El registro está en edición. ¿Desea grabarlo?"),
-                               {QStringLiteral("&Sí"), QStringLiteral("&No"), QStringLiteral("&Cancelar")});
-        e->ignore();
-        if (r == 1)
-            nav->EjecutarBoton(TNavigateBtn::nbPost);
-        else if (r == 2)
-            nav->EjecutarBoton(TNavigateBtn::nbCancel);
-        else
+        if (!PuedeCerrarse(*nav)) {
+            e->ignore();
             return;
-        e->accept();
+        }
     }
     TFBase::closeEvent(e);
 }

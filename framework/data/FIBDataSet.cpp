@@ -1053,11 +1053,23 @@ void TFIBDataSet::Delete()
         Cancel();
     if (rows_.empty())
         throw EFIBError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    DoBeforeDelete();
     if (Blank(DeleteSQL()))
         throw EFIBError(QStringLiteral("Cannot delete from dataset. (No delete query)."));
-    if (BeforeScroll)
-        BeforeScroll(*this);
+    DoBeforeDelete();
+    // From here on every failure goes through OnDeleteError.
+    auto falla = [this](const EFIBError& e) {
+        TDataAction action = TDataAction::daFail;
+        if (OnDeleteError)
+            OnDeleteError(*this, e, action);
+        return action;
+    };
+    try {
+        if (BeforeScroll)
+            BeforeScroll(*this);
+    } catch (const EFIBError& e) {
+        falla(e);
+        throw;
+    }
     bool found = true;
     for (;;) {
         try {
@@ -1067,9 +1079,7 @@ void TFIBDataSet::Delete()
                 found = qDelete_->RowsAffected() > 0;
             break;
         } catch (const EFIBError& e) {
-            TDataAction action = TDataAction::daFail;
-            if (OnDeleteError)
-                OnDeleteError(*this, e, action);
+            const TDataAction action = falla(e);
             if (action == TDataAction::daRetry)
                 continue;
             if (action == TDataAction::daAbort)
@@ -1081,9 +1091,11 @@ void TFIBDataSet::Delete()
         // The row was not as read (deleted or its key changed by another
         // seat): it leaves the list, and the user is told that nothing was
         // deleted here.
+        const EFIBError desaparecida(QString::fromUtf8(kFilaDesaparecida));
+        falla(desaparecida);
         RemoveCurrentRow();
         Notify(TDataEvent::DataSetChange);
-        throw EFIBError(QString::fromUtf8(kFilaDesaparecida));
+        throw desaparecida;
     }
     rows_.erase(rows_.begin() + cur_);
     if (cur_ >= static_cast<int>(rows_.size()) && !allFetched_)

@@ -62,6 +62,10 @@ public:
     Event BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeInsert, AfterInsert, BeforeEdit, AfterEdit,
         BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete, BeforeScroll, AfterScroll,
         OnNewRecord, OnCalcFields;
+    // OnDeleteError hears of every delete that fails once BeforeDelete has
+    // run (a row another seat deleted first included), so that what
+    // BeforeDelete began can be undone; a retry is taken only for the
+    // statement's own errors.
     ErrorEvent OnPostError, OnEditError, OnDeleteError;
 
     void Open();

@@ -387,20 +387,41 @@ QTime HoraDePartes(const QString& h, const QString& m, const QString& s)
     return QTime(h.toInt(), m.toInt(), s.isEmpty() ? 0 : s.toInt());
 }
 
-const QString PatronFecha = QStringLiteral("(\\d{1,2})/(\\d{1,2})/(\\d{4}|\\d{2})");
 const QString PatronHora = QStringLiteral("(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?");
+
+// A date as people type it: day, month and year with "/" or "-" between
+// them (the same both times), or the bare digits of day and month (two each)
+// and year. Invalid when the text is none of these or the day does not exist.
+QDate FechaTecleada(const QString& texto)
+{
+    static const QRegularExpression separada(QStringLiteral("^(\\d{1,2})([/-])(\\d{1,2})\\2(\\d{4}|\\d{2})$"));
+    static const QRegularExpression seguida(QStringLiteral("^(\\d{2})(\\d{2})(\\d{4}|\\d{2})$"));
+    if (const auto m = separada.match(texto); m.hasMatch())
+        return FechaDePartes(m.captured(1), m.captured(3), m.captured(4));
+    if (const auto m = seguida.match(texto); m.hasMatch())
+        return FechaDePartes(m.captured(1), m.captured(2), m.captured(3));
+    return {};
+}
+
+// A date read from `texto`, or the conversion error the user is shown.
+QDate FechaValida(const QDate& fecha, const QString& texto)
+{
+    if (!fecha.isValid())
+        throw EConvertError(QStringLiteral("'%1' no es una fecha válida").arg(texto));
+    // A year typed short or mistyped ("0120") is not taken for a real one.
+    if (fecha.year() < AnioMinimo || fecha.year() > AnioMaximo)
+        throw EConvertError(QStringLiteral("'%1': el año de la fecha ha de estar entre %2 y %3")
+                                .arg(texto.trimmed())
+                                .arg(AnioMinimo)
+                                .arg(AnioMaximo));
+    return fecha;
+}
 
 } // namespace
 
 QDate TextoAFecha(const QString& texto)
 {
-    static const QRegularExpression patron(u'^' + PatronFecha + u'$');
-    const auto m = patron.match(texto.trimmed());
-    const QDate fecha = m.hasMatch() ? FechaDePartes(m.captured(1), m.captured(2), m.captured(3))
-                                     : QDate();
-    if (!fecha.isValid())
-        throw EConvertError(QStringLiteral("'%1' no es una fecha válida").arg(texto));
-    return fecha;
+    return FechaValida(FechaTecleada(texto.trimmed()), texto);
 }
 
 QTime TextoAHora(const QString& texto)
@@ -416,19 +437,18 @@ QTime TextoAHora(const QString& texto)
 
 QDateTime TextoAFechaHora(const QString& texto)
 {
-    static const QRegularExpression patron(u'^' + PatronFecha + QStringLiteral("(?:\\s+") +
-                                           PatronHora + QStringLiteral(")?$"));
+    static const QRegularExpression patron(QStringLiteral("^(\\S+)(?:\\s+") + PatronHora + QStringLiteral(")?$"));
     const auto m = patron.match(texto.trimmed());
     QDate fecha;
     QTime hora(0, 0);
     if (m.hasMatch()) {
-        fecha = FechaDePartes(m.captured(1), m.captured(2), m.captured(3));
-        if (m.hasCaptured(4))
-            hora = HoraDePartes(m.captured(4), m.captured(5), m.captured(6));
+        fecha = FechaTecleada(m.captured(1));
+        if (m.hasCaptured(2))
+            hora = HoraDePartes(m.captured(2), m.captured(3), m.captured(4));
     }
-    if (!fecha.isValid() || !hora.isValid())
-        throw EConvertError(QStringLiteral("'%1' no es una fecha válida").arg(texto));
-    return QDateTime(fecha, hora);
+    if (!hora.isValid())
+        fecha = {};
+    return QDateTime(FechaValida(fecha, texto), hora);
 }
 
 bool EsNumerico(const QString& texto)

@@ -84,16 +84,22 @@ QString FormatoFechaLarga(const QDate& fecha);     // "Hoy es lunes 5 de marzo d
 QString FormatoHora(const QTime& hora);            // "HH:mm"
 QString FormatoHoraSegundos(const QTime& hora);    // "HH:mm:ss"
 
-// Reads "dd/mm/yyyy" (day and month of one or two digits; a two-digit year
-// falls within 50 years before or 49 after the current year). Throws
-// EConvertError for any other text or a day that does not exist.
+// The years a typed date may have.
+inline constexpr int AnioMinimo = 1900;
+inline constexpr int AnioMaximo = 2100;
+
+// Reads a date as people type it: "dd/mm/yyyy" or "dd-mm-yyyy" (day and
+// month of one or two digits), or the bare digits "ddmmyyyy"; the year of
+// four digits or two (which falls within 50 years before or 49 after the
+// current year). Throws EConvertError for any other text, a day that does
+// not exist or a year outside AnioMinimo..AnioMaximo.
 QDate TextoAFecha(const QString& texto);
 
 // Reads "HH:mm" or "HH:mm:ss". Throws EConvertError otherwise.
 QTime TextoAHora(const QString& texto);
 
-// Reads a date, optionally followed by blanks and a time. Throws EConvertError
-// otherwise.
+// Reads a date as TextoAFecha does, optionally followed by blanks and a
+// time. Throws EConvertError otherwise.
 QDateTime TextoAFechaHora(const QString& texto);
 
 // True when the text starts like a number: its first character is a digit,

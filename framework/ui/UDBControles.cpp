@@ -223,16 +223,21 @@ TMascaraEdicion AnalizaMascara(const QString& mascara)
     return m;
 }
 
-void EscribeAlSalir(QWidget* control, TFieldDataLink& enlace, QFocusEvent* e)
+void TomaAlSalir(QWidget* control, QFocusEvent* e, const std::function<void()>& toma)
 {
     if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason)
         return;
     try {
-        enlace.UpdateRecord();
+        toma();
     } catch (...) {
         QTimer::singleShot(0, control, [control] { control->setFocus(Qt::OtherFocusReason); });
         throw;
     }
+}
+
+void EscribeAlSalir(QWidget* control, TFieldDataLink& enlace, QFocusEvent* e)
+{
+    TomaAlSalir(control, e, [&enlace] { enlace.UpdateRecord(); });
 }
 
 void MascaraClave(QLineEdit* campo)

@@ -187,7 +187,9 @@ private:
     TFieldDataLink enlace_;
 };
 
-// A control that loses the focus writes its change into the field (not when
-// the focus only went to a pop-up or another window). A failed write gives
-// the control the focus back and the error goes on to the user.
+// A control that loses the focus takes what was typed in it (not when the
+// focus only went to a pop-up or another window). A failed `toma` gives the
+// control the focus back and the error goes on to the user.
+void TomaAlSalir(QWidget* control, QFocusEvent* e, const std::function<void()>& toma);
+// The same for a data-bound control: its change is written into the field.
 void EscribeAlSalir(QWidget* control, TFieldDataLink& enlace, QFocusEvent* e);

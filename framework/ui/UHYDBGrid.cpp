@@ -597,6 +597,15 @@ void THYTDBGrid::MuestraFicha()
     emit FichaMostrada();
 }
 
+void THYTDBGrid::GuardaEscrito()
+{
+    QWidget* editor = Escribiendo() ? indexWidget(currentIndex()) : nullptr;
+    if (!editor)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void THYTDBGrid::SetEditables(const QStringList& campos)
 {
     modelo_->SetEditables(campos);

@@ -181,6 +181,13 @@ public:
     // The title click of a column (also reached from the mouse).
     void PulsaTitulo(int columna);
 
+    // A cell's editor is open.
+    bool Escribiendo() const { return state() == QAbstractItemView::EditingState; }
+    // What is typed in the open cell editor goes into the field (the record
+    // goes into edit) and the editor closes, as when the cell is left; a
+    // value the field refuses is thrown and the editor stays open.
+    void GuardaEscrito();
+
     // For the titles and cells: the position of a field in CamposAMarcar
     // (-1 when not listed), and whether it is in CamposAOrdenar.
     int PosicionMarcado(const QString& campo) const;

@@ -388,7 +388,7 @@ void THYMNavigator::BloqueaBarra(bool on)
         return;
     for (QAction* a : barra->actions()) {
         QWidget* w = barra->widgetForAction(a);
-        if (w == this || !qobject_cast<QToolButton*>(w))
+        if (w == this || !qobject_cast<QToolButton*>(w) || w->property(kUsableEnEdicion).toBool())
             continue;
         // A button added as a widget carries its own name; a button made for
         // an action carries the action's.

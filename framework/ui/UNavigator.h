@@ -80,6 +80,9 @@ public:
     bool RefreshOnPost = false;
     TEventoAntes OnClickBefore; // first; clearing Continua skips the dataset action
     bool Exclusivo = true;      // in edit mode the toolbar's other buttons are locked
+    // The dynamic property (true) of a tool button that stays usable in edit
+    // mode: its action saves the record first.
+    static constexpr const char* kUsableEnEdicion = "UsableEnEdicion";
 
     // Setting the controller shows its record page, makes its key menu this
     // navigator's popup menu, takes its data source when the navigator has

@@ -11,7 +11,7 @@
 #include "UPerfil.h"
 
 #include <QComboBox>
-#include <QDateEdit>
+#include "UDBDateTimePicker.h"
 #include <QLineEdit>
 #include <QTest>
 
@@ -69,13 +69,50 @@ TEST_F(Calendario, TheHourZeroIsBlankAndAClearedTextUnlinksItsCall)
     editor->clear();
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents();
-    // Esc does not close the screen while the slot is being edited.
+    // Esc while the slot is being edited asks first; "Cancelar" stays.
+    qdtest::AlAbrirse([](QWidget* w) {
+        EXPECT_TRUE(qdtest::Textos(w).contains("El registro está en edición. ¿Desea grabarlo?"));
+        qdtest::Pulsa(w, "Cancelar");
+    });
     QTest::keyClick(c.DBGCalendario, Qt::Key_Escape);
     EXPECT_TRUE(c.isVisible());
+    EXPECT_EQ(c.DM()->QCalendario.State(), TDataSetState::dsEdit);
     c.DM()->QCalendario.Post();
     EXPECT_EQ(Sql("SELECT LLAMADA FROM CALENDARIO WHERE HORA = 1 AND FECHA = '" + dia + "'").toInt(), 0);
     QTest::keyClick(c.DBGCalendario, Qt::Key_Escape);
     EXPECT_FALSE(c.isVisible());
+}
+
+TEST_F(Calendario, ClosingWithAnAppointmentBeingTypedAsksToSaveIt)
+{
+    Entorno.Usuario = 1;
+    const QString dia = QDate::currentDate().toString("MM/dd/yyyy");
+    const struct {
+        const char* respuesta;
+        bool cierra;
+        const char* guardado; // the slot's text afterwards
+    } casos[] = {{"Cancelar", false, ""}, {"No", true, ""}, {"Sí", true, "Visita del perito"}};
+    for (const auto& k : casos) {
+        SCOPED_TRACE(k.respuesta);
+        Sql("UPDATE CALENDARIO SET TEXTO = NULL");
+        TFCalendario c;
+        qdtest::Activa(&c);
+        // Typed in the slot's cell, its editor still open: nothing saved yet.
+        c.DBGCalendario->setFocus();
+        c.DBGCalendario->setCurrentIndex(c.DBGCalendario->Modelo()->index(2, 1));
+        QTest::keyClick(c.DBGCalendario, Qt::Key_F2);
+        qdtest::Escribe("Visita del perito");
+        qdtest::AlAbrirse([&](QWidget* w) { qdtest::Pulsa(w, QString::fromUtf8(k.respuesta)); });
+        c.close(); // the window's close button
+        EXPECT_EQ(c.isVisible(), !k.cierra);
+        EXPECT_EQ(Sql("SELECT COALESCE(TEXTO, '') FROM CALENDARIO WHERE HORA = 3 AND FECHA = '" + dia + "'").toString(),
+                  QString::fromUtf8(k.guardado));
+        if (!k.cierra) {
+            EXPECT_EQ(c.DM()->QCalendario.FieldByName("TEXTO")->AsString(), "Visita del perito")
+                << "the appointment stays on screen";
+            c.DM()->QCalendario.Cancel();
+        }
+    }
 }
 
 TEST_F(Calendario, TheUsersAreListedByNameWithTheirCodeAndTheLoggedInOneIsShown)

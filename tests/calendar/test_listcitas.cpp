@@ -9,7 +9,7 @@
 #include "UOrdenes.h"
 #include "UPerfil.h"
 
-#include <QDateEdit>
+#include "UDBDateTimePicker.h"
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>

@@ -21,6 +21,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -150,6 +152,50 @@ TEST_F(Formatos, EditingInWordStoresTheDocumentBack)
     EXPECT_EQ(Guardado(1), "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang3082{\\fonttbl{\\f0\\fnil MS Sans Serif;}}\r\n"
                            "\\viewkind4\\uc1\\pard\\f0\\fs16\r\n\\par }");
     EXPECT_TRUE(QFile::exists(Fichero("tmp.rtf"))) << "the working file is kept";
+}
+
+TEST_F(Formatos, TheToolsSaveAFormatBeingTypedFirstAndGoOn)
+{
+    TIniFile(FicheroPerfil("quorumdesk.ini"))
+        .WriteString("Word", "Path", qEnvironmentVariable("QD_SOURCE_DIR") + "/tests/forms/procesador");
+    qputenv("QD_PROCESADOR", "sin-guardar");
+    const struct {
+        const char* nombre;
+        QToolButton* boton;
+        qdtest::Modales::Respuesta respuesta; // the window the tool opens
+        int filas;                            // rows of that name afterwards
+    } casos[] = {
+        {"DISEÑADO", w->TbConfeccion, [](QWidget* d) { d->close(); }, 1},
+        {"EN WORD", w->TbWord, nullptr, 1},
+        {"COPIADO", w->TbDuplicar,
+         [](QWidget* d) {
+             d->findChild<QLineEdit*>()->setText("90");
+             qdtest::Pulsa(d, "Aceptar");
+         },
+         2},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        qdtest::Activa(w);
+        qdtest::Teclea(Qt::Key_Insert, Qt::ControlModifier);
+        w->DBENombre->setFocus();
+        qdtest::Escribe(QString::fromUtf8(c.nombre));
+        EXPECT_TRUE(c.boton->isEnabled()) << "usable while the format is typed";
+        qdtest::Modales m;
+        if (c.respuesta)
+            m.Espera(c.respuesta);
+        QTest::mouseClick(c.boton, Qt::LeftButton);
+        EXPECT_EQ(Tabla().State(), TDataSetState::dsBrowse);
+        EXPECT_TRUE(w->EBusca->isEnabled()) << "the screen left its edit mode";
+        EXPECT_EQ(Sql(QStringLiteral("SELECT COUNT(*) FROM SYS_FORMATOS WHERE NOMBRE = '%1'")
+                          .arg(QString::fromUtf8(c.nombre)))
+                      .toInt(),
+                  c.filas);
+    }
+    qunsetenv("QD_PROCESADOR");
+    EXPECT_TRUE(Guardado(Sql("SELECT CODIGO FROM SYS_FORMATOS WHERE NOMBRE = 'EN WORD'").toInt()).startsWith("{\\rtf1"))
+        << "the word processor went on with the stored format";
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_FORMATOS WHERE CODIGO = 90").toInt(), 1);
 }
 
 TEST_F(Formatos, ImportingNumbersChecksThePathAndAsksBeforeReplacing)

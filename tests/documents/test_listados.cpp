@@ -422,6 +422,52 @@ TEST_F(Listados, TheScreenAddsListingsBelowTheSuppliedOnesAndRunsWithF7)
     delete w.data();
 }
 
+TEST_F(Listados, F7StoresTheContentStillBeingTypedInItsCell)
+{
+    Listado(1, kTodos, Formato());
+    QPointer<TFListados> w = new TFListados;
+    qdtest::Activa(w);
+    w->PCMain->setCurrentWidget(w->TSCondiciones);
+    w->NavCondiciones->EjecutarBoton(TNavigateBtn::nbInsert);
+    TFIBTableSet& c = w->DM()->QCondiciones;
+    c.FieldByName("OPERADOR")->SetText("IGUAL");
+    c.FieldByName("CAMPO")->SetAsString("CODIGO");
+    // "Contenido" typed with real keys; F7 while its editor is still open.
+    THYTDBGrid* g = w->GridCondiciones;
+    g->setFocus();
+    g->setCurrentIndex(g->Modelo()->index(g->currentIndex().row(), 4));
+    QTest::keyClick(g, Qt::Key_F2);
+    ASSERT_TRUE(g->Escribiendo());
+    qdtest::Escribe("2");
+    qdtest::AlAbrirse([](QWidget* p) { p->close(); });
+    qdtest::Teclea(Qt::Key_F7);
+    EXPECT_FALSE(g->Escribiendo());
+    EXPECT_EQ(c.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(Sql("SELECT CONTENIDO FROM SYS_LISTADOS_CONDICIONES WHERE CODIGO = 1").toString().trimmed(), "2");
+    delete w.data();
+}
+
+TEST_F(Listados, DesigningAListingBeingTypedSavesItFirst)
+{
+    QPointer<TFListados> w = new TFListados;
+    qdtest::Activa(w);
+    qdtest::Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    w->DBENombre->setFocus();
+    QTest::keyClicks(w->DBENombre, "NUEVO");
+    ASSERT_TRUE(w->TbConfeccion->isEnabled()) << "usable while the listing is typed";
+    qdtest::Modales m;
+    QString titulo;
+    m.Espera([&](QWidget* d) {
+        titulo = d->windowTitle();
+        d->close();
+    });
+    QTest::mouseClick(w->TbConfeccion, Qt::LeftButton);
+    EXPECT_EQ(w->DM()->QTabla.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_LISTADOS WHERE NOMBRE = 'NUEVO'").toInt(), 1);
+    EXPECT_TRUE(titulo.endsWith("NUEVO")) << "the designer went on with the stored listing: " << titulo.toStdString();
+    delete w.data();
+}
+
 TEST_F(Listados, ADeletedListingTakesItsConditionsWithIt)
 {
     Listado(1, kTodos, Formato(), {C("IGUAL", "CODIGO", "N", "1")});

@@ -167,6 +167,20 @@ TEST_F(Textos, ATemplateWithoutDocumentOpensAsTheFieldSheetForEitherKind)
     }
 }
 
+TEST_F(Textos, ATemplateBeingTypedIsSavedFirstAndThenEdited)
+{
+    Pantalla p;
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    QTest::keyClicks(p->DBENombre, "CARTA NUEVA");
+    ASSERT_TRUE(p->TbWord->isEnabled()) << "usable while the template is typed";
+    qputenv("QD_PROCESADOR", "edita");
+    QTest::mouseClick(p->TbWord, Qt::LeftButton);
+    EXPECT_EQ(p.Tabla().State(), TDataSetState::dsBrowse);
+    const int codigo = Sql("SELECT CODIGO FROM SYS_TEXTOS WHERE NOMBRE = 'CARTA NUEVA'").toInt();
+    ASSERT_GT(codigo, 0);
+    EXPECT_TRUE(Documento(codigo).endsWith("\\par Editado en el procesador}"));
+}
+
 TEST_F(Textos, AnUntouchedDocumentIsStoredBackAndABrokenOneNever)
 {
     const QByteArray carta = "{\\rtf1\\ansi Estimado propietario: [Lugar]\\par }";

@@ -274,6 +274,51 @@ TEST_F(Edicion, AFailedEditNeverReplacesTheStoredDocument)
     EXPECT_FALSE(Edita("borra"));
 }
 
+TEST_F(Edicion, AWorkingFileHoldingAnEditNotStoredIsNeverDeletedNorWrittenOver)
+{
+    const QByteArray aMedias = "{\\rtf1 a medias";
+    const QString clave = QStringLiteral("CONVOCATORIAS 1 7 ACTA");
+    // What a broken edit leaves becomes an edit not stored of its document.
+    qdtest::AlAbrirse([](QWidget* w) { qdtest::Pulsa(w, "Aceptar"); });
+    qputenv("QD_PROCESADOR", "falla");
+    EXPECT_FALSE(EditaEnProcesador(&pantalla, TProcesadorTextos::Word, documento, clave));
+    ASSERT_EQ(LeeFichero(documento), aMedias);
+    auto apartados = [this] {
+        return QDir(programa.path()).entryList({QStringLiteral("tmp1-sin-guardar-*.rtf")}, QDir::Files);
+    };
+    // The same document, answered Sí: the file stays to be edited again.
+    qdtest::Modales m;
+    QString pregunta;
+    m.Espera([&](QWidget* w) {
+        pregunta = qdtest::Textos(w);
+        qdtest::Pulsa(w, "Sí");
+    });
+    EXPECT_TRUE(RecuperaEdicion(documento, clave, original));
+    EXPECT_TRUE(pregunta.contains("no llegó a guardarse")) << pregunta.toStdString();
+    EXPECT_EQ(LeeFichero(documento), aMedias);
+    // Answered No, or asked for by another document: set aside, never lost.
+    m.Espera([](QWidget* w) { qdtest::Pulsa(w, "No"); });
+    QString aviso;
+    m.Espera([&](QWidget* w) {
+        aviso = qdtest::Textos(w);
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    EXPECT_FALSE(RecuperaEdicion(documento, clave, original));
+    EXPECT_FALSE(QFile::exists(documento));
+    ASSERT_EQ(apartados().size(), 1);
+    EXPECT_TRUE(aviso.contains(apartados().first())) << aviso.toStdString();
+    EXPECT_EQ(LeeFichero(programa.path() + "/" + apartados().first()), aMedias);
+    // Stored after all (the same bytes), or never marked: simply cleared.
+    EscribeFichero(documento, aMedias);
+    EdicionSinGuardar(documento, clave);
+    EXPECT_FALSE(RecuperaEdicion(documento, clave, aMedias));
+    EXPECT_FALSE(QFile::exists(documento));
+    EscribeFichero(documento, original);
+    LiberaFicheroTrabajo(documento);
+    EXPECT_FALSE(QFile::exists(documento));
+    EXPECT_EQ(apartados().size(), 1);
+}
+
 TEST_F(Edicion, AWordProcessorThatCannotStartIsToldAndTheScreenComesBack)
 {
     TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Word", "Path", programa.path() + "/no-existe");

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFormLayout>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -232,6 +233,59 @@ TEST_F(ControlesTest, DatePickerShowsTheFieldAndWritesEveryChangeAtOnce)
     QTest::keyClick(pFecha, Qt::Key_Up);
     EXPECT_EQ(pFecha->date(), QDate(2024, 3, 15));
     EXPECT_EQ(convoca.State(), TDataSetState::dsBrowse);
+}
+
+TEST_F(ControlesTest, ADateIsTypedOverTheShownOneWithOrWithoutSeparatorsAndAWrongOneIsRefused)
+{
+    const int siglo = QDate::currentDate().year() / 100 * 100;
+    // How the typing ends: Enter, leaving the field, or the record's post.
+    enum class Fin { Enter, Sale, Graba };
+    const struct {
+        const char* tecleado;
+        Fin fin;
+        QDate fecha; // invalid: refused, the field keeps its date
+    } casos[] = {
+        {"15/01/2027", Fin::Enter, {2027, 1, 15}}, {"15012027", Fin::Sale, {2027, 1, 15}},
+        {"15-1-27", Fin::Graba, {siglo + 27, 1, 15}}, {"3/4/2030", Fin::Enter, {2030, 4, 3}},
+        {"15/01/0120", Fin::Enter, {}}, {"31022027", Fin::Sale, {}}, {"1-1-2101", Fin::Graba, {}},
+    };
+    QLineEdit* texto = pFecha->findChild<QLineEdit*>();
+    ASSERT_NE(texto, nullptr);
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.tecleado);
+        Fila(1);
+        // Clicked anywhere in the field, the digits start a new date.
+        QTest::mouseClick(texto, Qt::LeftButton, {}, QPoint(texto->width() / 2, texto->height() / 2));
+        ASSERT_TRUE(pFecha->hasFocus());
+        qdtest::Escribe(QString::fromLatin1(c.tecleado));
+        EXPECT_EQ(convoca.State(), TDataSetState::dsEdit);
+        EXPECT_EQ(texto->text(), QString::fromLatin1(c.tecleado));
+        auto termina = [&] {
+            switch (c.fin) {
+            case Fin::Enter: QTest::keyClick(pFecha, Qt::Key_Return); break;
+            case Fin::Sale: otro->setFocus(); break;
+            case Fin::Graba: convoca.Post(); break;
+            }
+        };
+        if (c.fecha.isValid()) {
+            termina();
+            if (convoca.State() == TDataSetState::dsEdit)
+                convoca.Post();
+            EXPECT_EQ(pFecha->date(), c.fecha);
+            EXPECT_EQ(Guardado("FECHA", 1), FormatoFecha(c.fecha));
+            continue;
+        }
+        EXPECT_THROW(termina(), EConvertError);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), pFecha) << "the field keeps the focus";
+        EXPECT_EQ(texto->text(), QString::fromLatin1(c.tecleado)) << "and what was typed, to mend it";
+        EXPECT_EQ(convoca.State(), TDataSetState::dsEdit);
+        // Esc drops the typing: the stored date shows again.
+        QTest::keyClick(pFecha, Qt::Key_Escape);
+        EXPECT_NE(texto->text(), QString::fromLatin1(c.tecleado));
+        convoca.Cancel();
+        EXPECT_EQ(pFecha->date(), TextoAFecha(Guardado("FECHA", 1)));
+    }
 }
 
 TEST_F(ControlesTest, EditShowsTheDisplayTextAndTakesNumbersWithTheDecimalComma)

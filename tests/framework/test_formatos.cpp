@@ -180,6 +180,38 @@ TEST(TextoAFecha, RejectsImpossibleAndMalformedDates)
     }
 }
 
+TEST(TextoAFecha, TakesDatesAsPeopleTypeThemWithinTheYears1900To2100)
+{
+    const int siglo = QDate::currentDate().year() / 100 * 100;
+    const struct {
+        const char* texto;
+        QDate fecha; // invalid: refused
+        bool anio;   // refused for its year
+    } casos[] = {
+        {"15/01/2027", {2027, 1, 15}, false}, {"15012027", {2027, 1, 15}, false},
+        {"15-1-27", {siglo + 27, 1, 15}, false}, {"150127", {siglo + 27, 1, 15}, false},
+        {"1-12-1900", {1900, 12, 1}, false}, {"31/12/2100", {2100, 12, 31}, false},
+        {"15/01/0120", {}, true}, {"01011899", {}, true}, {"1/1/2101", {}, true},
+        {"15-01/2027", {}, false}, {"1501", {}, false}, {"1512027", {}, false}, {"30022027", {}, false},
+    };
+    for (const auto& c : casos) {
+        const QString texto = QString::fromLatin1(c.texto);
+        if (c.fecha.isValid()) {
+            EXPECT_EQ(TextoAFecha(texto), c.fecha) << c.texto;
+            EXPECT_EQ(TextoAFechaHora(texto + " 10:30"), QDateTime(c.fecha, QTime(10, 30))) << c.texto;
+            continue;
+        }
+        try {
+            TextoAFecha(texto);
+            ADD_FAILURE() << "accepted " << c.texto;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(), c.anio ? "'" + texto + "': el año de la fecha ha de estar entre 1900 y 2100"
+                                          : "'" + texto + "' no es una fecha válida");
+        }
+        EXPECT_THROW(TextoAFechaHora(texto), EConvertError) << c.texto;
+    }
+}
+
 TEST(TextoAHora, ReadsHoursAndMinutesWithOptionalSeconds)
 {
     EXPECT_EQ(TextoAHora(QStringLiteral("09:30")), QTime(9, 30));

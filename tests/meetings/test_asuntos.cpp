@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextCursor>
+#include <functional>
 
 namespace {
 
@@ -129,52 +130,70 @@ TEST_F(Asuntos, EveryCommunitysMattersAreListedNewestFirstWithTheCommunitysName)
     EXPECT_EQ(a.DBMAmpliada->toPlainText(), "primero");
 }
 
-TEST_F(Asuntos, CancelDropsTheChangeAndTheWindowButtonLeavesItToTheNavigator)
+TEST_F(Asuntos, CancelDropsTheChangeAndClosingWithAMatterInEditAsksToSaveIt)
 {
     Asunto("01/10/2030 09:00", "primero", 1);
     TFAsuntos a;
     Activa(&a);
     TFIBTableSet& q = a.DM()->QAsuntos;
     Modales modales;
+    // The matter's dialog, opened by Edit: community 2 typed, then `fin`.
+    auto edita = [&](std::function<void(TFAsuntos2*)> fin) {
+        modales.Espera([fin](QWidget* w) {
+            auto* d = qobject_cast<TFAsuntos2*>(w);
+            ASSERT_NE(d, nullptr);
+            Activa(d);
+            d->DBEComunidad->setFocus();
+            d->DBEComunidad->selectAll();
+            qdtest::Escribe("2");
+            qdtest::Teclea(Qt::Key_Tab);
+            fin(d);
+        });
+        a.HYMNavigator1->EjecutarBoton(TNavigateBtn::nbEdit);
+    };
     // The community typed: its name follows; "&Cancelar" drops it.
-    modales.Espera([](QWidget* w) {
-        auto* d = qobject_cast<TFAsuntos2*>(w);
-        ASSERT_NE(d, nullptr);
-        Activa(d);
-        d->DBEComunidad->setFocus();
-        d->DBEComunidad->selectAll();
-        qdtest::Escribe("2");
-        qdtest::Teclea(Qt::Key_Tab);
+    edita([](TFAsuntos2* d) {
         EXPECT_EQ(d->DBTNombre->text(), "RESIDENCIAL LOS ALMENDROS");
         qdtest::Pulsa(d, "Cancelar");
     });
-    a.HYMNavigator1->EjecutarBoton(TNavigateBtn::nbEdit);
     EXPECT_EQ(q.State(), TDataSetState::dsBrowse);
     EXPECT_EQ(q.FieldByName("COMUNIDAD")->AsInteger(), 1);
     EXPECT_EQ(Sql("SELECT COMUNIDAD FROM ASUNTOS").toInt(), 1);
 
     // Closed with its window button: the matter is still being edited, the
-    // list stays open and its navigator saves it.
-    modales.Espera([](QWidget* w) {
-        auto* d = qobject_cast<TFAsuntos2*>(w);
-        ASSERT_NE(d, nullptr);
-        Activa(d);
-        d->DBEComunidad->setFocus();
-        d->DBEComunidad->selectAll();
-        qdtest::Escribe("2");
-        qdtest::Teclea(Qt::Key_Tab);
-        d->close();
-    });
-    a.HYMNavigator1->EjecutarBoton(TNavigateBtn::nbEdit);
-    EXPECT_EQ(q.State(), TDataSetState::dsEdit);
-    Activa(&a);
+    // list asks before it goes; "Cancelar" keeps it open, for its navigator.
+    auto editaYCierra = [&] {
+        edita([](TFAsuntos2* d) { d->close(); });
+        EXPECT_EQ(q.State(), TDataSetState::dsEdit);
+        Activa(&a);
+    };
+    auto responde = [&](const char* respuesta) {
+        modales.Espera([respuesta](QWidget* w) {
+            EXPECT_TRUE(qdtest::Textos(w).contains("El registro está en edición. ¿Desea grabarlo?"));
+            qdtest::Pulsa(w, QString::fromUtf8(respuesta));
+        });
+    };
+    editaYCierra();
+    responde("Cancelar");
     QTest::keyClick(a.DBGAsuntos, Qt::Key_Escape);
     EXPECT_TRUE(a.isVisible());
     ASSERT_TRUE(a.HYMNavigator1->Boton(TNavigateBtn::nbPost)->isEnabled());
     a.HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost);
     EXPECT_EQ(Sql("SELECT COMUNIDAD FROM ASUNTOS").toInt(), 2);
+    // "No" drops the change and the screen goes; "Sí" saves it first.
+    Sql("UPDATE ASUNTOS SET COMUNIDAD = 1");
+    a.DM()->QAsuntos.Refresh();
+    editaYCierra();
+    responde("No");
+    a.close();
+    EXPECT_FALSE(a.isVisible());
+    EXPECT_EQ(Sql("SELECT COMUNIDAD FROM ASUNTOS").toInt(), 1);
+    Activa(&a);
+    editaYCierra();
+    responde("Sí");
     QTest::keyClick(a.DBGAsuntos, Qt::Key_Escape);
     EXPECT_FALSE(a.isVisible());
+    EXPECT_EQ(Sql("SELECT COMUNIDAD FROM ASUNTOS").toInt(), 2);
 }
 
 TEST_F(Asuntos, DeletingAMatterAsksAndCommitsAtOnce)

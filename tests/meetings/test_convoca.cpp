@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -366,13 +367,64 @@ TEST_F(Saldos, EachYearOpensOnTheCurrentMonthOrItsLastPeriod)
         QTest::keyClick(d->GEjercicios, Qt::Key_Up);
         vistos << QString::number(m.QEjer.FieldByName("EJERCICIO")->AsInteger())
                << m.QPeriodos.FieldByName("TITULO")->AsString();
-        d->close(); // closing in any way takes the year and period shown
+        qdtest::Pulsa(d, "Aceptar"); // the year and period shown
     });
     Movimiento(1, "01", 99, 0);
     const qint64 c = NuevaConvocatoria();
     EXPECT_EQ(vistos, (QStringList{"Cuotas de " + NombreMes(QDate::currentDate().month()).toLower(),
                                    QString::number(anio - 1), "TRIMESTRE 4"}));
     EXPECT_EQ(Saldo(c, 1), 0) << "last year's fourth quarter holds none of this year's charges";
+}
+
+TEST_F(Saldos, EnterDoubleClickOrAceptarChooseThePeriodAndEscCancelarOrClosingTakeNone)
+{
+    Movimiento(1, "01", 120.50, 0);
+    qint64 c = 0;
+    {
+        qdtest::Modales primera;
+        primera.Espera([](QWidget* w) { qdtest::Pulsa(w, "Cancelar"); });
+        c = NuevaConvocatoria();
+    }
+    TDMConvoca& m = Modulo();
+    auto TeclaEn = [](QWidget* w, Qt::Key tecla) {
+        w->setFocus();
+        QTest::keyClick(w, tecla);
+    };
+    auto DobleClic = [](THYTDBGrid* g) {
+        const QModelIndex i = g->Modelo()->index(std::max(0, g->Modelo()->FilaActual()), 0);
+        g->scrollTo(i);
+        const QPoint punto = g->visualRect(i).center();
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, punto);
+        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, punto);
+    };
+    using Gesto = std::function<void(TFPeriodos*)>;
+    const struct {
+        const char* como;
+        Gesto gesto;
+        double saldo;
+    } casos[] = {
+        {"Enter in the years", [&](TFPeriodos* d) { TeclaEn(d->GEjercicios, Qt::Key_Return); }, 120.50},
+        {"Enter in the periods", [&](TFPeriodos* d) { TeclaEn(d->GPeriodos, Qt::Key_Return); }, 120.50},
+        {"double-click", [&](TFPeriodos* d) { DobleClic(d->GPeriodos); }, 120.50},
+        {"Aceptar", [](TFPeriodos* d) { qdtest::Pulsa(d, "Aceptar"); }, 120.50},
+        {"Esc", [&](TFPeriodos* d) { TeclaEn(d->GPeriodos, Qt::Key_Escape); }, 7},
+        {"Cancelar", [](TFPeriodos* d) { qdtest::Pulsa(d, "Cancelar"); }, 7},
+        {"close button", [](TFPeriodos* d) { d->close(); }, 7},
+    };
+    for (const auto& k : casos) {
+        SCOPED_TRACE(k.como);
+        Sql(QStringLiteral("UPDATE VOTACIONES SET SALDO = 7 WHERE CONVOCATORIA = %1").arg(c));
+        qdtest::Modales modales;
+        modales.Espera([&](QWidget* w) {
+            auto* d = qobject_cast<TFPeriodos*>(w);
+            ASSERT_NE(d, nullptr);
+            ASSERT_NE(d->BtAceptar, nullptr);
+            EXPECT_EQ(d->BtCancelar->text(), "&Cancelar");
+            k.gesto(d);
+        });
+        m.ImportBalances();
+        EXPECT_EQ(Saldo(c, 1), k.saldo);
+    }
 }
 
 TEST_F(Saldos, TheRemoteServerMarkerSwitchesThePasswordAndNothingRunsWithoutConfiguration)

@@ -12,6 +12,7 @@
 #include "Teclado.h"
 #include "TestDatabase.h"
 #include "UDBControles.h"
+#include "UDBDateTimePicker.h"
 #include "UFAcuerdos.h"
 #include "UFConvoca.h"
 #include "UFSTexto.h"
@@ -30,6 +31,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -755,6 +757,74 @@ TEST_F(Espacio, ADocumentButtonSavesTheAgendaBeingTypedFirst)
     EXPECT_EQ(t.State(), TDataSetState::dsBrowse);
     const QString notas = qdtest::Parrafos(Columna("NOTAS")).join("|");
     EXPECT_TRUE(notas.contains("1º.- Ascensor")) << notas.toStdString();
+}
+
+TEST_F(Espacio, TheDateOfANewConvocationIsTypedAsPeopleTypeIt)
+{
+    Pantalla p;
+    Teclea(Qt::Key_Insert, Qt::ControlModifier);
+    auto* texto = p->DBDFecha->findChild<QLineEdit*>();
+    ASSERT_NE(texto, nullptr);
+    QTest::mouseClick(texto, Qt::LeftButton, {}, QPoint(texto->width() - 4, texto->height() / 2));
+    qdtest::Escribe("15/01/2027");
+    Teclea(Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(p.dm().QTabla.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(Sql("SELECT FECHA FROM CONVOCATORIAS WHERE COMUNIDAD = 1").toDateTime().date(), QDate(2027, 1, 15));
+}
+
+TEST_F(Espacio, MinutesWhoseSaveIsRefusedStayOnScreenAndInTheirFileUntilStored)
+{
+    Convocatoria("Acta aprobada");
+    PalabraProcesador("edita");
+    Pantalla p;
+    TFIBTableSet& t = p.dm().QTabla;
+    const QByteArray antes = Columna("ACTA");
+    const QString tmp1 = programa.path() + "/tmp1.rtf";
+    // Another seat holds the convocation's row.
+    qdtest::Connection otro(base);
+    otro.db.ExecuteImmediate("UPDATE CONVOCATORIAS SET LUGAR = LUGAR WHERE COMUNIDAD = 1", otro.tr);
+    Modales m;
+    QStringList vistos;
+    auto anota = [&](QWidget* w) {
+        auto* caja = qobject_cast<QMessageBox*>(w);
+        vistos << (caja ? caja->text() : qdtest::Textos(w));
+        static_cast<QDialog*>(w)->reject();
+    };
+    m.Espera(anota);
+    m.Espera(anota);
+    p->TbActa->click();
+    ASSERT_EQ(vistos.size(), 2);
+    EXPECT_TRUE(qdtest::IsLockConflict(vistos[0])) << vistos[0].toStdString();
+    EXPECT_TRUE(vistos[1].contains("no se ha guardado")) << vistos[1].toStdString();
+    EXPECT_TRUE(vistos[1].contains("Grabar")) << vistos[1].toStdString();
+    EXPECT_EQ(t.State(), TDataSetState::dsEdit) << "the edited minutes stay on screen";
+    EXPECT_TRUE(p->HYMNavigator1->EnEdicion());
+    EXPECT_TRUE(t.FieldByName("ACTA")->AsBytes().contains("Editado en el procesador"));
+    EXPECT_EQ(Columna("ACTA"), antes);
+    const QByteArray editado = LeeFichero(tmp1);
+    EXPECT_TRUE(editado.contains("Editado en el procesador"));
+
+    // The button again while the row is still held: the save is retried and
+    // refused, the file stays as it was.
+    m.Espera(anota);
+    p->TbActa->click();
+    EXPECT_EQ(vistos.size(), 3);
+    EXPECT_EQ(LeeFichero(tmp1), editado);
+    // Dropped on screen, kept in the file; once the row is free the next
+    // opening offers it back, and taken, it is edited on and stored.
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbCancel);
+    otro.tr.Rollback();
+    EXPECT_EQ(LeeFichero(tmp1), editado);
+    m.Espera([](QWidget* w) {
+        EXPECT_TRUE(qdtest::Textos(w).contains("no llegó a guardarse")) << qdtest::Textos(w).toStdString();
+        qdtest::Pulsa(w, "Sí");
+    });
+    p->TbActa->click();
+    const QString acta = qdtest::Parrafos(Columna("ACTA")).join("|");
+    EXPECT_TRUE(acta.startsWith("Acta aprobada|")) << acta.toStdString();
+    EXPECT_TRUE(acta.endsWith("|Editado en el procesador|Editado en el procesador")) << acta.toStdString();
+    EXPECT_FALSE(QFile::exists(tmp1));
+    EXPECT_EQ(t.State(), TDataSetState::dsBrowse);
 }
 
 // --- e-mail -----------------------------------------------------------------------------------

@@ -689,29 +689,40 @@ TEST_F(Propietarios, TheMainWindowOpensTheScreenFromItsMenuAndToolBar)
     CierraVentanas();
 }
 
-TEST_F(Propietarios, OnTheServerAPropertyAnotherSeatIsChangingGivesTheLockConflict)
-{
-    QD_REQUIRE_SERVER();
-    if (qdtest::ServerPassword() != QLatin1String(TDMMain::kPassword)) {
-        if (qEnvironmentVariable("CI") == QLatin1String("true"))
-            FAIL() << "the test server's SYSDBA password must be the program's";
-        GTEST_SKIP() << "the test server's SYSDBA password is not the program's: test skipped";
+// This seat on the server's copy of the demo database.
+class PropietariosServidor : public Propietarios {
+protected:
+    void SetUp() override
+    {
+        Propietarios::SetUp();
+        QD_REQUIRE_SERVER();
+        if (qdtest::ServerPassword() != QLatin1String(TDMMain::kPassword)) {
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                FAIL() << "the test server's SYSDBA password must be the program's";
+            GTEST_SKIP() << "the test server's SYSDBA password is not the program's: test skipped";
+        }
+        servidor = qdtest::ServerHost() + ":" + qdtest::TempDir() + "/" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".fdb";
+        TOpcionesBD o;
+        o.Contenido = TContenidoBD::Demo;
+        o.ForcedWrites = false;
+        o.Usuario = qdtest::ServerUser();
+        o.Clave = qdtest::ServerPassword();
+        CreaBaseDatos(servidor, o);
+        DMMain = nullptr;
+        dm.reset();
+        TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("datos", "BaseDeDatos", servidor);
+        dm = std::make_unique<TDMMain>();
+        DMMain = dm.get();
+        ASSERT_TRUE(dm->DataModuleCreate(
+            {.Aviso = [](const QString& texto, bool) { ADD_FAILURE() << texto.toStdString(); },
+             .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}));
     }
-    // This seat works on the server's copy of the demo database.
-    const QString servidor = qdtest::ServerHost() + ":" + qdtest::TempDir() + "/propietarios-servidor.fdb";
-    TOpcionesBD o;
-    o.Contenido = TContenidoBD::Demo;
-    o.ForcedWrites = false;
-    o.Usuario = qdtest::ServerUser();
-    o.Clave = qdtest::ServerPassword();
-    CreaBaseDatos(servidor, o);
-    DMMain = nullptr;
-    dm.reset();
-    TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("datos", "BaseDeDatos", servidor);
-    dm = std::make_unique<TDMMain>();
-    DMMain = dm.get();
-    ASSERT_TRUE(dm->DataModuleCreate({.Aviso = [](const QString& texto, bool) { ADD_FAILURE() << texto.toStdString(); },
-                                      .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}));
+    QString servidor;
+};
+
+TEST_F(PropietariosServidor, APropertyAnotherSeatIsChangingGivesTheLockConflict)
+{
     Entorno.Comunidad = 1;
     Pantalla p;
     ASSERT_EQ(p.Finca("CODIGO"), "1");
@@ -741,6 +752,44 @@ TEST_F(Propietarios, OnTheServerAPropertyAnotherSeatIsChangingGivesTheLockConfli
     q.ExecQuery();
     EXPECT_TRUE(q.Fields(0)->AsString().endsWith(" BIS")) << q.Fields(0)->AsString().toStdString();
     q.Close();
+}
+
+TEST_F(PropietariosServidor, APropertyAnotherSeatDeletedFirstKeepsItsOpeningBalance)
+{
+    Entorno.Comunidad = 1;
+    Pantalla p;
+    ASSERT_EQ(p.Finca("CODIGO"), "1");
+    const QString propietario = p.Finca("PROPIETARIO");
+    auto saldo = [&] {
+        return Sql("SELECT COUNT(*) FROM EMP_SALDOS_APER_FINCAS WHERE COMUNIDAD = 1 AND PROPIETARIO = " + propietario +
+                   " AND FINCA = 1 AND PERIODO = '00' AND EJERCICIO = " + QString::number(Entorno.Ejercicio))
+            .toInt();
+    };
+    Sql(QStringLiteral("INSERT INTO EMP_SALDOS_APER_FINCAS (COMUNIDAD, EJERCICIO, PROPIETARIO, FINCA, PERIODO, SALDO) "
+                       "VALUES (1, %1, %2, 1, '00', 10)")
+            .arg(Entorno.Ejercicio)
+            .arg(propietario));
+    ASSERT_EQ(saldo(), 1);
+    // The other seat deletes the property (not its balance) and commits.
+    {
+        qdtest::Connection otro(servidor, qdtest::ServerUser(), qdtest::ServerPassword());
+        otro.db.ExecuteImmediate("DELETE FROM EMP_FINCAS WHERE COMUNIDAD = 1 AND PROPIETARIO = " + propietario +
+                                     " AND CODIGO = 1",
+                                 otro.tr);
+        otro.tr.Commit();
+    }
+    Modales modales;
+    modales.Espera([](QWidget* w) { qdtest::Pulsa(w, "Aceptar"); });
+    try {
+        p->NavFincas->EjecutarBoton(TNavigateBtn::nbDelete);
+        ADD_FAILURE() << "a property already gone was deleted";
+    } catch (const EFIBError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains("ya no existe")) << e.what();
+    }
+    // The next save commits the module's work: the balance is still there.
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbEdit);
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost);
+    EXPECT_EQ(saldo(), 1);
 }
 
 // The demo database, as a new user first sees the screen.
