@@ -17,7 +17,6 @@ TEST_F(Indices, QuickSearchesByNameReadTheirOrderFromAnIndex)
         const char* columna; // the text column its quick search matches and orders by
         const char* flags;
     };
-    // Lists of one community match the text as typed; the others upper-case it.
     const Lista listas[] = {
         {"SELECT * FROM EMP_PROPIETARIO WHERE COMUNIDAD=?Comunidad", "NOMBRE", "10000"},
         {"SELECT * FROM CONVOCATORIAS WHERE COMUNIDAD=?Comunidad", "DES", "10000"},
@@ -46,6 +45,22 @@ TEST_F(Indices, QuickSearchesByNameReadTheirOrderFromAnIndex)
         EXPECT_TRUE(plan.contains(QLatin1String(" ORDER ")) && !plan.contains(QLatin1String("SORT")))
             << l.select << " ... ORDER BY " << l.columna << ": " << plan.toStdString();
     }
+}
+
+// A name search over the owners finds its rows through one index per word
+// of the name: the expressions the search writes are the indexed ones.
+TEST_F(Indices, AnOwnersNameSearchReadsThroughItsWordIndexes)
+{
+    TFIBQuery q;
+    q.SetDatabase(&con->db);
+    q.SetTransaction(&con->tr);
+    q.SetSQL(QStringList{"SELECT * FROM EMP_PROPIETARIO WHERE COMUNIDAD=?Comunidad",
+                         " and " + CondicionNombre(QStringLiteral("NOMBRE"), LiteralSQL(QStringLiteral("garcía"))),
+                         "ORDER BY NOMBRE"});
+    const QString plan = q.Plan();
+    for (int i = 1; i <= kPalabrasNombre; ++i)
+        EXPECT_TRUE(plan.contains(QStringLiteral("IX_EMP_PROPIETARIO_PALABRA%1").arg(i))) << i << ": " << plan.toStdString();
+    EXPECT_FALSE(plan.contains(QLatin1String("NATURAL"))) << plan.toStdString();
 }
 
 } // namespace
