@@ -1,4 +1,5 @@
 #include "UDMImporta.h"
+#include "ActualizaEsquema.h"
 #include "FIBQuery.h"
 #include "UDMMain.h"
 #include "UPerfil.h"
@@ -258,6 +259,14 @@ void TDMImporta::ImportaPropietarios(qint32 comunidad)
     // Told only once they are committed.
     FincasInactivadas = fincas;
     DireccionesInactivadas = direcciones;
+    // A register filled in bulk: the name searches go on reading through the
+    // owners' word indexes. Only a guide to the engine's plans: the import is
+    // complete whether or not it can be recomputed (another user's table on
+    // a server).
+    try {
+        ActualizaEstadisticas(DMMain->DataBase, QStringLiteral("EMP_PROPIETARIO"));
+    } catch (const EFIBError&) {
+    }
 }
 
 QStringList TDMImporta::InactivaAusentes(const QString& tabla, const QString& descripcion, qint32 comunidad,

@@ -536,10 +536,10 @@ void TIbanCuenta::Muestra()
 
 namespace {
 
-// What the import from the accounting product rewrites at every new
-// convocation: said where it is typed, so that nothing is typed in vain.
 const QString kBorraPropietario = QStringLiteral(" ¿ Borrar el propietario ? ");
 
+// What the import from the accounting product rewrites at every new
+// convocation: said where it is typed, so that nothing is typed in vain.
 const char* const kAvisoEnlace =
     "Comunidad enlazada con Taldemar: los datos de los propietarios (nombre, teléfonos, e-mail, NIF, idioma, forma de "
     "pago, cuenta, avisos y observaciones), sus fincas y sus direcciones vienen de Taldemar; la próxima importación "

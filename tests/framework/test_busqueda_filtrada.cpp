@@ -156,8 +156,9 @@ TEST(CondicionNombre, TakesTheNameFromTheStartOfEachOfItsFirstWords)
             q.Close();
             // Past the last word, the text from an earlier word start.
             EXPECT_TRUE(k.desde.contains(desde)) << i << ": " << desde.toStdString();
-            if (i < k.desde.size())
+            if (i < k.desde.size()) {
                 EXPECT_EQ(desde, k.desde[i]) << i;
+            }
             vistos << desde;
         }
         EXPECT_EQ(vistos.size(), std::min<int>(k.desde.size(), kPalabrasNombre));
