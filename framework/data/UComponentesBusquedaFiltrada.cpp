@@ -1,5 +1,7 @@
 #include "UComponentesBusquedaFiltrada.h"
+#include "FIBQuery.h"
 #include "FIBTableDataSet.h"
+#include "FIBTransaction.h"
 #include "UFormatos.h"
 
 QString LiteralSQL(const QString& texto)
@@ -47,6 +49,42 @@ QString CondicionBusqueda(const QString& texto, const TBusquedaRapida& b, bool* 
            LiteralSQL(texto.toUpper() + QLatin1Char('%'));
 }
 
+namespace {
+
+// The plan of a name search over a table with word indexes on its names
+// ("IX_" + table + "_PALABRA1" to kPalabrasNombre, as the program's database
+// gives the owners): walk the first, the whole name in the search's
+// collation and order, and take the matches from all of them. Written out
+// because the engine, offered the list's own condition on the community,
+// reads the whole community through that one and tests every name. Empty for
+// a table without them.
+QString PlanPalabras(TFIBTableSet& ds, const TBusquedaRapida& b)
+{
+    const QString tabla = ds.TableName().trimmed().toUpper();
+    if (tabla.isEmpty() || b.CampoTexto.compare(QLatin1String("NOMBRE"), Qt::CaseInsensitive) != 0 || !ds.Database() ||
+        !ds.Transaction() || !ds.Transaction()->Active())
+        return QString();
+    const QString prefijo = QStringLiteral("IX_") + tabla + QStringLiteral("_PALABRA");
+    TFIBQuery q;
+    q.SetDatabase(ds.Database());
+    q.SetTransaction(ds.Transaction());
+    q.SetSQL(QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$RELATION_NAME = ?TABLA "
+                            "AND RDB$INDEX_NAME STARTING WITH ?PREFIJO"));
+    q.ParamByName(QStringLiteral("TABLA"))->SetAsString(tabla);
+    q.ParamByName(QStringLiteral("PREFIJO"))->SetAsString(prefijo);
+    q.ExecQuery();
+    const bool indexada = !q.Eof() && q.Fields(0)->AsInteger() == kPalabrasNombre;
+    q.Close();
+    if (!indexada)
+        return QString();
+    QStringList indices;
+    for (int i = 1; i <= kPalabrasNombre; ++i)
+        indices << prefijo + QString::number(i);
+    return QStringLiteral(" PLAN (%1 ORDER %2 INDEX (%3))").arg(tabla, indices.first(), indices.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
 void BusquedaRapida(const QString& texto, TFIBTableSet& ds, const TBusquedaRapida& b, const TAsignaParametros& asigna)
 {
     if (texto.trimmed().isEmpty()) {
@@ -56,7 +94,16 @@ void BusquedaRapida(const QString& texto, TFIBTableSet& ds, const TBusquedaRapid
     } else {
         bool numero = false;
         const QString condicion = CondicionBusqueda(texto, b, &numero);
-        ds.Filtra(condicion, !b.Orden.isEmpty() ? b.Orden : numero ? b.CampoNumero : b.CampoTexto);
+        // Names in the order the search compares them, which an index of
+        // the whole name in that collation gives (the owners' first word
+        // index): the engine then walks it and picks the matches through the
+        // word indexes, never reading every row of a large community.
+        const QString orden = !b.Orden.isEmpty() ? b.Orden
+                              : numero           ? b.CampoNumero
+                              : b.PorNombre      ? b.CampoTexto + QStringLiteral(" COLLATE UNICODE_CI_AI")
+                                                 : b.CampoTexto;
+        const QString plan = !numero && b.PorNombre && b.Orden.isEmpty() ? PlanPalabras(ds, b) : QString();
+        ds.Filtra(condicion + plan, orden);
     }
     if (asigna)
         asigna(ds, b.Flags, false);

@@ -837,8 +837,9 @@ TEST_F(Propietarios, DeletingAnOwnerWithVoteRowsNamesTheirConvocationsFirst)
             qdtest::Pulsa(w, c.respuesta);
         });
         p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbDelete);
-        if (c.pregunta)
+        if (c.pregunta) {
             EXPECT_EQ(pregunta, QString::fromUtf8(c.pregunta));
+        }
         EXPECT_EQ(Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD = 1 AND CODIGO <> 0").toInt(), c.quedan);
     }
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM VOTACIONES").toInt(), 4) << "the vote rows stay";
