@@ -191,6 +191,7 @@ TEST_F(BusquedaTest, SearchesNeverAccumulateAndAnEmptySearchShowsTheWholeListAga
     EXPECT_EQ(propietarios.RecordCount(), todas);
 
     BusquedaRapida("12", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
+    propietarios.Last();
     EXPECT_EQ(propietarios.RecordCount(), 111);
     for (const char* vacio : {"", "   "}) {
         SCOPED_TRACE(vacio);
