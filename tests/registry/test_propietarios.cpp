@@ -810,7 +810,9 @@ TEST_F(Propietarios, DeletingAnOwnerWithVoteRowsNamesTheirConvocationsFirst)
     Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES) VALUES (1, 5, 'EXTRAORDINARIA')");
     Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES) VALUES (1, 6, 'SIN ANA')");
     Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES) VALUES (2, 3, 'DE OTRA COMUNIDAD')");
-    for (const char* voto : {"(1, 3, 1)", "(1, 5, 1)", "(1, 6, 2)", "(2, 3, 1)"})
+    // BEA votes only in another community's convocation, with the code of
+    // ANA's convocation 3.
+    for (const char* voto : {"(1, 3, 1)", "(1, 5, 1)", "(2, 3, 2)", "(2, 3, 1)"})
         Sql(QStringLiteral("INSERT INTO VOTACIONES (COMUNIDAD, CONVOCATORIA, PROPIETARIO) VALUES %1").arg(voto));
     Pantalla p;
     const struct {
