@@ -62,7 +62,7 @@ QString CondicionBusqueda(const QString& texto, const TBusquedaRapida& b, bool* 
 // list again: the select it was loaded with, when a search had filtered it;
 // an unfiltered list stays as it is. Otherwise the list's statement is the
 // select it was loaded with, the search's condition, and the order `b.Orden`
-// or else the column searched (TFIBTableSet::Filtra), so searches never
-// accumulate. `asigna` binds the parameters the flags ask for; then the list
+// or else the column searched, a name in the collation the search compares
+// in (TFIBTableSet::Filtra), so searches never accumulate. `asigna` binds the parameters the flags ask for; then the list
 // opens.
 void BusquedaRapida(const QString& texto, TFIBTableSet& ds, const TBusquedaRapida& b, const TAsignaParametros& asigna);
