@@ -27,7 +27,7 @@ public:
     // The quick search of the main list, when the module declares one.
     bool TieneBusqueda() const { return busqueda_.has_value(); }
     // Filters the main list by the search bar's text (BusquedaRapida with the
-    // environment's parameters); an empty text changes nothing.
+    // environment's parameters); an empty text shows the whole list again.
     void Busca(const QString& texto);
 
 protected:

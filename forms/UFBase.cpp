@@ -109,6 +109,12 @@ TFBase::TFBase(int numeroFormulario, QSize inicial)
     ToolBar2->addWidget(EBusca);
     capas->addWidget(ToolBar2);
     EBusca->installEventFilter(this);
+    // A box emptied shows the whole list again at once: a list left filtered
+    // by a search no longer in sight looks as if records had gone.
+    connect(EBusca, &QLineEdit::textEdited, this, [this](const QString& texto) {
+        if (dm_ && texto.trimmed().isEmpty())
+            SinErrores([this] { dm_->Busca(QString()); });
+    });
 
     PCMain = new QTabWidget(this);
     PCMain->setObjectName(QStringLiteral("PCMain"));

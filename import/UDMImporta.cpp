@@ -1,4 +1,5 @@
 #include "UDMImporta.h"
+#include "ActualizaEsquema.h"
 #include "FIBQuery.h"
 #include "UDMMain.h"
 #include "UPerfil.h"
@@ -97,8 +98,9 @@ void Prepara(TFIBQuery& q, TFIBDatabase* db, TFIBTransaction* tr, const QString&
 }
 
 // One table by the key rule. The look-up, the update and the insert are
-// prepared once for the phase: preparing costs many times a row.
-void Copia(TDMImporta& dm, const TTabla& t, qint32 comunidad)
+// prepared once for the phase: preparing costs many times a row. When
+// `copiadas` is given, it receives the owner and code of every row copied.
+void Copia(TDMImporta& dm, const TTabla& t, qint32 comunidad, std::set<std::pair<qint64, qint64>>* copiadas = nullptr)
 {
     TFIBDataSet origen;
     AbreOrigen(origen, dm, t.origen, comunidad);
@@ -146,7 +148,11 @@ void Copia(TDMImporta& dm, const TTabla& t, qint32 comunidad)
         enlaces.push_back({origen.FieldByName(n), c.conversion, nullptr, modifica.ParamByName(n), inserta.ParamByName(n)});
     }
 
+    TField* propietario = copiadas ? origen.FieldByName(QStringLiteral("PROPIETARIO")) : nullptr;
+    TField* codigo = copiadas ? origen.FieldByName(QStringLiteral("CODIGO")) : nullptr;
     for (origen.First(); !origen.Eof(); origen.Next()) {
+        if (copiadas)
+            copiadas->emplace(propietario->AsInteger(), codigo->AsInteger());
         for (const TEnlace& e : enlaces) {
             const TFIBValue v = Valor(*e.campo, e.conversion);
             if (e.busca)
@@ -239,10 +245,73 @@ void TDMImporta::ImportaComunidades()
 
 void TDMImporta::ImportaPropietarios(qint32 comunidad)
 {
-    EnTransaccion([this, comunidad] {
-        for (const TTabla& t : kRegistro)
-            Copia(*this, t, comunidad);
+    FincasInactivadas.clear();
+    DireccionesInactivadas.clear();
+    QStringList fincas, direcciones;
+    EnTransaccion([&] {
+        std::set<std::pair<qint64, qint64>> enDirecciones, enFincas;
+        Copia(*this, kRegistro[0], comunidad);
+        Copia(*this, kRegistro[1], comunidad, &enDirecciones);
+        Copia(*this, kRegistro[2], comunidad, &enFincas);
+        direcciones = InactivaAusentes(QStringLiteral("EMP_DIRECCIONES"), QStringLiteral("DOMICILIO"), comunidad, enDirecciones);
+        fincas = InactivaAusentes(QStringLiteral("EMP_FINCAS"), QStringLiteral("NOMBRE"), comunidad, enFincas);
     });
+    // Told only once they are committed.
+    FincasInactivadas = fincas;
+    DireccionesInactivadas = direcciones;
+    // A register filled in bulk: the name searches go on reading through the
+    // owners' word indexes. Only a guide to the engine's plans: the import is
+    // complete whether or not it can be recomputed (another user's table on
+    // a server).
+    try {
+        ActualizaEstadisticas(DMMain->DataBase, QStringLiteral("EMP_PROPIETARIO"));
+    } catch (const EFIBError&) {
+    }
+}
+
+QStringList TDMImporta::InactivaAusentes(const QString& tabla, const QString& descripcion, qint32 comunidad,
+                                         const std::set<std::pair<qint64, qint64>>& enOrigen)
+{
+    QStringList inactivadas;
+    if (enOrigen.empty())
+        return inactivadas;
+    TFIBDatabase* destino = &DMMain->DataBase;
+    TFIBQuery activas, inactiva;
+    Prepara(activas, destino, &FIBTransaction,
+            QStringLiteral("SELECT R.PROPIETARIO, R.CODIGO, R.%1, P.NOMBRE FROM %2 R LEFT JOIN EMP_PROPIETARIO P "
+                           "ON P.COMUNIDAD = R.COMUNIDAD AND P.CODIGO = R.PROPIETARIO "
+                           "WHERE R.COMUNIDAD = ?COMUNIDAD AND R.ACTIVO = 1 ORDER BY R.PROPIETARIO, R.CODIGO")
+                .arg(descripcion, tabla));
+    Prepara(inactiva, destino, &FIBTransaction,
+            QStringLiteral("UPDATE %1 SET ACTIVO = 0 WHERE COMUNIDAD = ?COMUNIDAD AND PROPIETARIO = ?PROPIETARIO "
+                           "AND CODIGO = ?CODIGO")
+                .arg(tabla));
+    // Read whole first: the rows are changed as they are told.
+    struct TAusente {
+        qint64 propietario, codigo;
+        QString texto;
+    };
+    std::vector<TAusente> ausentes;
+    activas.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad);
+    for (activas.ExecQuery(); !activas.Eof(); activas.Next()) {
+        const qint64 propietario = activas.Fields(0)->AsInteger();
+        const qint64 codigo = activas.Fields(1)->AsInteger();
+        if (enOrigen.count({propietario, codigo}))
+            continue;
+        ausentes.push_back({propietario, codigo,
+                            QStringLiteral("%1 (propietario %2, %3)")
+                                .arg(activas.Fields(2)->AsString().trimmed(), QString::number(propietario),
+                                     activas.Fields(3)->AsString().trimmed())});
+    }
+    activas.Close();
+    inactiva.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad);
+    for (const TAusente& a : ausentes) {
+        inactiva.ParamByName(QStringLiteral("PROPIETARIO"))->SetAsInteger(a.propietario);
+        inactiva.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(a.codigo);
+        inactiva.ExecQuery();
+        inactivadas << a.texto;
+    }
+    return inactivadas;
 }
 
 void TDMImporta::CopiaComunidades()

@@ -7,7 +7,10 @@
 #include "FIBTableDataSet.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <set>
+#include <utility>
 
 enum class TModoImporta { Comunidades = 1, Propietarios = 2 };
 
@@ -44,10 +47,25 @@ public:
     void ImportaComunidades();
     // The owners, addresses and properties of `comunidad`, written under the
     // same code and committed together at the end; on a failure none stays.
+    // Then, in the same transaction, every active property and address of the
+    // community that the accounting database no longer has is marked
+    // inactive (ACTIVO 0): a property sold there moves to its new owner and
+    // must not stay counted under the old one. A table of which the
+    // accounting database has no row for the community marks nothing: it
+    // does not keep that community.
     void ImportaPropietarios(qint32 comunidad);
+
+    // What the last ImportaPropietarios marked inactive, one line each: the
+    // property's name or the address, with its owner's code and name.
+    QStringList FincasInactivadas, DireccionesInactivadas;
 
 private:
     void CopiaComunidades();
+    // Marks inactive the active rows of `tabla` (properties or addresses) of
+    // the community whose owner and code are not in `enOrigen`; returns them
+    // described by the column `descripcion`.
+    QStringList InactivaAusentes(const QString& tabla, const QString& descripcion, qint32 comunidad,
+                                 const std::set<std::pair<qint64, qint64>>& enOrigen);
     template <typename F>
     void EnTransaccion(F&& copia);
 };

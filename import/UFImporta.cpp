@@ -30,7 +30,31 @@ QString Explicacion(const std::exception& e)
     return fib ? fib->Explanation() : QString();
 }
 
+// At most this many lines of each list are named; the rest are counted.
+constexpr int kLineasInactivadas = 20;
+
+QString Lista(const QString& titulo, const QStringList& lineas)
+{
+    if (lineas.isEmpty())
+        return QString();
+    QString texto = QStringLiteral("\r\r") + titulo;
+    for (int i = 0; i < lineas.size() && i < kLineasInactivadas; ++i)
+        texto += QStringLiteral("\r- ") + lineas[i];
+    if (lineas.size() > kLineasInactivadas)
+        texto += QStringLiteral("\r... y %1 más.").arg(lineas.size() - kLineasInactivadas);
+    return texto;
+}
+
 } // namespace
+
+QString TextoInactivadas(const QStringList& fincas, const QStringList& direcciones)
+{
+    if (fincas.isEmpty() && direcciones.isEmpty())
+        return QString();
+    return QStringLiteral("Taldemar ya no tiene estas fincas y direcciones de la comunidad: se han marcado como "
+                          "inactivas y dejan de contar en las convocatorias nuevas.") +
+           Lista(QStringLiteral("Fincas:"), fincas) + Lista(QStringLiteral("Direcciones:"), direcciones);
+}
 
 TFImporta::TFImporta(TModoImporta modo, bool habilitar, QWidget* parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), modo_(modo), habilitar_(habilitar), dm_(std::make_unique<TDMImporta>())
@@ -132,7 +156,13 @@ bool TFImporta::Ejecuta()
         QMessageBox::critical(this, QStringLiteral("QuorumDesk"), texto);
     }
     importando_ = false;
+    // Closed first: a window kept on top would hide the message.
     close();
+    if (hecho && modo_ == TModoImporta::Propietarios) {
+        const QString inactivadas = TextoInactivadas(dm_->FincasInactivadas, dm_->DireccionesInactivadas);
+        if (!inactivadas.isEmpty())
+            Mensaje(inactivadas, true);
+    }
     return hecho;
 }
 

@@ -33,7 +33,8 @@ public:
     bool Conecta();
     // What "Añadir / Actualizar" does: the import of the window's mode, then
     // the window closes. True when the import was completed; a failure is
-    // told to the user, with its rows rolled back.
+    // told to the user, with its rows rolled back. An owners' import that
+    // marked properties or addresses inactive names them as it closes.
     bool Ejecuta();
 
 protected:
@@ -57,6 +58,11 @@ private:
     int filas_ = 0;
     QElapsedTimer pintado_;
 };
+
+// The closing message of an owners' import that marked properties or
+// addresses inactive, naming them (at most twenty of each, the rest counted);
+// empty when it marked none.
+QString TextoInactivadas(const QStringList& fincas, const QStringList& direcciones);
 
 // The glyph of the screens' buttons that open the import: the accounting
 // database with an arrow coming out of it.

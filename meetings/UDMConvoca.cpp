@@ -601,6 +601,9 @@ void TDMConvoca::Ejecuta(const QString& sql)
 
 void TDMConvoca::QTablaBeforePost()
 {
+    // The letters, the minutes and the meeting list are dated by it.
+    if (QTabla.FieldByName(QStringLiteral("FECHA"))->IsNull())
+        throw EAviso(QStringLiteral("Escriba la fecha de la convocatoria: el campo Fecha no puede quedar vacío."));
     TField* codigo = QTabla.FieldByName(kCodigo);
     if (codigo->IsNull() || codigo->AsInteger() == 0) {
         SpGen.SetSQL(QStringLiteral("SELECT MAX(CODIGO) CODIGO FROM CONVOCATORIAS WHERE COMUNIDAD=?COMUNIDAD"));

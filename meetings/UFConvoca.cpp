@@ -440,12 +440,18 @@ void TFConvoca::Busca()
     // description. The agenda is text of any length, which the database
     // cannot sort by: its matches come newest first.
     TBusquedaRapida b{QStringLiteral("CODIGO"), QStringLiteral("DES"), QStringLiteral("10000")};
+    // The code and the agenda are no names: they are matched from their
+    // beginning, as typed.
     switch (CbBusca->currentIndex()) {
-    case 1: b.CampoTexto = b.CampoNumero = QStringLiteral("CODIGO"); break;
+    case 1:
+        b.CampoTexto = b.CampoNumero = QStringLiteral("CODIGO");
+        b.PorNombre = false;
+        break;
     case 2: b.CampoTexto = b.CampoNumero = QStringLiteral("DES"); break;
     case 3:
         b.CampoTexto = b.CampoNumero = QStringLiteral("ORDEN");
         b.Orden = QStringLiteral("CODIGO DESC");
+        b.PorNombre = false;
         break;
     default: break;
     }

@@ -110,8 +110,8 @@ void TFBuscaEmp::Busca()
             throw EConvertError(QStringLiteral("'%1' no es un número entero válido").arg(texto));
         sql << QStringLiteral("select codigo,nombre from sys_comunidad where codigo = ?codigo");
     } else {
-        sql << QStringLiteral("select codigo,nombre from sys_comunidad where nombre like ") +
-                   LiteralSQL(texto.toUpper() + QLatin1Char('%'));
+        sql << QStringLiteral("select codigo,nombre from sys_comunidad where ") +
+                   CondicionNombre(QStringLiteral("nombre"), LiteralSQL(texto));
     }
     FIBEmpresas.Close();
     FIBEmpresas.SetSelectSQL(sql);

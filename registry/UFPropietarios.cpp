@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QTextEdit>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -242,6 +243,10 @@ TDMPropietarios::TDMPropietarios()
     // next save reads the highest code again.
     auto dado = std::make_shared<bool>(false);
     QPropietario.BeforePost = [this, dado](TFIBDataSet& ds) {
+        // Letters, lists and vote rows name the owner: one without a name
+        // would be a blank line in all of them.
+        if (Recorta(ds.FieldByName(QStringLiteral("NOMBRE"))->AsString()).isEmpty())
+            throw EAviso(QStringLiteral("Escriba el nombre del propietario: el campo Nombre no puede quedar vacío."));
         NormalizaBanco(ds, QStringLiteral("CUENTA_BANCO"));
         TField* f = ds.FieldByName(QStringLiteral("CODIGO"));
         *dado = false;
@@ -471,6 +476,25 @@ double TDMPropietarios::SumaCoeficientes()
     return suma;
 }
 
+QStringList TDMPropietarios::ConvocatoriasConVotos(qint64 propietario)
+{
+    SpGen.SetSQL(QStringLiteral(
+        "SELECT C.CODIGO, C.DES, C.FECHA FROM CONVOCATORIAS C WHERE C.COMUNIDAD = ?COMUNIDAD AND EXISTS "
+        "(SELECT 1 FROM VOTACIONES V WHERE V.COMUNIDAD = C.COMUNIDAD AND V.CONVOCATORIA = C.CODIGO "
+        "AND V.PROPIETARIO = ?PROPIETARIO) ORDER BY C.CODIGO"));
+    SpGen.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(Entorno.Comunidad);
+    SpGen.ParamByName(QStringLiteral("PROPIETARIO"))->SetAsInteger(propietario);
+    QStringList convocatorias;
+    for (SpGen.ExecQuery(); !SpGen.Eof(); SpGen.Next()) {
+        QString linea = QStringLiteral("%1 %2").arg(SpGen.Fields(0)->AsString(), SpGen.Fields(1)->AsString().trimmed());
+        if (!SpGen.Fields(2)->IsNull())
+            linea += QStringLiteral(" (") + FormatoFecha(SpGen.Fields(2)->AsDateTime().date()) + QLatin1Char(')');
+        convocatorias << linea.trimmed();
+    }
+    SpGen.Close();
+    return convocatorias;
+}
+
 void TDMPropietarios::CambiaCoeficientes()
 {
     if (OnCoeficientes)
@@ -518,6 +542,15 @@ void TIbanCuenta::Muestra()
 // --- screen ---------------------------------------------------------------------------------
 
 namespace {
+
+const QString kBorraPropietario = QStringLiteral(" ¿ Borrar el propietario ? ");
+
+// What the import from the accounting product rewrites at every new
+// convocation: said where it is typed, so that nothing is typed in vain.
+const char* const kAvisoEnlace =
+    "Comunidad enlazada con Taldemar: los datos de los propietarios (nombre, teléfonos, e-mail, NIF, idioma, forma de "
+    "pago, cuenta, avisos y observaciones), sus fincas y sus direcciones vienen de Taldemar; la próxima importación "
+    "sobrescribe lo que se cambie aquí.";
 
 // A box as wide as `caracteres` characters, digits included (wider than the average).
 void Ancho(QWidget* w, int caracteres)
@@ -706,7 +739,23 @@ TFPropietarios::TFPropietarios() : TFBase(102, {860, 580}), dm_(std::make_unique
     v->addWidget(Caja(ds, QStringLiteral("AVISO1"), 60));
     v->addWidget(Caja(ds, QStringLiteral("AVISO2"), 60));
     AnadeCampo(QStringLiteral("Aviso"), avisos);
-    HYMNavigator1->DelMessage = QStringLiteral(" ¿ Borrar el propietario ? ");
+    HYMNavigator1->DelMessage = kBorraPropietario;
+    // An owner with vote rows is asked about by naming those convocations:
+    // his rows stay in them, and a register changed by mistake would show
+    // there at once.
+    HYMNavigator1->BeforeAction = [this](THYMNavigator& nav, TNavigateBtn boton) {
+        if (boton != TNavigateBtn::nbDelete)
+            return;
+        nav.DelMessage = kBorraPropietario;
+        if (dm_->QPropietario.IsEmpty())
+            return;
+        const QStringList convocatorias =
+            dm_->ConvocatoriasConVotos(dm_->QPropietario.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+        if (!convocatorias.isEmpty())
+            nav.DelMessage = QStringLiteral(" ¿ Borrar el propietario ? \n\nTiene filas de votación en estas "
+                                            "convocatorias, que se conservan con su nombre y su coeficiente:\n") +
+                             convocatorias.join(QLatin1Char('\n'));
+    };
     HYMNavigator1->SetInsertaControl(DBECodigo);
     HYMNavigator1->SetEditaControl(DBENombre);
 
@@ -717,6 +766,20 @@ TFPropietarios::TFPropietarios() : TFBase(102, {860, 580}), dm_(std::make_unique
     LCoeficientes->setObjectName(QStringLiteral("LCoeficientes"));
     LCoeficientes->setContentsMargins(6, 4, 6, 4);
     static_cast<QVBoxLayout*>(TSTabla->layout())->addWidget(LCoeficientes);
+
+    SbEstado = new QStatusBar;
+    SbEstado->setObjectName(QStringLiteral("SbEstado"));
+    SbEstado->setSizeGripEnabled(false);
+    static_cast<QVBoxLayout*>(layout())->addWidget(SbEstado);
+    // Read once, as the screen opens: the link is set at start-up.
+    if (Entorno.EnlaceContable == 1) {
+        auto* enlace = new QLabel(QString::fromUtf8(kAvisoEnlace));
+        enlace->setObjectName(QStringLiteral("LEnlace"));
+        enlace->setWordWrap(true);
+        SbEstado->addWidget(enlace, 1);
+    } else {
+        SbEstado->hide();
+    }
 
     CEPaginaFincas = new TControlEdit(this, QStringLiteral("CEPaginaFincas"));
     CEPaginaDire = new TControlEdit(this, QStringLiteral("CEPaginaDire"));

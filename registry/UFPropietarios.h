@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QStatusBar;
 class QTabWidget;
 class TDBCheckBox;
 class TDBEdit;
@@ -65,6 +66,10 @@ public:
     // Run after every change that may move that sum.
     std::function<void()> OnCoeficientes;
 
+    // The convocations of the community in which the owner has a vote row,
+    // one line each: code, description and date, in code order.
+    QStringList ConvocatoriasConVotos(qint64 propietario);
+
     // The owners' list read again (after an import changed the register).
     void ReabreListas();
 
@@ -91,6 +96,9 @@ public:
     TDBEdit *DBEOficina, *DBEDC, *DBECuenta;
     TIbanCuenta* EIban;
     QLabel* LCoeficientes;
+    // The status line: while the community is linked to the accounting
+    // product, which data come from it and are overwritten by its next import.
+    QStatusBar* SbEstado;
 
     QWidget* TSFincas;
     QTabWidget* PCFincas;

@@ -6,6 +6,8 @@
 #include "FIBScript.h"
 #include "FIBTransaction.h"
 
+#include <QStringList>
+
 namespace {
 
 int Cuenta(TFIBDatabase& db, const QString& sql)
@@ -53,6 +55,27 @@ void Paso(TFIBDatabase& db, int nivel, const QString& script)
 
 } // namespace
 
+void ActualizaEstadisticas(TFIBDatabase& db, const QString& tabla)
+{
+    TFIBTransaction tr;
+    tr.SetDefaultDatabase(&db);
+    tr.StartTransaction();
+    QStringList indices;
+    {
+        TFIBQuery q;
+        q.SetDatabase(&db);
+        q.SetTransaction(&tr);
+        q.SetSQL(QStringLiteral("SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES WHERE RDB$RELATION_NAME = ?TABLA"));
+        q.ParamByName(QStringLiteral("TABLA"))->SetAsString(tabla);
+        for (q.ExecQuery(); !q.Eof(); q.Next())
+            indices << q.Fields(0)->AsString();
+        q.Close();
+    }
+    for (const QString& indice : indices)
+        db.ExecuteImmediate(QStringLiteral("SET STATISTICS INDEX ") + indice, tr);
+    tr.Commit();
+}
+
 int NivelEsquemaDe(TFIBDatabase& db)
 {
     if (!TieneColumna(db, "SYS_VERSION", "ESQUEMA"))
@@ -80,6 +103,11 @@ void ActualizaEsquema(TFIBDatabase& db)
     const int nivel = NivelEsquemaDe(db);
     if (nivel < 1)
         Paso(db, 1, ScriptSQL(QStringLiteral("acuerdos")));
+    if (nivel < 3) {
+        Paso(db, 3, ScriptSQL(QStringLiteral("busqueda")));
+        // The owners' older indexes were made on an empty table.
+        ActualizaEstadisticas(db, QStringLiteral("EMP_PROPIETARIO"));
+    }
     if (nivel < 6)
         Paso(db, 6, ScriptSQL(QStringLiteral("actasfirmadas")));
 }

@@ -2,10 +2,14 @@
 // - writing the five statements of a 30-column table from the catalogue and
 //   reopening it, against reopening alone;
 // - a quick search over 100 000 owners of one community until its first rows
-//   show, against opening the unfiltered list. The table has the name indexes
-//   of the program's database, so that no search sorts every row.
+//   show, its first run and the best of five, against opening the unfiltered
+//   list. The table has the name indexes of the program's database (its order
+//   index and, from the schema's own script, one index per word of the name),
+//   so that no search sorts or reads every row; the plan of each is printed.
 // Prints figures; asserts nothing.
+#include "ActualizaEsquema.h"
 #include "BenchPropietarios.h"
+#include "CreaBaseDatos.h"
 #include "FIBDatabase.h"
 #include "FIBScript.h"
 #include "FIBTableDataSet.h"
@@ -55,6 +59,9 @@ void CreaIndicesNombre(TFIBDatabase& db)
 CREATE INDEX IX_EMP_PROPIETARIO_NOMBRE ON EMP_PROPIETARIO (COMUNIDAD, NOMBRE);
 CREATE INDEX IX_BENCH_NOMBRE ON EMP_PROPIETARIO (NOMBRE);
 )SQL"));
+    ExecuteScript(db, ScriptSQL(QStringLiteral("busqueda")));
+    // As the owners' import leaves them.
+    ActualizaEstadisticas(db, QStringLiteral("EMP_PROPIETARIO"));
 }
 
 // The best of `rounds` runs, in milliseconds.
@@ -125,8 +132,11 @@ int main(int argc, char** argv)
         const char* what;
     } searches[] = {
         {"12", "10000", "code"},
-        {"Propietario 5", "10000", "name, as typed"},
-        {"PROPIETARI", "00000", "name, upper-cased, every owner"},
+        {"Propietario 5", "10000", "name, first word"},
+        {"PROPIETARI", "00000", "name, other case, every owner"},
+        {"pérez garcía", "10000", "name, third word, every owner"},
+        {"garcia", "10000", "name, fourth word without accent, every owner"},
+        {"PROPIETARIA 99999", "10000", "name, one owner"},
         {"zz", "10000", "name, no match"},
     };
     for (const Search& s : searches) {
@@ -136,12 +146,15 @@ int main(int argc, char** argv)
         propietarios.LoadDefinition({.Name = "QTabla",
                                      .TableName = "EMP_PROPIETARIO",
                                      .SelectSQL = comunidad ? listaComunidad : listaTodos});
-        const double first = Best(5, [&] {
+        const auto busca = [&] {
             BusquedaRapida(QString::fromUtf8(s.text), propietarios, {"CODIGO", "NOMBRE", s.flags}, asigna);
-        });
+        };
+        const double primera = Best(1, busca);
+        const double first = Best(5, busca);
         const QString plan = propietarios.SelectQuery().Plan();
         propietarios.FetchAll();
-        std::printf("quick search \"%s\" (%s), first rows: %.2f ms (goal <= 200)\n", s.text, s.what, first);
+        std::printf("quick search \"%s\" (%s), first rows, first run: %.2f ms (goal <= 200)\n", s.text, s.what, primera);
+        std::printf("quick search \"%s\", first rows, best of 5: %.2f ms (goal <= 200)\n", s.text, first);
         std::printf("  %s\n", qPrintable(plan));
         std::printf("quick search \"%s\", rows that match: %d rows\n", s.text, propietarios.RecordCount());
         std::printf("quick search \"%s\" / unfiltered list, first rows: %.1f\n", s.text, first / unfiltered);

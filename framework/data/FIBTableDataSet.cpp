@@ -347,6 +347,13 @@ void TFIBTableSet::Filtra(const QString& condicion, const QString& orden)
     condicion_ = condicion;
 }
 
+void TFIBTableSet::QuitaFiltro()
+{
+    Close();
+    SetSelectSQL(selectOriginal_);
+    condicion_.clear();
+}
+
 void TFIBTableSet::EstablecerOrden(const QString& columnas)
 {
     CheckAssigned();

@@ -182,6 +182,9 @@ public:
     void Filtra(const QString& condicion, const QString& orden);
     // The condition of the last Filtra (empty when the list is unfiltered).
     const QString& Condicion() const { return condicion_; }
+    // The list whole again: the select statement as loaded. The dataset
+    // closes; parameters keep their values.
+    void QuitaFiltro();
 
     // The row-lock statement: sets every key to its own value.
     const QStringList& SentenciaBloqueo() const { return bloqueo_.SQL(); }

@@ -1,5 +1,6 @@
 #include "UFIBEditFind.h"
 #include "FIBTableDataSet.h"
+#include "UComponentesBusquedaFiltrada.h"
 
 #include <QDialog>
 #include <QGuiApplication>
@@ -89,8 +90,11 @@ void TFIBEditFind::EjecutarBusqueda()
             consulta(CampoNum + QStringLiteral(" LIKE ") + LiteralApostrofes(x + QLatin1Char('%')), CampoNum);
         if ((!d.Active() || d.IsEmpty()) && (nombreTexto || plano)) {
             d.Close();
-            consulta(QStringLiteral("Upper(") + CampoStr + QStringLiteral(") LIKE ") +
-                         LiteralApostrofes(x.toUpper() + QLatin1Char('%')),
+            // A name column is searched by its words, case and accents
+            // ignored; a number shown as the name, from its beginning.
+            consulta(nombreTexto ? CondicionNombre(CampoStr, LiteralApostrofes(x))
+                                 : QStringLiteral("Upper(") + CampoStr + QStringLiteral(") LIKE ") +
+                                       LiteralApostrofes(x.toUpper() + QLatin1Char('%')),
                      CampoStr);
         }
         if (!d.Active()) {

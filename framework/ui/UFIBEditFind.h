@@ -53,7 +53,8 @@ public:
     QPointer<QWidget> Lista;
 
     // Rewrites the list for the current text and reopens it: the rows whose
-    // code begins with it, or, when none does, whose upper-cased name does.
+    // code begins with it, or, when none does, whose name has a word that
+    // begins with it, case and accents ignored (CondicionNombre).
     // A statement the server rejects leaves the list on the statement it had
     // first and raises ENombreTablaError "Ha ocurrido un error en la
     // consulta".

@@ -1,11 +1,13 @@
-// The quick search: number and text searches, case, order, the statement it
-// starts from, and search texts that hold quotation marks, semicolons and SQL.
+// The quick search: number and name searches (any word start, case and
+// accents ignored), order, the statement it starts from, the empty search, and
+// search texts that hold quotation marks, semicolons and SQL.
 #include "FIBTableDataSet.h"
 #include "TableSetSchema.h"
 #include "TestDatabase.h"
 #include "UComponentesBusquedaFiltrada.h"
 #include "UFormatos.h"
 
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,31 +71,43 @@ struct Caso {
     QList<qint64> codigos;
 };
 
-TEST_F(BusquedaTest, SearchesMatchTheBeginningOfTheCodeOrTheName)
+TEST_F(BusquedaTest, SearchesMatchTheBeginningOfTheCodeOrOfAWordOfTheName)
 {
     QList<qint64> doce{12};
     for (int i = 120; i <= 129; ++i)
         doce << i;
     for (int i = 1200; i <= 1299; ++i)
         doce << i;
+    // A name search: every word start of the name, case and accents ignored,
+    // in name order with case and accents ignored too.
+    auto nombre = [](const char* texto, bool todos) {
+        return QStringList{(todos ? QStringLiteral(" where ") : QStringLiteral(" and ")) +
+                               CondicionNombre("NOMBRE", LiteralSQL(QString::fromUtf8(texto))),
+                           "ORDER BY ", "NOMBRE COLLATE UNICODE_CI_AI"};
+    };
     const Caso casos[] = {
         {"12", false, "10000", "", {" and CODIGO LIKE \"12%\"", "ORDER BY ", "CODIGO"}, doce},
         {"-", false, "10000", "", {" and CODIGO LIKE \"-%\"", "ORDER BY ", "CODIGO"}, {-5}},
         {",", false, "10000", "", {" and CODIGO LIKE \",%\"", "ORDER BY ", "CODIGO"}, {}},
         {"1299", false, "10000", "CODIGO DESC", {" and CODIGO LIKE \"1299%\"", "ORDER BY ", "CODIGO DESC"}, {1299}},
-        // First flag "1": as typed, case-sensitive.
-        {"pér", false, "10000", "", {" and NOMBRE LIKE \"pér%\"", "ORDER BY ", "NOMBRE"}, {2002}},
-        // Otherwise both sides upper-cased, accented letters too; in name order.
-        {"pér", true, "00000", "", {" where Upper(NOMBRE) LIKE \"PÉR%\"", "ORDER BY ", "NOMBRE"},
-         {2003, 2001, 12, 2002}},
+        // Within the community, or in every one.
+        {"pér", false, "10000", "", nombre("pér", false), {2001, 2003, 2002}},
+        {"pér", true, "00000", "", nombre("pér", true), {12, 2001, 2003, 2002}},
+        {"PEREZ", false, "10000", "", nombre("PEREZ", false), {2001, 2003, 2002}},
+        {"ñoño", false, "10000", "", nombre("ñoño", false), {2003}},
+        {"gil", false, "10000", "", nombre("gil", false), {2001}},
+        {"Pérez Gil", false, "10000", "", nombre("Pérez Gil", false), {2001}},
+        {"nadie", false, "10000", "", nombre("nadie", false), {2007}},
+        // Not the middle of a word; "%" and "_" are no patterns.
+        {"uiz", false, "10000", "", nombre("uiz", false), {}},
+        {"Pro%", false, "10000", "", nombre("Pro%", false), {}},
+        {"Propietario 1_", false, "10000", "", nombre("Propietario 1_", false), {}},
         // Quotation marks, semicolons, SQL and question marks are data.
-        {"Bar \"El", false, "10000", "", {" and NOMBRE LIKE \"Bar \"\"El%\"", "ORDER BY ", "NOMBRE"}, {2004}},
-        {"Ana; Luis", false, "10000", "", {" and NOMBRE LIKE \"Ana; Luis%\"", "ORDER BY ", "NOMBRE"}, {2005}},
-        {"x\" OR \"1\"=\"1", false, "10000", "",
-         {" and NOMBRE LIKE \"x\"\" OR \"\"1\"\"=\"\"1%\"", "ORDER BY ", "NOMBRE"}, {2006}},
-        {"x\"; DELETE FROM EMP_PROPIETARIO; --", true, "00000", "",
-         {" where Upper(NOMBRE) LIKE \"X\"\"; DELETE FROM EMP_PROPIETARIO; --%\"", "ORDER BY ", "NOMBRE"}, {}},
-        {"¿Quién?", false, "10000", "", {" and NOMBRE LIKE \"¿Quién?%\"", "ORDER BY ", "NOMBRE"}, {2007}},
+        {"Bar \"El", false, "10000", "", nombre("Bar \"El", false), {2004}},
+        {"Ana; Luis", false, "10000", "", nombre("Ana; Luis", false), {2005}},
+        {"x\" OR \"1\"=\"1", false, "10000", "", nombre("x\" OR \"1\"=\"1", false), {2006}},
+        {"x\"; DELETE FROM EMP_PROPIETARIO; --", true, "00000", "", nombre("x\"; DELETE FROM EMP_PROPIETARIO; --", true), {}},
+        {"¿Quién?", false, "10000", "", nombre("¿Quién?", false), {2007}},
     };
     for (const Caso& k : casos) {
         SCOPED_TRACE(k.texto);
@@ -113,11 +127,49 @@ TEST_F(BusquedaTest, SearchesMatchTheBeginningOfTheCodeOrTheName)
     EXPECT_EQ(todos.Fields(0)->AsInteger(), 1309); // nothing was deleted
 }
 
+TEST(CondicionNombre, TakesTheNameFromTheStartOfEachOfItsFirstWords)
+{
+    // Each expression evaluated on the server for names of one to eight
+    // words: the text from each word start, while there are words.
+    qdtest::Connection c(FreshTableSetDb());
+    const struct {
+        const char* nombre;
+        QStringList desde; // from word 1, 2, ...: what a name search can begin
+    } casos[] = {
+        {"ANA", {"ANA"}},
+        {"GARCÍA RAMOS, ANA", {"GARCÍA RAMOS, ANA", "RAMOS, ANA", "ANA"}},
+        {"DE LA FUENTE SOLER, JOSÉ MARÍA", {"DE LA FUENTE SOLER, JOSÉ MARÍA", "LA FUENTE SOLER, JOSÉ MARÍA",
+                                            "FUENTE SOLER, JOSÉ MARÍA", "SOLER, JOSÉ MARÍA", "JOSÉ MARÍA", "MARÍA"}},
+        {"A B C D E F G H", {"A B C D E F G H", "B C D E F G H", "C D E F G H", "D E F G H", "E F G H", "F G H"}},
+    };
+    for (const auto& k : casos) {
+        SCOPED_TRACE(k.nombre);
+        QSet<QString> vistos;
+        for (int i = 0; i < kPalabrasNombre; ++i) {
+            TFIBQuery q;
+            q.SetDatabase(&c.db);
+            q.SetTransaction(&c.tr);
+            q.SetSQL(QStringLiteral("SELECT %1 FROM RDB$DATABASE")
+                         .arg(NombreDesdePalabra(LiteralSQL(QString::fromUtf8(k.nombre)), i)));
+            q.ExecQuery();
+            const QString desde = q.Fields(0)->AsString();
+            q.Close();
+            // Past the last word, the text from an earlier word start.
+            EXPECT_TRUE(k.desde.contains(desde)) << i << ": " << desde.toStdString();
+            if (i < k.desde.size()) {
+                EXPECT_EQ(desde, k.desde[i]) << i;
+            }
+            vistos << desde;
+        }
+        EXPECT_EQ(vistos.size(), std::min<int>(k.desde.size(), kPalabrasNombre));
+    }
+}
+
 TEST_F(BusquedaTest, ANulCharacterPastedIntoTheSearchIsLeftOut)
 {
     BusquedaRapida(QStringLiteral("Propietario 7") + QChar(u'\0') + QStringLiteral("\" OR 1=1"), propietarios,
                    {"CODIGO", "NOMBRE", "10000"}, asigna);
-    EXPECT_EQ(propietarios.SelectSQL().at(2), " and NOMBRE LIKE \"Propietario 7\"\" OR 1=1%\"");
+    EXPECT_EQ(propietarios.SelectSQL().at(2), " and " + CondicionNombre("NOMBRE", "\"Propietario 7\"\" OR 1=1\""));
     EXPECT_TRUE(propietarios.IsEmpty());
     // Nor can any statement run cut short at one.
     TFIBQuery q;
@@ -127,21 +179,37 @@ TEST_F(BusquedaTest, ANulCharacterPastedIntoTheSearchIsLeftOut)
     EXPECT_THROW(q.ExecQuery(), EFIBError);
 }
 
-TEST_F(BusquedaTest, SearchesNeverAccumulateAndAnEmptySearchKeepsTheFilter)
+TEST_F(BusquedaTest, SearchesNeverAccumulateAndAnEmptySearchShowsTheWholeListAgain)
 {
-    BusquedaRapida("12", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
-    const QStringList filtrada = propietarios.SelectSQL();
-    const int filas = propietarios.RecordCount();
+    // An empty search on a list no search has filtered leaves it as it is.
+    propietarios.ParamByName("Comunidad")->SetAsInteger(1);
+    propietarios.Open();
+    propietarios.Last();
+    const int todas = propietarios.RecordCount();
     BusquedaRapida("", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
-    EXPECT_EQ(propietarios.SelectSQL(), filtrada);
-    EXPECT_TRUE(propietarios.Active());
-    EXPECT_EQ(propietarios.RecordCount(), filas);
-    EXPECT_EQ(asignaciones, 1);
+    EXPECT_EQ(asignaciones, 0);
+    EXPECT_EQ(propietarios.RecordCount(), todas);
+
+    BusquedaRapida("12", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
+    propietarios.Last();
+    EXPECT_EQ(propietarios.RecordCount(), 111);
+    for (const char* vacio : {"", "   "}) {
+        SCOPED_TRACE(vacio);
+        BusquedaRapida("12", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
+        BusquedaRapida(vacio, propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
+        EXPECT_EQ(propietarios.SelectSQL(), propietariosSelect);
+        EXPECT_TRUE(propietarios.Condicion().isEmpty());
+        ASSERT_TRUE(propietarios.Active());
+        EXPECT_EQ(propietarios.FieldByName("CODIGO")->AsInteger(), 2007) << "in the list's own order";
+        propietarios.Last();
+        EXPECT_EQ(propietarios.RecordCount(), 1308) << "the community's whole list";
+    }
 
     BusquedaRapida("Propietario 7", propietarios, {"CODIGO", "NOMBRE", "10000"}, asigna);
     EXPECT_EQ(propietarios.SelectSQL(),
               QStringList({"SELECT * FROM EMP_PROPIETARIO", "WHERE COMUNIDAD=?Comunidad",
-                           " and NOMBRE LIKE \"Propietario 7%\"", "ORDER BY ", "NOMBRE"}));
+                           " and " + CondicionNombre("NOMBRE", "\"Propietario 7\""), "ORDER BY ",
+                           "NOMBRE COLLATE UNICODE_CI_AI"}));
     EXPECT_EQ(propietarios.FieldByName("NOMBRE")->AsString(), "Propietario 7");
     EXPECT_EQ(propietarios.SelectSQLOriginal(), propietariosSelect);
 }

@@ -43,7 +43,8 @@ TEST_F(Entradas, OwnersScreenButtonImportsTheCommunitysRegisterAndReadsTheListAg
     lista.Last();
     const int antes = lista.RecordCount();
     EXPECT_EQ(w->TbImporta->toolTip(), "Importar/Actualizar Propietarios, Fincas desde Taldemar");
-    qdtest::AlAbrirse([&](QWidget* m) {
+    Modales modales;
+    modales.Espera([&](QWidget* m) {
         auto* f = qobject_cast<TFImporta*>(m);
         ASSERT_NE(f, nullptr);
         if (!QTest::qWaitFor([f] { return f->BtImporta->isEnabled(); })) {
@@ -53,7 +54,14 @@ TEST_F(Entradas, OwnersScreenButtonImportsTheCommunitysRegisterAndReadsTheListAg
         }
         f->BtImporta->click();
     });
+    // The shop sold in the accounts: the seller's rows marked inactive, said.
+    QString dicho;
+    modales.Espera([&](QWidget* m) {
+        dicho = qdtest::Textos(m);
+        qdtest::Pulsa(m, "Aceptar");
+    });
     w->TbImporta->click();
+    EXPECT_TRUE(dicho.contains("- LOCAL 1 (propietario ")) << dicho.toStdString();
     ASSERT_TRUE(lista.Active());
     lista.Last();
     EXPECT_EQ(lista.RecordCount(), antes + 1) << "the buyer of the shop is listed";

@@ -117,6 +117,7 @@ TEST_F(Importacion, EveryColumnIsCopiedByItsRuleAndASecondImportChangesNothing)
     }
     Entorno.Comunidad = 1;
     ASSERT_TRUE(Importa(TModoImporta::Comunidades));
+    qdtest::AlAbrirse([](QWidget* w) { qdtest::Pulsa(w, "Aceptar"); }); // the sold shop, marked inactive
     ASSERT_TRUE(Importa(TModoImporta::Propietarios));
 
     for (const TCopia& c : kCopias) {
@@ -156,6 +157,7 @@ TEST_F(Importacion, OwnersAreAddedAndOverwrittenNeverDeleted)
     Sql("UPDATE EMP_DIRECCIONES SET DOMICILIO='CAMBIADA AQUÍ', ACTIVO=0 WHERE COMUNIDAD=1 AND PROPIETARIO=1 AND CODIGO=1");
     const int propietarios = Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD=1").toInt();
 
+    qdtest::AlAbrirse([](QWidget* w) { qdtest::Pulsa(w, "Aceptar"); }); // the sold shop, marked inactive
     ASSERT_TRUE(Importa(TModoImporta::Propietarios));
 
     EXPECT_EQ(Sql(QStringLiteral("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD=1 AND CODIGO=%1").arg(codigoVendido)).toInt(), 1);
@@ -169,6 +171,95 @@ TEST_F(Importacion, OwnersAreAddedAndOverwrittenNeverDeleted)
     EXPECT_EQ(tipo.toInt(), 0) << "an empty property type becomes 0";
     // Only the current community's.
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD=5").toInt(), 0);
+}
+
+// The demo's shop changed hands in the accounting product: the buyer holds
+// it there under a new code, the seller is gone from the accounts.
+TEST_F(Importacion, ASoldPropertyIsMarkedInactiveUnderItsFormerOwnerAndCountedOnce)
+{
+    Entorno.Comunidad = 1;
+    const auto suma = [this] {
+        return Sql("SELECT SUM(COEFICIENTES) FROM EMP_FINCAS WHERE COMUNIDAD=1 AND ACTIVO=1").toDouble();
+    };
+    ASSERT_NEAR(suma(), 100, 1e-6);
+    const int vendedor = Sql("SELECT PROPIETARIO FROM EMP_FINCAS WHERE COMUNIDAD=1 AND NOMBRE='LOCAL 1'").toInt();
+    const QString nombre = Sql(QStringLiteral("SELECT NOMBRE FROM EMP_PROPIETARIO WHERE COMUNIDAD=1 AND CODIGO=%1")
+                                   .arg(vendedor)).toString();
+    // A property and an address the accounting product never had: the
+    // register of a linked community is the accounting product's.
+    Sql("INSERT INTO EMP_FINCAS (COMUNIDAD, PROPIETARIO, CODIGO, NOMBRE, COEFICIENTES, ACTIVO) "
+        "VALUES (1, 1, 9, 'TRASTERO AÑADIDO', 0, 1)");
+    // Already inactive: not named again.
+    Sql("UPDATE EMP_DIRECCIONES SET ACTIVO=0 WHERE COMUNIDAD=1 AND PROPIETARIO=1");
+    Sql("INSERT INTO EMP_DIRECCIONES (COMUNIDAD, PROPIETARIO, CODIGO, DOMICILIO, ACTIVO) VALUES (1, 1, 9, 'VIEJA', 0)");
+    // Other communities are not touched.
+    const QVariant otras = Sql("SELECT COUNT(*) FROM EMP_FINCAS WHERE COMUNIDAD<>1 AND ACTIVO=1");
+
+    QString visto, titulo;
+    qdtest::AlAbrirse([&](QWidget* w) {
+        titulo = w->windowTitle();
+        visto = qdtest::Textos(w);
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    ASSERT_TRUE(Importa(TModoImporta::Propietarios));
+
+    EXPECT_EQ(titulo, "Información");
+    const QString local = QStringLiteral("LOCAL 1 (propietario %1, %2)").arg(vendedor).arg(nombre);
+    EXPECT_TRUE(visto.contains("Taldemar ya no tiene estas fincas y direcciones")) << visto.toStdString();
+    // In owner and code order.
+    EXPECT_TRUE(visto.contains("Fincas:\n- TRASTERO AÑADIDO (propietario 1, ")) << visto.toStdString();
+    EXPECT_TRUE(visto.contains("\n- " + local + "\n")) << visto.toStdString();
+    EXPECT_TRUE(visto.contains(QStringLiteral("Direcciones:\n- ") + Sql(QStringLiteral(
+        "SELECT DOMICILIO FROM EMP_DIRECCIONES WHERE COMUNIDAD=1 AND PROPIETARIO=%1").arg(vendedor)).toString()))
+        << visto.toStdString();
+    EXPECT_FALSE(visto.contains("VIEJA")) << visto.toStdString();
+    // The seller and his rows stay, inactive; the buyer's shop is active.
+    EXPECT_EQ(Programa(QStringLiteral("SELECT PROPIETARIO, ACTIVO FROM EMP_FINCAS WHERE COMUNIDAD=1 AND NOMBRE='LOCAL 1' "
+                                      "ORDER BY PROPIETARIO")),
+              (QList<QVariantList>{{vendedor, 0}, {vendedor + 1, 1}}));
+    EXPECT_EQ(Sql(QStringLiteral("SELECT COUNT(*) FROM EMP_DIRECCIONES WHERE COMUNIDAD=1 AND PROPIETARIO=%1 AND ACTIVO=1")
+                      .arg(vendedor)).toInt(), 0);
+    EXPECT_EQ(Sql(QStringLiteral("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD=1 AND CODIGO=%1").arg(vendedor)).toInt(), 1);
+    EXPECT_NEAR(suma(), 100, 1e-6);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM EMP_FINCAS WHERE COMUNIDAD<>1 AND ACTIVO=1"), otras);
+
+    // A new convocation counts the shop once: in the vote rows' coefficients
+    // and in the attendance list of the minutes.
+    Sql("EXECUTE PROCEDURE VOTACIONES_PROPI(1, 900)");
+    EXPECT_NEAR(Sql("SELECT SUM(COEFICIENTES) FROM VOTACIONES WHERE COMUNIDAD=1 AND CONVOCATORIA=900").toDouble(), 100, 1e-6);
+    EXPECT_EQ(Sql(QStringLiteral("SELECT COEFICIENTES FROM VOTACIONES WHERE COMUNIDAD=1 AND CONVOCATORIA=900 AND PROPIETARIO=%1")
+                      .arg(vendedor)).toDouble(), 0.0);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM VER_JUNTAS WHERE COMUNIDAD=1 AND CONVOCATORIA=900 AND FINCA='LOCAL 1'").toInt(), 1);
+
+    // A second import has nothing more to mark and says nothing (any window
+    // would fail the test).
+    qdtest::Modales ninguna;
+    ASSERT_TRUE(Importa(TModoImporta::Propietarios));
+}
+
+TEST_F(Importacion, ACommunityTheAccountsDoNotKeepLosesNothing)
+{
+    // No properties of community 2 in the accounting database (its owners
+    // and addresses are there): none of the program's is marked.
+    Entorno.Comunidad = 2;
+    CambiaContable("DELETE FROM EMP_FINCAS WHERE COMUNIDAD=2");
+    const QVariant activas = Sql("SELECT COUNT(*) FROM EMP_FINCAS WHERE COMUNIDAD=2 AND ACTIVO=1");
+    ASSERT_GT(activas.toInt(), 0);
+    qdtest::Modales ninguna;
+    ASSERT_TRUE(Importa(TModoImporta::Propietarios));
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM EMP_FINCAS WHERE COMUNIDAD=2 AND ACTIVO=1"), activas);
+}
+
+TEST(TextoInactivadas, NamesTwentyOfEachAndCountsTheRest)
+{
+    EXPECT_EQ(TextoInactivadas({}, {}), QString());
+    QStringList muchas;
+    for (int i = 1; i <= 23; ++i)
+        muchas << QStringLiteral("FINCA %1").arg(i);
+    const QString texto = TextoInactivadas(muchas, {"CALLE 1"});
+    EXPECT_TRUE(texto.contains("\r- FINCA 20\r... y 3 más.\r\rDirecciones:\r- CALLE 1")) << texto.toStdString();
+    EXPECT_FALSE(texto.contains("FINCA 21"));
+    EXPECT_FALSE(TextoInactivadas({}, {"CALLE 1"}).contains("Fincas:"));
 }
 
 TEST_F(Importacion, ACommunityWithoutFinancialYearsGetsYearAndMonthsZeroAndNoPresident)
@@ -329,6 +420,7 @@ TEST_F(Importacion, TheConvocationsRefreshRunsAtOnceOnTopWithoutQuestions)
     });
     mira.start(0);
     const int antes = Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD=1").toInt();
+    qdtest::AlAbrirse([](QWidget* w) { qdtest::Pulsa(w, "Aceptar"); }); // the sold shop, marked inactive
     EXPECT_TRUE(RefreshOwnersFromAccounting());
     mira.stop();
     EXPECT_EQ(titulo, "Importación/Actualización Propietario y fincas desde Taldemar");

@@ -119,6 +119,42 @@ TEST_F(Convocatorias, AConvocationThatIsNotWrittenLeavesNoVoteRowsBehind)
     EXPECT_EQ(Cuenta("VOTACIONES", 1), 3);
 }
 
+TEST_F(Convocatorias, AConvocationNeedsItsDateAndNothingElse)
+{
+    TDMConvoca& m = Modulo();
+    const struct {
+        const char* caso;
+        bool fecha;
+        const char* aviso; // nullptr: saved
+    } casos[] = {
+        {"no date", false, "Escriba la fecha de la convocatoria: el campo Fecha no puede quedar vacío."},
+        {"a date, and no description, hours or place", true, nullptr},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        m.QTabla.Insert();
+        for (const char* campo : {"DES", "HORA1", "HORA2", "LUGAR"})
+            m.QTabla.FieldByName(campo)->SetAsString(QString());
+        if (!c.fecha)
+            m.QTabla.FieldByName("FECHA")->Clear();
+        try {
+            m.QTabla.Post();
+            EXPECT_EQ(c.aviso, nullptr) << "saved";
+        } catch (const EAviso& e) {
+            EXPECT_EQ(e.Message(), QString::fromUtf8(c.aviso ? c.aviso : ""));
+            EXPECT_EQ(m.QTabla.State(), TDataSetState::dsInsert) << "the convocation stays to be completed";
+            m.QTabla.Cancel();
+        }
+        EXPECT_EQ(Cuenta("VOTACIONES", 1), c.aviso ? 0 : 3);
+    }
+    // An existing one whose date is cleared keeps it.
+    m.QTabla.Edit();
+    m.QTabla.FieldByName("FECHA")->Clear();
+    EXPECT_THROW(m.QTabla.Post(), EAviso);
+    m.QTabla.Cancel();
+    EXPECT_FALSE(Sql("SELECT FECHA FROM CONVOCATORIAS WHERE COMUNIDAD = 1 AND CODIGO = 1").isNull());
+}
+
 TEST_F(Convocatorias, AttendanceSwitchesAndTheTotalsFollowAtOnce)
 {
     const qint64 c = NuevaConvocatoria();

@@ -44,7 +44,8 @@ protected:
     // Convocation `codigo` of community 1 with this agenda, current in the module.
     void Convocatoria(int codigo, const QString& agenda)
     {
-        dm->QGen.SetSQL("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES, ORDEN) VALUES (1, ?C, 'JUNTA', ?O)");
+        dm->QGen.SetSQL("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES, ORDEN, FECHA) "
+                        "VALUES (1, ?C, 'JUNTA', ?O, CURRENT_TIMESTAMP)");
         dm->QGen.ParamByName("C")->SetAsInteger(codigo);
         dm->QGen.ParamByName("O")->SetAsString(agenda);
         dm->QGen.ExecQuery();

@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
@@ -790,6 +791,164 @@ TEST_F(PropietariosServidor, APropertyAnotherSeatDeletedFirstKeepsItsOpeningBala
     p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbEdit);
     p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost);
     EXPECT_EQ(saldo(), 1);
+}
+
+TEST_F(Propietarios, AnOwnerNeedsANameAndTheMessageNamesTheField)
+{
+    Propietario(1, "ANA");
+    Pantalla p;
+    const struct {
+        const char* caso;
+        TNavigateBtn accion; // insert a new owner or edit the first
+        const char* nombre;
+    } casos[] = {
+        {"a new owner left blank", TNavigateBtn::nbInsert, nullptr},
+        {"a new owner with a code and spaces for a name", TNavigateBtn::nbInsert, "   "},
+        {"an owner's name cleared", TNavigateBtn::nbEdit, ""},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        p->HYMNavigator1->EjecutarBoton(c.accion);
+        if (c.accion == TNavigateBtn::nbInsert && c.nombre)
+            EscribeEn(p->DBECodigo, "7");
+        if (c.nombre) {
+            p->DBENombre->setFocus();
+            p->DBENombre->selectAll();
+            QTest::keyClick(p->DBENombre, Qt::Key_Delete);
+            EscribeEn(p->DBENombre, c.nombre);
+        }
+        try {
+            p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbPost);
+            ADD_FAILURE() << "saved without a name";
+        } catch (const EAviso& e) {
+            EXPECT_EQ(e.Message(), "Escriba el nombre del propietario: el campo Nombre no puede quedar vacío.");
+        }
+        EXPECT_TRUE(p->HYMNavigator1->EnEdicion()) << "the record stays, to be completed or cancelled";
+        p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbCancel);
+        EXPECT_EQ(Sql("SELECT COUNT(*) || '/' || MIN(NOMBRE) FROM EMP_PROPIETARIO WHERE COMUNIDAD = 1 AND CODIGO <> 0")
+                      .toString(),
+                  "1/ANA");
+    }
+}
+
+TEST_F(Propietarios, WhileLinkedToTheAccountsTheStatusLineSaysWhatTheImportOverwrites)
+{
+    for (const int enlace : {0, 1}) {
+        SCOPED_TRACE(enlace);
+        Entorno.EnlaceContable = enlace;
+        Pantalla p;
+        EXPECT_EQ(p->SbEstado->isVisible(), enlace == 1);
+        auto* texto = p->SbEstado->findChild<QLabel*>("LEnlace");
+        ASSERT_EQ(texto != nullptr, enlace == 1);
+        if (texto) {
+            EXPECT_TRUE(texto->isVisible());
+            EXPECT_EQ(texto->text(),
+                      "Comunidad enlazada con Taldemar: los datos de los propietarios (nombre, teléfonos, e-mail, NIF, "
+                      "idioma, forma de pago, cuenta, avisos y observaciones), sus fincas y sus direcciones vienen de "
+                      "Taldemar; la próxima importación sobrescribe lo que se cambie aquí.");
+            qdtest::Captura("propietarios-enlazada", p.w);
+        }
+    }
+}
+
+TEST_F(Propietarios, DeletingAnOwnerWithVoteRowsNamesTheirConvocationsFirst)
+{
+    Propietario(1, "ANA");
+    Propietario(2, "BEA");
+    Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES, FECHA) VALUES (1, 3, 'ORDINARIA 2025', '05/12/2025')");
+    Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES) VALUES (1, 5, 'EXTRAORDINARIA')");
+    Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES) VALUES (1, 6, 'SIN ANA')");
+    Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES) VALUES (2, 3, 'DE OTRA COMUNIDAD')");
+    // BEA votes only in another community's convocation, with the code of
+    // ANA's convocation 3.
+    for (const char* voto : {"(1, 3, 1)", "(1, 5, 1)", "(2, 3, 2)", "(2, 3, 1)"})
+        Sql(QStringLiteral("INSERT INTO VOTACIONES (COMUNIDAD, CONVOCATORIA, PROPIETARIO) VALUES %1").arg(voto));
+    Pantalla p;
+    const struct {
+        const char* caso;
+        int propietario;
+        const char* respuesta;
+        const char* pregunta;
+        int quedan; // owners left
+    } casos[] = {
+        {"an owner with votes, kept", 1, "Cancelar",
+         " ¿ Borrar el propietario ? \n\nTiene filas de votación en estas convocatorias, que se conservan con su "
+         "nombre y su coeficiente:\n3 ORDINARIA 2025 (12/05/2025)\n5 EXTRAORDINARIA",
+         2},
+        {"the same owner, deleted", 1, "Aceptar", nullptr, 1},
+        {"an owner without votes", 2, "Aceptar", " ¿ Borrar el propietario ? ", 0},
+    };
+    QString pregunta;
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        ASSERT_TRUE(p.dm().QPropietario.Locate("CODIGO", {c.propietario}));
+        Modales modales;
+        modales.Espera([&](QWidget* w) {
+            pregunta = qobject_cast<QMessageBox*>(w)->text();
+            qdtest::Pulsa(w, c.respuesta);
+        });
+        p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbDelete);
+        if (c.pregunta) {
+            EXPECT_EQ(pregunta, QString::fromUtf8(c.pregunta));
+        }
+        EXPECT_EQ(Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE COMUNIDAD = 1 AND CODIGO <> 0").toInt(), c.quedan);
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM VOTACIONES").toInt(), 4) << "the vote rows stay";
+}
+
+TEST_F(Propietarios, ANameSearchIgnoresCaseAndAccentsOnAnyWordAndAnEmptyBoxShowsEveryOwner)
+{
+    const char* const nombres[] = {"GARCÍA RAMOS, ANA", "RAMOS GIL, LUIS", "PÉREZ LÓPEZ, MARÍA",
+                                   "DE LA FUENTE SOLER, JOSÉ MARÍA", "BARRAMOS OLMO, EVA", "Ruiz García, Pilar"};
+    int codigo = 0;
+    for (const char* n : nombres)
+        Propietario(++codigo, QString::fromUtf8(n));
+    Propietario(15, "QUINCE");
+    Pantalla p;
+    const auto buscar = [&](const QString& texto) {
+        p->EBusca->setFocus();
+        p->EBusca->selectAll();
+        QTest::keyClick(p->EBusca, Qt::Key_Delete);
+        EscribeEn(p->EBusca, texto);
+        Teclea(Qt::Key_Return);
+    };
+    const auto listados = [&] {
+        QList<qint64> codigos;
+        TFIBTableSet& t = p.dm().QPropietario;
+        for (t.First(); !t.Eof(); t.Next())
+            codigos << t.FieldByName("CODIGO")->AsInteger();
+        return codigos;
+    };
+    const struct {
+        const char* texto;
+        QList<qint64> codigos; // in name order, or code order for a code
+    } casos[] = {
+        {"ramos", {1, 2}}, {"Ramos", {1, 2}}, {"RAMOS", {1, 2}}, {"garcia", {1, 6}}, {"GARCÍA", {1, 6}},
+        {"garcía ramos", {1}}, {"maria", {4, 3}}, {"JOSE MARIA", {4}}, {"pilar", {6}}, {"amos", {}},
+        {"1", {1, 15}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.texto);
+        buscar(QString::fromUtf8(c.texto));
+        EXPECT_EQ(listados(), c.codigos);
+    }
+    // A code keeps its statement.
+    EXPECT_EQ(p.dm().QPropietario.SelectSQL().value(1), " and CODIGO LIKE \"1%\"");
+
+    // The box emptied, by keys: every owner again, in the list's own order,
+    // and a refresh keeps them.
+    buscar("ramos");
+    ASSERT_EQ(listados().size(), 2);
+    p->EBusca->setFocus();
+    p->EBusca->selectAll();
+    QTest::keyClick(p->EBusca, Qt::Key_Backspace);
+    EXPECT_EQ(listados(), (QList<qint64>{1, 2, 3, 4, 5, 6, 15}));
+    p->HYMNavigator1->EjecutarBoton(TNavigateBtn::nbRefresh);
+    EXPECT_EQ(listados().size(), 7);
+    // Enter on a box left blank does the same.
+    buscar("ramos");
+    buscar("  ");
+    EXPECT_EQ(listados().size(), 7);
 }
 
 // The demo database, as a new user first sees the screen.

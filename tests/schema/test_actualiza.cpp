@@ -72,6 +72,9 @@ TEST_F(Actualiza, AnEarlierDatabaseIsUpgradedOnceAndKeepsEveryRow)
     }
     EXPECT_EQ(despues, antes);
     EXPECT_EQ(Filas(QStringLiteral("SELECT VERSION, FECHA FROM SYS_VERSION WHERE CODIGO = 1")).value(0), version);
+    EXPECT_EQ(Valor(QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$RELATION_NAME = 'EMP_PROPIETARIO' "
+                                   "AND RDB$INDEX_NAME STARTING WITH 'IX_EMP_PROPIETARIO_PALABRA'")).toInt(),
+              6) << "the owners' word indexes";
 
     // A second opening runs nothing again: what the first one made stays.
     Ejecuta(QStringLiteral("INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA, LLAMADA, M2) "

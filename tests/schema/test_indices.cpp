@@ -17,7 +17,6 @@ TEST_F(Indices, QuickSearchesByNameReadTheirOrderFromAnIndex)
         const char* columna; // the text column its quick search matches and orders by
         const char* flags;
     };
-    // Lists of one community match the text as typed; the others upper-case it.
     const Lista listas[] = {
         {"SELECT * FROM EMP_PROPIETARIO WHERE COMUNIDAD=?Comunidad", "NOMBRE", "10000"},
         {"SELECT * FROM CONVOCATORIAS WHERE COMUNIDAD=?Comunidad", "DES", "10000"},
@@ -46,6 +45,24 @@ TEST_F(Indices, QuickSearchesByNameReadTheirOrderFromAnIndex)
         EXPECT_TRUE(plan.contains(QLatin1String(" ORDER ")) && !plan.contains(QLatin1String("SORT")))
             << l.select << " ... ORDER BY " << l.columna << ": " << plan.toStdString();
     }
+}
+
+// A name search over the owners reads in the order of the index of the whole
+// name and finds its rows through one index per word of the name: the
+// expressions the search writes are the indexed ones.
+TEST_F(Indices, AnOwnersNameSearchReadsThroughItsWordIndexes)
+{
+    TFIBQuery q;
+    q.SetDatabase(&con->db);
+    q.SetTransaction(&con->tr);
+    q.SetSQL(QStringList{"SELECT * FROM EMP_PROPIETARIO WHERE COMUNIDAD=?Comunidad",
+                         " and " + CondicionNombre(QStringLiteral("NOMBRE"), LiteralSQL(QStringLiteral("garcía"))),
+                         "ORDER BY NOMBRE COLLATE UNICODE_CI_AI"});
+    const QString plan = q.Plan();
+    EXPECT_TRUE(plan.contains(QLatin1String("ORDER IX_EMP_PROPIETARIO_PALABRA1"))) << plan.toStdString();
+    for (int i = 1; i <= kPalabrasNombre; ++i)
+        EXPECT_TRUE(plan.contains(QStringLiteral("IX_EMP_PROPIETARIO_PALABRA%1").arg(i))) << i << ": " << plan.toStdString();
+    EXPECT_FALSE(plan.contains(QLatin1String("NATURAL"))) << plan.toStdString();
 }
 
 } // namespace
