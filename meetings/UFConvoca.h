@@ -48,6 +48,9 @@ public:
     // properties instead of the people, opened in the word processor and
     // never stored.
     void CopiaTablon(TDocumento documento);
+    // "Guardar PDF…": the letter or the minutes made into a PDF from the
+    // stored document, saved where the user chooses.
+    void GuardaPdf(TDocumento documento);
 
     // Main tool bar, after the navigator.
     QToolButton* TbConvocatoria;
@@ -64,6 +67,7 @@ public:
     QToolButton* TbActaOO;
     QToolButton* TbObservacionesOO;
     QToolButton* TbTablon;
+    QToolButton* TbGuardaPdf;
     // Search bar.
     QComboBox* CbBusca;
     QLineEdit* EEstado;
