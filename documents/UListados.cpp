@@ -94,16 +94,6 @@ QString TextoCondicion(const QString& tipo, const QString& op, const QString& f,
     return {};
 }
 
-// Another seat holds the rows or the keys being written (lock conflict,
-// update conflict, deadlock, duplicate key).
-bool EsConflictoDeBloqueo(const EFIBError& e)
-{
-    for (long codigo : {335544345L, 335544451L, 335544336L, 335544665L, 335544349L})
-        if (e.HasCode(codigo))
-            return true;
-    return false;
-}
-
 } // namespace
 
 QStringList OperadoresCondicion()
@@ -274,7 +264,8 @@ void ListadoPredefinido(int codigo, const QStringList& lineas, const QString& de
     try {
         dm.GuardaCondiciones(condiciones);
     } catch (const EFIBError& e) {
-        if (!EsConflictoDeBloqueo(e))
+        // Another seat holds the rows or the keys being written.
+        if (!e.KeyTaken())
             throw;
         DMMain->DataBase.ExecuteImmediate(QStringLiteral("ROLLBACK TO SAVEPOINT CONDICIONES_LISTADO"),
                                           dm.FIBTransaction);

@@ -613,8 +613,10 @@ TEST_F(Suministrados, NoConditionListsAnotherCommunitysRows)
             casos << LineaCondicion(op, "CONVOCATORIA", "N", contenido);
     casos << LineaCondicion("IGUAL", "1=1 OR COMUNIDAD", "N", "2")
           << LineaCondicion("ORDEN", "(SELECT 1 FROM RDB$DATABASE)", "N", "")
-          << LineaCondicion("IGUAL", "NOMBRE", "C", "UPDATE") << LineaCondicion("IGUAL", "NOMBRE", "C", QStringLiteral("garcía"))
-          << LineaCondicion("IGUAL", "NOMBRE", "C", "\" OR 1=1 OR \"") << LineaCondicion("DESDE", "FECHA", "F", "DESC OR 1=1");
+          << LineaCondicion("IGUAL", "PROPIETARIO", "C", "UPDATE")
+          << LineaCondicion("IGUAL", "PROPIETARIO", "C", QStringLiteral("garcía"))
+          << LineaCondicion("IGUAL", "PROPIETARIO", "C", "\" OR 1=1 OR \"")
+          << LineaCondicion("DESDE", "FECHA", "F", "DESC OR 1=1");
     for (const QString& caso : casos) {
         SCOPED_TRACE(caso.simplified().toStdString());
         QString csv;
