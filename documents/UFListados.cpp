@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -64,6 +65,15 @@ void SoloConsulta(TFIBQuery& q)
         throw EAviso(QStringLiteral("Un listado solo puede leer datos: su sentencia SQL debe ser una consulta SELECT.\r"
                                     "Sentencia rechazada: %1")
                          .arg(q.SQLText().simplified()));
+}
+
+// The table a statement reads first: the name after its first FROM, to the
+// first character that cannot be part of a name.
+QString TablaDeSentencia(const QString& sql)
+{
+    static const QRegularExpression desde(QStringLiteral("\\bFROM\\s+([A-Z0-9_$]+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    return desde.match(sql).captured(1).toUpper();
 }
 
 // A cell of the conditions grid chosen from a list or typed.
@@ -346,14 +356,14 @@ void TDMFListados::AbreDatos(const std::optional<QList<TCondicion>>& condiciones
         // The fields the conditions name are checked against the columns of
         // the statement as written and of its table.
         if (puntoYComa < 0) {
-            CompruebaCampos(*condiciones, {}, Columnas(QCampos, TablaListado(sql, 1)));
+            CompruebaCampos(*condiciones, {}, Columnas(QCampos, TablaDeSentencia(maestro)));
             QCampos.SetSelectSQL(ConClausulas(maestro, ClausulaListado(1, *condiciones, {}),
                                               ClausulaListado(2, *condiciones, {}), false));
         } else {
             const QString primera = TablaListado(sql, 1);
             const QString segunda = TablaListado(sql, 2);
-            CompruebaCampos(*condiciones, primera, Columnas(QCampos, primera));
-            CompruebaCampos(*condiciones, segunda, Columnas(QDetalle, segunda));
+            CompruebaCampos(*condiciones, primera, Columnas(QCampos, TablaDeSentencia(maestro)));
+            CompruebaCampos(*condiciones, segunda, Columnas(QDetalle, TablaDeSentencia(detalle)));
             QCampos.SetSelectSQL(ConClausulas(maestro, ClausulaListado(1, *condiciones, primera),
                                               ClausulaListado(2, *condiciones, primera), true));
             QDetalle.SetSelectSQL(ConClausulas(detalle, ClausulaListado(1, *condiciones, segunda),
