@@ -14,7 +14,7 @@ QByteArray LeeFicheroAcotado(const QString& fichero, qint64 maximo)
     const QString nombre = QDir::toNativeSeparators(fichero);
     const QFileInfo info(fichero);
     if (!info.exists())
-        throw EAviso(QStringLiteral("No existe el fichero %1").arg(nombre));
+        throw EAviso(QStringLiteral("No se puede abrir el fichero %1").arg(nombre));
     if (!info.isFile())
         throw EAviso(QStringLiteral("%1 no es un fichero corriente (es una carpeta, un dispositivo o una tubería) "
                                     "y no se lee.")
