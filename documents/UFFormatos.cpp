@@ -106,6 +106,10 @@ int TDMFormatos::SiguienteCodigo()
 
 void TDMFormatos::Importa(const QString& frf, const QStringList& lineas, int codigo, bool reemplaza)
 {
+    // A pair without its line 2 has no type: refused, as a line 2 that is
+    // no number is, rather than stored as type 0.
+    if (Recorta(lineas.value(1)).isEmpty())
+        throw EConvertError(QStringLiteral("El fichero adjunto de formato no indica el tipo de formato en su línea 2"));
     const int tipo = TextoAEntero(lineas.value(1));
     const QByteArray formato = CargaFichero(frf);
     if (reemplaza) {

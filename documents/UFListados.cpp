@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -52,6 +53,27 @@ QStringList ConClausulas(const QString& sql, const QString& donde, const QString
     if (orden != QLatin1String("ORDER BY "))
         lineas << orden;
     return lineas;
+}
+
+// A listing reads: its statement, as the engine prepares it, must be one
+// SELECT. Anything else (a DELETE, an UPDATE, a procedure executed) is
+// refused before it runs.
+void SoloConsulta(TFIBQuery& q)
+{
+    q.Prepare();
+    if (!q.IsSelect())
+        throw EAviso(QStringLiteral("Un listado solo puede leer datos: su sentencia SQL debe ser una consulta SELECT.\r"
+                                    "Sentencia rechazada: %1")
+                         .arg(q.SQLText().simplified()));
+}
+
+// The table a statement reads first: the name after its first FROM, to the
+// first character that cannot be part of a name.
+QString TablaDeSentencia(const QString& sql)
+{
+    static const QRegularExpression desde(QStringLiteral("\\bFROM\\s+([A-Z0-9_$]+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    return desde.match(sql).captured(1).toUpper();
 }
 
 // A cell of the conditions grid chosen from a list or typed.
@@ -184,7 +206,8 @@ TDMFListados::TDMFListados()
         ds.FieldByName(QStringLiteral("CODIGO"))->SetAsInteger(QTabla.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
     };
     QCondiciones.BeforePost = [this](TFIBDataSet& ds) {
-        CompruebaCondicion(ds.FieldByName(QStringLiteral("TIPOCAMPO"))->AsString(),
+        CompruebaCondicion(ds.FieldByName(QStringLiteral("OPERADOR"))->AsString(),
+                           ds.FieldByName(QStringLiteral("TIPOCAMPO"))->AsString(),
                            ds.FieldByName(QStringLiteral("CONTENIDO"))->AsString());
         if (ds.State() != TDataSetState::dsInsert)
             return;
@@ -199,9 +222,14 @@ TDMFListados::TDMFListados()
     QCondiciones.AfterPost = [this](TFIBDataSet&) { graba(); };
     QCondiciones.AfterDelete = QCondiciones.AfterPost;
 
+    // The listing's data is read in a read-only transaction of its own: no
+    // statement, condition or expression of a listing can change a row.
+    TLectura.SetDefaultDatabase(&DMMain->DataBase);
+    TLectura.SetTRParams({QStringLiteral("read"), QStringLiteral("read_committed"), QStringLiteral("rec_version"),
+                          QStringLiteral("nowait")});
     for (TFIBDataSet* ds : {&QCampos, &QDetalle, &QAdministrador, &QComunidad}) {
         ds->SetDatabase(&DMMain->DataBase);
-        ds->SetTransaction(&FIBTransaction);
+        ds->SetTransaction(&TLectura);
     }
     QCampos.Name = QStringLiteral("QCampos");
     QDetalle.Name = QStringLiteral("QDetalle");
@@ -282,6 +310,39 @@ QList<TCondicion> TDMFListados::Condiciones()
     return lista;
 }
 
+QStringList TDMFListados::Columnas(TFIBDataSet& ds, const QString& tabla)
+{
+    TFIBQuery& select = ds.SelectQuery();
+    select.Prepare();
+    QStringList columnas;
+    for (int i = 0; i < select.FieldCount(); ++i)
+        columnas << select.Fields(i)->Name();
+    if (tabla.isEmpty())
+        return columnas;
+    TFIBQuery q;
+    q.SetDatabase(&DMMain->DataBase);
+    q.SetTransaction(&TLectura);
+    q.SetSQL(QStringLiteral("SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME=?TABLA"));
+    q.ParamByName(QStringLiteral("TABLA"))->SetAsString(tabla);
+    for (q.ExecQuery(); !q.Eof(); q.Next())
+        columnas << q.Fields(0)->AsString();
+    return columnas;
+}
+
+void TDMFListados::CompruebaSentencia(const QString& sql)
+{
+    const qsizetype puntoYComa = sql.indexOf(u';');
+    TFIBQuery q;
+    q.SetDatabase(&DMMain->DataBase);
+    q.SetTransaction(&TLectura);
+    q.SetSQL(puntoYComa < 0 ? sql : sql.left(puntoYComa));
+    SoloConsulta(q);
+    if (puntoYComa >= 0) {
+        q.SetSQL(sql.mid(puntoYComa + 1));
+        SoloConsulta(q);
+    }
+}
+
 void TDMFListados::AbreDatos(const std::optional<QList<TCondicion>>& condiciones)
 {
     CierraDatos();
@@ -289,26 +350,32 @@ void TDMFListados::AbreDatos(const std::optional<QList<TCondicion>>& condiciones
     const qsizetype puntoYComa = sql.indexOf(u';');
     const QString maestro = puntoYComa < 0 ? sql : sql.left(puntoYComa);
     const QString detalle = puntoYComa < 0 ? QString() : sql.mid(puntoYComa + 1);
-    QStringList sm{maestro};
-    QStringList sd{detalle};
+    QCampos.SetSelectSQL({maestro});
+    QDetalle.SetSelectSQL({detalle});
     if (condiciones) {
+        // The fields the conditions name are checked against the columns of
+        // the statement as written and of its table.
         if (puntoYComa < 0) {
-            sm = ConClausulas(maestro, ClausulaListado(1, *condiciones, {}), ClausulaListado(2, *condiciones, {}), false);
+            CompruebaCampos(*condiciones, {}, Columnas(QCampos, TablaDeSentencia(maestro)));
+            QCampos.SetSelectSQL(ConClausulas(maestro, ClausulaListado(1, *condiciones, {}),
+                                              ClausulaListado(2, *condiciones, {}), false));
         } else {
             const QString primera = TablaListado(sql, 1);
             const QString segunda = TablaListado(sql, 2);
-            sm = ConClausulas(maestro, ClausulaListado(1, *condiciones, primera),
-                              ClausulaListado(2, *condiciones, primera), true);
-            sd = ConClausulas(detalle, ClausulaListado(1, *condiciones, segunda),
-                              ClausulaListado(2, *condiciones, segunda), true);
+            CompruebaCampos(*condiciones, primera, Columnas(QCampos, TablaDeSentencia(maestro)));
+            CompruebaCampos(*condiciones, segunda, Columnas(QDetalle, TablaDeSentencia(detalle)));
+            QCampos.SetSelectSQL(ConClausulas(maestro, ClausulaListado(1, *condiciones, primera),
+                                              ClausulaListado(2, *condiciones, primera), true));
+            QDetalle.SetSelectSQL(ConClausulas(detalle, ClausulaListado(1, *condiciones, segunda),
+                                               ClausulaListado(2, *condiciones, segunda), true));
         }
     }
-    QCampos.SetSelectSQL(sm);
+    SoloConsulta(QCampos.SelectQuery());
+    if (puntoYComa >= 0)
+        SoloConsulta(QDetalle.SelectQuery());
     QCampos.Open();
-    if (puntoYComa >= 0) {
-        QDetalle.SetSelectSQL(sd);
+    if (puntoYComa >= 0)
         QDetalle.Open();
-    }
     if (!QAdministrador.Active())
         QAdministrador.Open();
     if (!QComunidad.Active())
@@ -389,12 +456,10 @@ void TDMFListados::GuardaCondiciones(const QList<TCondicion>& condiciones)
 
 QStringList TDMFListados::LineasIntercambio()
 {
-    // The statement on its one line: a line break typed in it would shift
-    // every line after it.
-    QString sql = QTabla.FieldByName(QStringLiteral("SQL"))->AsString();
-    sql.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\n', u' ').replace(u'\r', u' ');
-    QStringList lineas{QTabla.FieldByName(QStringLiteral("NOMBRE"))->AsString(), QStringLiteral("1"), sql,
-                       QStringLiteral("VACIO")};
+    // The statement keeps its line breaks: the file writes them as bare line
+    // feeds inside its line (EscribeIntercambio).
+    QStringList lineas{QTabla.FieldByName(QStringLiteral("NOMBRE"))->AsString(), QStringLiteral("1"),
+                       QTabla.FieldByName(QStringLiteral("SQL"))->AsString(), QStringLiteral("VACIO")};
     const QString blanco = QStringLiteral(" ");
     for (const TCondicion& c : Condiciones())
         lineas << AlineaIzquierda(c.Operador, 5, blanco) + AlineaIzquierda(c.Campo, 19, blanco) +
@@ -425,9 +490,10 @@ void TDMFListados::Importa(const QString& frf, const QStringList& lineas, int co
             continue;
         const TCondicion c{l.mid(0, 5).trimmed(), l.mid(5, 19).trimmed(), l.mid(24, 1).trimmed(),
                            l.mid(25, 40).trimmed(), l.mid(65, 30).trimmed()};
-        CompruebaCondicion(c.Tipo, c.Contenido);
+        CompruebaCondicion(c.Operador, c.Tipo, c.Contenido);
         condiciones << c;
     }
+    CompruebaSentencia(lineas.value(2));
     const QByteArray formato = CargaFichero(frf);
     if (reemplaza) {
         Busca(QString::number(codigo));

@@ -27,6 +27,9 @@ public:
     TDMFListados();
     ~TDMFListados() override;
 
+    // Read-only: the listing's data is read in it, so that nothing a listing
+    // holds can change a row. Before the datasets, which go first.
+    TFIBTransaction TLectura;
     TFIBTableSet QTabla;       // the listings
     TFIBTableSet QCondiciones; // the current listing's conditions
     TDataSource DsCondiciones;
@@ -67,7 +70,12 @@ public:
     // The listing's datasets with their statements, opened (conditions
     // applied when given) and offered to the engine by name; CierraDatos
     // closes them.
+    // The statement must be one SELECT (two, master and detail, separated by
+    // ";"), as the engine prepares it; conditions may only name columns of
+    // the statement or of its table. EAviso otherwise.
     void AbreDatos(const std::optional<QList<TCondicion>>& condiciones);
+    // The check AbreDatos makes of a listing's SQL, for one being imported.
+    void CompruebaSentencia(const QString& sql);
     void CierraDatos();
     const qdr::ReportData& Datos() const { return *datos_; }
 
@@ -86,6 +94,10 @@ public:
     void GuardaFormato(const QByteArray& formato);
 
 private:
+    // The columns a condition of `ds` may name: those of its statement and,
+    // when the statement names one, those of its table.
+    QStringList Columnas(TFIBDataSet& ds, const QString& tabla);
+
     std::unique_ptr<qdr::ReportData> datos_;
     std::vector<std::unique_ptr<qdr::TFIBReportSource>> fuentes_;
 };

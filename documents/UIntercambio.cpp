@@ -3,6 +3,7 @@
 #include "FIBError.h"
 #include "FIBTableDataSet.h"
 #include "UDialogos.h"
+#include "UFicheros.h"
 #include "UTextos.h"
 
 #include <QDir>
@@ -52,10 +53,11 @@ TParIntercambio ParImportacion(const QString& ruta)
 
 QStringList LeeLineasIntercambio(const QString& fichero)
 {
-    QFile f(fichero);
-    if (!f.open(QIODevice::ReadOnly))
-        throw EUtilesError(QStringLiteral("No se puede abrir el fichero %1").arg(QDir::toNativeSeparators(fichero)));
-    QStringList lineas = QString::fromLatin1(f.readAll()).split(u'\n');
+    const QString texto = QString::fromLatin1(LeeFicheroAcotado(fichero, kMaximoTxtIntercambio));
+    // Lines end in CR LF; a bare line feed inside one is a line break of its
+    // value. A file written with bare line feeds only has those as its ends.
+    QStringList lineas = texto.contains(QLatin1String("\r\n")) ? texto.split(QStringLiteral("\r\n"))
+                                                                 : texto.split(u'\n');
     if (!lineas.isEmpty() && lineas.last().isEmpty())
         lineas.removeLast();
     for (QString& l : lineas)
@@ -67,8 +69,19 @@ QStringList LeeLineasIntercambio(const QString& fichero)
 void EscribeIntercambio(const QString& carpeta, int codigo, const QStringList& lineas, const QByteArray& formato)
 {
     QByteArray texto;
-    for (const QString& l : lineas)
+    for (QString l : lineas) {
+        // The file is one byte a character: a character beyond Latin-1 would
+        // come back as "?", so the export is refused while it can be mended.
+        for (const QChar c : std::as_const(l))
+            if (c.unicode() > 0xFF)
+                throw EAviso(QStringLiteral("No se puede exportar el formato: el carácter «%1» (U+%2) no cabe en el "
+                                            "fichero de intercambio. Cámbielo y vuelva a exportar.")
+                                 .arg(c)
+                                 .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0')));
+        // Line breaks inside a value travel as bare line feeds.
+        l.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
         texto += l.toLatin1() + "\r\n";
+    }
     const auto escribe = [](const QString& nombre, const QByteArray& datos) {
         QFile f(nombre);
         return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(datos) == datos.size() && f.flush();

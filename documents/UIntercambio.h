@@ -5,6 +5,7 @@
 // is written one byte per character (Latin-1), so that its fixed columns stay
 // in place.
 #include <QByteArray>
+#include <QtGlobal>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -30,11 +31,18 @@ struct TParIntercambio {
 // and EConvertError stops the import when they are no whole number.
 TParIntercambio ParImportacion(const QString& ruta);
 
-// The lines of a ".TXT" (line ends removed). Throws EUtilesError naming the
-// file when it cannot be read.
+// The most a ".TXT" may weigh: a listing's is a few lines and one line per
+// condition, a few kilobytes.
+inline constexpr qint64 kMaximoTxtIntercambio = 1024 * 1024;
+
+// The lines of a ".TXT" (line ends CR LF removed; a bare line feed inside a
+// line is a line break of its value). Throws EAviso naming the file when it
+// cannot be read, is no regular file or passes kMaximoTxtIntercambio.
 QStringList LeeLineasIntercambio(const QString& fichero);
 // Writes the ".TXT" and then the ".FRF" of the pair for `codigo` into
-// `carpeta`. Throws EAviso "No se puede exportar el formato" on any failure.
+// `carpeta`, line breaks inside a line as bare line feeds. Throws EAviso
+// naming a character that Latin-1 cannot write, before writing anything, and
+// "No se puede exportar el formato" on any other failure.
 void EscribeIntercambio(const QString& carpeta, int codigo, const QStringList& lineas, const QByteArray& formato);
 
 // The dialogs of the exchange: the folder of an export (the fixed pair name

@@ -8,6 +8,7 @@
 #include "UTextos.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 
 namespace {
 
@@ -29,16 +30,17 @@ bool Empieza(const QString& texto, const char* prefijo)
 }
 
 // A number content as SQL writes it: the thousands points go and the decimal
-// comma becomes a point; a content that is no number only has its comma
-// replaced (the server then names the fault).
-QString NumeroSQL(QString v)
+// comma becomes a point. Only a number goes into the statement: anything else
+// (an expression typed as the content) is refused with the check's own text.
+QString NumeroSQL(const QString& contenido)
 {
     try {
-        TextoANumero(v);
-        v.remove(SeparadorMiles);
+        TextoANumero(contenido);
     } catch (const EConvertError&) {
+        throw EAviso(u'"' + contenido + QStringLiteral("\" No es un valor numerico"));
     }
-    return v.replace(SeparadorDecimal, u'.').trimmed();
+    QString v = contenido.trimmed();
+    return v.remove(SeparadorMiles).replace(SeparadorDecimal, u'.');
 }
 
 // The SQL comparison of an operator; empty for one that is not a comparison.
@@ -58,12 +60,15 @@ QString Comparacion(const QString& op)
 }
 
 // The condition text of a comparison; empty when it contributes nothing.
-QString TextoCondicion(const QString& tipo, const QString& op, const QString& f, const QString& v)
+QString TextoCondicion(const QString& tipo, const QString& op, const QString& f, const QString& contenido)
 {
     const QString cmp = Comparacion(op);
     if (cmp.isEmpty())
         return {};
     if (tipo == QLatin1String("C")) {
+        // Compared with upper-case data as the quick search compares names:
+        // every letter upper-cased, accented ones too.
+        const QString v = contenido.toUpper();
         if (op == QLatin1String(">="))
             return f + QStringLiteral(" >= ") + LiteralSQL(v);
         if (op == QLatin1String("<="))
@@ -75,28 +80,18 @@ QString TextoCondicion(const QString& tipo, const QString& op, const QString& f,
     if (tipo == QLatin1String("F")) {
         if (op == QLatin1String(">") || op == QLatin1String("<"))
             return {};
-        const QString d = FechaSQL(v);
+        const QString d = FechaSQL(contenido);
         const QString desde = f + QStringLiteral(">=") + LiteralSQL(d + QStringLiteral(" 00:00:00"));
         const QString hasta = f + QStringLiteral("<=") + LiteralSQL(d + QStringLiteral(" 23:59:59"));
         if (op == QLatin1String("IGUAL"))
-            return desde + QStringLiteral("and ") + hasta;
+            return desde + QStringLiteral("AND ") + hasta;
         if (op == QLatin1String("DISTI"))
             return f + QStringLiteral("<>") + LiteralSQL(d);
         return cmp == QLatin1String(">=") ? desde : hasta;
     }
     if (tipo == QLatin1String("N"))
-        return f + cmp + NumeroSQL(v);
+        return f + cmp + NumeroSQL(contenido);
     return {};
-}
-
-// Another seat holds the rows or the keys being written (lock conflict,
-// update conflict, deadlock, duplicate key).
-bool EsConflictoDeBloqueo(const EFIBError& e)
-{
-    for (long codigo : {335544345L, 335544451L, 335544336L, 335544665L, 335544349L})
-        if (e.HasCode(codigo))
-            return true;
-    return false;
 }
 
 } // namespace
@@ -117,13 +112,16 @@ QString OperadorTecleado(const QString& texto)
     return mayusculas;
 }
 
-QString ErrorCondicion(const QString& tipo, const QString& contenido)
+QString ErrorCondicion(const QString& operador, const QString& tipo, const QString& contenido)
 {
     const QString t = tipo.trimmed();
     const QString c = contenido.trimmed();
     if (t != QLatin1String("F") && t != QLatin1String("C") && t != QLatin1String("N"))
         return QStringLiteral("Los tipos posibles son: Fecha, Carácter, Numérico");
-    if (c.isEmpty() || t == QLatin1String("C") || Empieza(c, "ASC") || Empieza(c, "DESC"))
+    // A direction means something only to the order: in any other condition
+    // its content goes into the statement and must be a date or a number.
+    const bool direccion = operador.trimmed() == QLatin1String("ORDEN") && (Empieza(c, "ASC") || Empieza(c, "DESC"));
+    if (c.isEmpty() || t == QLatin1String("C") || direccion)
         return {};
     try {
         if (t == QLatin1String("F")) {
@@ -140,11 +138,37 @@ QString ErrorCondicion(const QString& tipo, const QString& contenido)
     return {};
 }
 
-void CompruebaCondicion(const QString& tipo, const QString& contenido)
+void CompruebaCondicion(const QString& operador, const QString& tipo, const QString& contenido)
 {
-    const QString error = ErrorCondicion(tipo, contenido);
+    const QString error = ErrorCondicion(operador, tipo, contenido);
     if (!error.isEmpty())
         throw EAviso(error);
+}
+
+namespace {
+// Whether a condition writes its field into the statement: an order, or a
+// comparison that is not left out.
+bool UsaCampo(const TCondicion& c)
+{
+    const QString op = c.Operador.trimmed();
+    if (op == QLatin1String("ORDEN"))
+        return true;
+    if (op == QLatin1String("EXPRE") || c.Contenido.trimmed().isEmpty() || Comparacion(op).isEmpty())
+        return false;
+    return !(c.Tipo.trimmed() == QLatin1String("F") && (op == QLatin1String(">") || op == QLatin1String("<")));
+}
+} // namespace
+
+void CompruebaCampos(const QList<TCondicion>& condiciones, const QString& tabla, const QStringList& columnas)
+{
+    const QString mesa = tabla.trimmed();
+    for (const TCondicion& c : condiciones) {
+        if (c.Tabla.trimmed() != mesa || !UsaCampo(c))
+            continue;
+        const QString campo = c.Campo.trimmed();
+        if (!columnas.contains(campo, Qt::CaseInsensitive))
+            throw EAviso(QStringLiteral("El campo «%1» de una condición no es una columna del listado.").arg(campo));
+    }
 }
 
 QString ClausulaListado(int tipo, const QList<TCondicion>& condiciones, const QString& tabla, const QDate& hoy)
@@ -154,11 +178,15 @@ QString ClausulaListado(int tipo, const QList<TCondicion>& condiciones, const QS
     const qsizetype desnudoDonde = donde.size();
     const qsizetype desnudoOrden = orden.size();
     const QString mesa = tabla.trimmed();
+    // "DATE" written in an expression is today, in the form dates take in the
+    // statement; a value holding those letters ("UPDATE") is only data.
+    static const QRegularExpression hoyEnExpresion(QStringLiteral("\\bDATE\\b"));
+    const QString fecha = u'"' + hoy.toString(QStringLiteral("MM/dd/yyyy")) + u'"';
     for (const TCondicion& c : condiciones) {
         if (c.Tabla.trimmed() != mesa)
             continue;
         const QString op = c.Operador.trimmed();
-        const QString campo = c.Campo.trimmed();
+        const QString campo = MayusculasAscii(c.Campo.trimmed());
         if (op == QLatin1String("ORDEN")) {
             if (orden.size() != desnudoOrden)
                 orden += u',';
@@ -172,7 +200,7 @@ QString ClausulaListado(int tipo, const QList<TCondicion>& condiciones, const QS
         if (c.Contenido.trimmed().isEmpty())
             continue;
         const QString texto = op == QLatin1String("EXPRE")
-                                  ? c.Contenido
+                                  ? c.Contenido.toUpper().replace(hoyEnExpresion, fecha)
                                   : TextoCondicion(c.Tipo.trimmed(), op, campo, c.Contenido);
         if (texto.isEmpty())
             continue;
@@ -180,18 +208,7 @@ QString ClausulaListado(int tipo, const QList<TCondicion>& condiciones, const QS
             donde += QStringLiteral(" AND ");
         donde += texto;
     }
-    if (tipo == 2)
-        return orden;
-    const QString fecha = hoy.toString(QStringLiteral("MM/dd/yyyy"));
-    donde = MayusculasAscii(donde);
-    const qsizetype i = donde.indexOf(QLatin1String("DATE"));
-    if (i >= 0)
-        donde.replace(i, 4, u'"' + fecha + u'"');
-    donde = MayusculasAscii(donde);
-    const qsizetype j = donde.indexOf(QLatin1String("DATE%"));
-    if (j >= 0)
-        donde.replace(j, 5, fecha);
-    return donde;
+    return tipo == 2 ? orden : donde;
 }
 
 QString TablaListado(const QString& sql, int cual)
@@ -231,7 +248,7 @@ void ListadoPredefinido(int codigo, const QStringList& lineas, const QString& de
     QList<TCondicion> condiciones;
     for (const QString& l : lineas) {
         const TCondicion c = CondicionDeLinea(l);
-        CompruebaCondicion(c.Tipo, c.Contenido);
+        CompruebaCondicion(c.Operador, c.Tipo, c.Contenido);
         condiciones << c;
     }
     // A module of its own: a "Creación de listados" the user has open keeps
@@ -247,7 +264,8 @@ void ListadoPredefinido(int codigo, const QStringList& lineas, const QString& de
     try {
         dm.GuardaCondiciones(condiciones);
     } catch (const EFIBError& e) {
-        if (!EsConflictoDeBloqueo(e))
+        // Another seat holds the rows or the keys being written.
+        if (!e.KeyTaken())
             throw;
         DMMain->DataBase.ExecuteImmediate(QStringLiteral("ROLLBACK TO SAVEPOINT CONDICIONES_LISTADO"),
                                           dm.FIBTransaction);

@@ -27,18 +27,26 @@ QStringList OperadoresCondicion();
 QString OperadorTecleado(const QString& texto);
 
 // Why a condition's content does not suit its type; empty when it does:
-// "F" a day/month/year date (or a direction "ASC"/"DESC", or "DATE"), "N" a
-// number with decimal comma (or a direction), "C" anything.
-QString ErrorCondicion(const QString& tipo, const QString& contenido);
+// "F" a day/month/year date (or "DATE"), "N" a number with decimal comma,
+// "C" anything. The order ("ORDEN") also takes a direction ("ASC", "DESC"),
+// the only condition whose content never goes into the statement.
+QString ErrorCondicion(const QString& operador, const QString& tipo, const QString& contenido);
 // The check before a condition is saved: throws EAviso with ErrorCondicion's
 // text when it refuses.
-void CompruebaCondicion(const QString& tipo, const QString& contenido);
+void CompruebaCondicion(const QString& operador, const QString& tipo, const QString& contenido);
+
+// The fields go into the statement as written, so each one a condition of
+// table `tabla` uses must be one of `columnas` (compared without case), or
+// EAviso names it.
+void CompruebaCampos(const QList<TCondicion>& condiciones, const QString& tabla, const QStringList& columnas);
 
 // The clause built from the conditions whose trimmed table is `tabla` (an
 // empty `tabla` takes only conditions without table), in their order: kind 1
 // the WHERE clause, kind 2 the ORDER BY clause. It always starts with "WHERE "
-// or "ORDER BY "; that bare start means no condition applied. Texts and dates
-// go into the statement as quoted literals; "EXPRE" contents as written.
+// or "ORDER BY "; that bare start means no condition applied. Fields are
+// upper-cased a to z; texts, upper-cased letter by letter (á gives Á), and
+// dates go in as quoted literals, numbers only when they are numbers (EAviso
+// otherwise); "EXPRE" contents upper-cased, with the word "DATE" as today.
 // Throws EConvertError for a date that does not convert.
 QString ClausulaListado(int tipo, const QList<TCondicion>& condiciones, const QString& tabla,
                         const QDate& hoy = QDate::currentDate());

@@ -4,6 +4,7 @@
 #include "ReportLayout.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
+#include "UFicheros.h"
 #include "UPerfil.h"
 #include "UProcesos.h"
 
@@ -41,13 +42,7 @@ void GuardaFichero(const QString& fichero, const QByteArray& datos)
         throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(QDir::toNativeSeparators(fichero)));
 }
 
-QByteArray CargaFichero(const QString& fichero)
-{
-    QFile f(fichero);
-    if (!f.open(QIODevice::ReadOnly))
-        throw EUtilesError(QStringLiteral("No se puede abrir el fichero %1").arg(QDir::toNativeSeparators(fichero)));
-    return f.readAll();
-}
+QByteArray CargaFichero(const QString& fichero, qint64 maximo) { return LeeFicheroAcotado(fichero, maximo); }
 
 QString FicheroSalida(const QString& destino)
 {
@@ -227,9 +222,17 @@ std::optional<QByteArray> EditaEnProcesador(QWidget* pantalla, TProcesadorTextos
         pantalla->show();
     if (!QFileInfo::exists(fichero))
         return std::nullopt;
-    const QByteArray editado = CargaFichero(fichero);
     const QString conserva = QStringLiteral("Se conserva el documento guardado; lo editado queda en el fichero %1.")
                                  .arg(QDir::toNativeSeparators(fichero));
+    QByteArray editado;
+    try {
+        editado = CargaFichero(fichero);
+    } catch (const EAviso& e) {
+        if (!clave.isEmpty())
+            EdicionSinGuardar(fichero, clave);
+        Mensaje(e.Message() + u'\r' + conserva);
+        return std::nullopt;
+    }
     if (estado > 0 || !DocumentoRtfCompleto(editado)) {
         if (!clave.isEmpty())
             EdicionSinGuardar(fichero, clave);

@@ -9,6 +9,8 @@
 // is exact. "OpenOffice" is LibreOffice as the user has it: its work may go to
 // an instance already running, so the wait follows the office process
 // ("soffice.bin") instead.
+#include "RtfReader.h"
+
 #include <QByteArray>
 #include <QIcon>
 #include <QString>
@@ -98,10 +100,12 @@ bool RecuperaEdicion(const QString& fichero, const QString& clave, const QByteAr
 // as the last thing in the file (a file cut short has none).
 bool DocumentoRtfCompleto(const QByteArray& bytes);
 
-// Working files, written and read whole. Both throw EUtilesError naming the
-// file when it cannot be written or read.
+// Working files, written and read whole. GuardaFichero throws EUtilesError
+// naming the file when it cannot be written. CargaFichero reads only a
+// regular file of at most `maximo` bytes (by default the bound of a stored
+// document), and throws EAviso naming it otherwise (LeeFicheroAcotado).
 void GuardaFichero(const QString& fichero, const QByteArray& datos);
-QByteArray CargaFichero(const QString& fichero);
+QByteArray CargaFichero(const QString& fichero, qint64 maximo = Rtf::kMaxDocumentBytes);
 
 // Writes a starting RTF document named `fichero` in the program folder,
 // overwriting it; kind "C" lists the merge fields a template may use.

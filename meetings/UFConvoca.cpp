@@ -23,6 +23,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -319,6 +320,7 @@ void TFConvoca::CreaBotones()
         {TbFirmaActa, "TbFirmaActa", "Firmar el Acta en PDF con su certificado", Glifo(false, a, kFirma)},
         {TbCompruebaFirma, "TbCompruebaFirma", "Comprobar la firma del Acta firmada o de un PDF",
          Glifo(false, QStringLiteral("✓"), kFirma)},
+        {TbGuardaPdf, "TbGuardaPdf", "Guardar PDF…", IconoSalida(TIconoSalida::Pdf)},
     };
     for (const Boton& b : botones)
         b.boton = BotonDocumento(QString::fromLatin1(b.nombre), QString::fromUtf8(b.hint), b.icono);
@@ -367,6 +369,11 @@ void TFConvoca::CreaBotones()
     tablon->addAction(QStringLiteral("Copia del Acta para el tablón"), this, [this] { CopiaTablon(TDocumento::Acta); });
     TbTablon->setMenu(tablon);
     TbTablon->setPopupMode(QToolButton::InstantPopup);
+    auto* pdf = new QMenu(this);
+    pdf->addAction(QStringLiteral("Convocatoria en PDF…"), this, [this] { GuardaPdf(TDocumento::Convocatoria); });
+    pdf->addAction(QStringLiteral("Acta en PDF…"), this, [this] { GuardaPdf(TDocumento::Acta); });
+    TbGuardaPdf->setMenu(pdf);
+    TbGuardaPdf->setPopupMode(QToolButton::InstantPopup);
     connect(TbPublica, &QToolButton::clicked, this, [this] {
         QMessageBox pregunta(QMessageBox::Question, QStringLiteral("Confirmación"),
                              QStringLiteral("¿ Desea publicar el Acta en Internet ?"),
@@ -599,17 +606,39 @@ void TFConvoca::SendDocument(const QString& tipo, const QString& modo, bool publ
             GuardaFichero(destino, firmada);
     };
     if (publica) {
-        pdfDe(Fichero("ACTA.PDF"));
-        PublishMinutes(EEstado);
+        // This convocation's minutes, signed or as they are stored now.
+        PublishMinutes(EEstado, documento, firmada);
         return;
     }
     const QString pdf = Fichero(carta ? "CONVOCATORIA.pdf" : "ACTA.pdf");
     pdfDe(pdf);
     const int r = EnviaCorreo(Entorno.NombreComunidad, QString(), pdf, direcciones, QString(), QString(), QString(), true);
-    if (r == -1)
-        Mensaje(QStringLiteral("No hay programa de correo con el que enviar el documento (xdg-email)."));
-    else if (r != 0)
-        Mensaje(QStringLiteral("El programa de correo no ha aceptado el mensaje (código %1).").arg(r));
+    if (r != 0)
+        Mensaje(ExplicaCorreo(r, pdf));
+}
+
+void TFConvoca::GuardaPdf(TDocumento documento)
+{
+    if (!HayConvocatoria())
+        return;
+    const bool carta = documento == TDocumento::Convocatoria;
+    const QByteArray guardado = dm_->QTabla.FieldByName(Columna(documento))->AsBytes();
+    if (guardado.isEmpty()) {
+        Mensaje(QStringLiteral("Debe crear primero el texto"));
+        return;
+    }
+    const QString nombre = QStringLiteral("%1 %2.pdf")
+                               .arg(carta ? QStringLiteral("Convocatoria") : QStringLiteral("Acta"))
+                               .arg(dm_->QTabla.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+    QFileDialog d(this, QStringLiteral("Guardar PDF"), QDir::home().filePath(nombre),
+                  QStringLiteral("Documento PDF (*.pdf)"));
+    d.setObjectName(QStringLiteral("DialogoGuardarPdf"));
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.setDefaultSuffix(QStringLiteral("pdf"));
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return;
+    DocumentoPdf(guardado, d.selectedFiles().constFirst());
 }
 
 int TFConvoca::Codigo() const { return static_cast<int>(dm_->QTabla.FieldByName(QStringLiteral("CODIGO"))->AsInteger()); }

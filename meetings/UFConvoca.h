@@ -55,6 +55,9 @@ public:
     // Checks the signature of the stored signed minutes, or of a PDF file
     // chosen by the user when `fichero` is set.
     void ComprobarFirma(bool fichero);
+    // "Guardar PDF…": the letter or the minutes made into a PDF from the
+    // stored document, saved where the user chooses.
+    void GuardaPdf(TDocumento documento);
 
     // Main tool bar, after the navigator.
     QToolButton* TbConvocatoria;
@@ -73,6 +76,7 @@ public:
     QToolButton* TbTablon;
     QToolButton* TbFirmaActa;
     QToolButton* TbCompruebaFirma;
+    QToolButton* TbGuardaPdf;
     // Search bar.
     QComboBox* CbBusca;
     QLineEdit* EEstado;

@@ -1,6 +1,7 @@
 #include "UPublica.h"
 #include "FIBError.h"
 #include "FIBQuery.h"
+#include "EUtilesError.h"
 #include "UDMMain.h"
 #include "UFtp.h"
 #include "UPerfil.h"
@@ -45,7 +46,7 @@ void DocumentoPdf(const QByteArray& rtf, const QString& destino)
     const QString nombre = QFileInfo(destino).completeBaseName();
     QFile::remove(destino);
     auto falla = [](const QString& motivo) {
-        return EAviso(QStringLiteral("No se ha podido convertir el documento a PDF: %1.\rNo se ha enviado nada.").arg(motivo));
+        return EAviso(QStringLiteral("No se ha podido convertir el documento a PDF: %1.").arg(motivo));
     };
     QTemporaryDir carpeta;
     if (!carpeta.isValid())
@@ -73,7 +74,8 @@ void DocumentoPdf(const QByteArray& rtf, const QString& destino)
         throw falla(QStringLiteral("el procesador de textos ha terminado con error (código %1)").arg(estado));
     if (QFileInfo(hecho).size() <= 0)
         throw falla(QStringLiteral("el procesador de textos no ha creado el fichero"));
-    GuardaFichero(destino, CargaFichero(hecho));
+    if (!QFile::copy(hecho, destino))
+        throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(QDir::toNativeSeparators(destino)));
 }
 
 QString DirectorioActas(const QString& directorio, int comunidad)
@@ -82,8 +84,7 @@ QString DirectorioActas(const QString& directorio, int comunidad)
            QLatin1Char('/');
 }
 
-void UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
-                QLineEdit* estado)
+std::optional<TServidorFtp> ServidorFtp()
 {
     TFIBQuery parametros;
     parametros.SetDatabase(&DMMain->DataBase);
@@ -93,32 +94,41 @@ void UploadFile(const QString& fichero, const QString& directorioRemoto, const Q
     auto valor = [&](const char* campo) {
         return parametros.Eof() ? QString() : parametros.FieldByName(QString::fromLatin1(campo))->AsString();
     };
-    const QString host = Recorta(valor("HOST"));
-    const QString usuario = Recorta(valor("USUARIO"));
-    const QString clave = Recorta(valor("CLAVE"));
-    const int puerto = parametros.Eof() ? 0 : static_cast<int>(parametros.FieldByName(QStringLiteral("PUERTO"))->AsInteger());
+    // The user and the password go to the server as they are stored: a
+    // blank may be part of either. Only a host name has no blanks.
+    TServidorFtp s{Recorta(valor("HOST")), valor("USUARIO"), valor("CLAVE"),
+                   parametros.Eof() ? 0 : static_cast<int>(parametros.FieldByName(QStringLiteral("PUERTO"))->AsInteger())};
     parametros.Close();
-    if (host.isEmpty()) {
+    if (s.Host.isEmpty()) {
         Aviso(QStringLiteral("Nombre Host no valido"));
-        return;
+        return std::nullopt;
     }
-    if (usuario.isEmpty()) {
+    if (Recorta(s.Usuario).isEmpty()) {
         Aviso(QStringLiteral("Nombre Usuario no valido"));
-        return;
+        return std::nullopt;
     }
-    if (clave.isEmpty()) {
+    if (Recorta(s.Clave).isEmpty()) {
         Aviso(QStringLiteral("Clave no valida"));
-        return;
+        return std::nullopt;
     }
-    if (SinConexion(host)) {
+    if (SinConexion(s.Host)) {
         Aviso(QStringLiteral("Primero debe conectarse a Internet"));
-        return;
+        return std::nullopt;
     }
+    return s;
+}
+
+namespace {
+
+// The upload itself, to a server already checked.
+void Sube(const TServidorFtp& s, const QString& fichero, const QString& directorioRemoto,
+          const QString& directorioLocal, QLineEdit* estado)
+{
     TClienteFtp ftp;
     Estado(estado, QStringLiteral("Conectando con el servidor ..."));
     if (ftp.Conectado())
         ftp.Desconecta();
-    ftp.Conecta(host, puerto, usuario, clave);
+    ftp.Conecta(s.Host, s.Puerto, s.Usuario, s.Clave);
     Estado(estado, QStringLiteral("Publicando fichero ..."));
     ftp.Sube(directorioLocal + QLatin1Char('/') + fichero, directorioRemoto + fichero);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -127,7 +137,16 @@ void UploadFile(const QString& fichero, const QString& directorioRemoto, const Q
     Aviso(QStringLiteral("Fichero publicado."));
 }
 
-void PublishMinutes(QLineEdit* estado)
+} // namespace
+
+void UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
+                QLineEdit* estado)
+{
+    if (const std::optional<TServidorFtp> s = ServidorFtp())
+        Sube(*s, fichero, directorioRemoto, directorioLocal, estado);
+}
+
+void PublishMinutes(QLineEdit* estado, const QByteArray& acta, const QByteArray& pdfFirmado)
 {
     TFIBQuery parametros;
     parametros.SetDatabase(&DMMain->DataBase);
@@ -136,7 +155,17 @@ void PublishMinutes(QLineEdit* estado)
     parametros.ExecQuery();
     const QString directorio = parametros.Eof() ? QString() : Recorta(parametros.Fields(0)->AsString());
     parametros.Close();
+    // The server's parameters are checked before the minutes are converted:
+    // a conversion that cannot be published is work lost.
+    const std::optional<TServidorFtp> s = ServidorFtp();
+    if (!s)
+        return;
+    const QString pdf = Entorno.CaminoPrograma + QStringLiteral("/ACTA.PDF");
+    if (pdfFirmado.isEmpty())
+        DocumentoPdf(acta, pdf);
+    else
+        GuardaFichero(pdf, pdfFirmado);
     TWaitCursor espera;
-    UploadFile(QStringLiteral("ACTA.PDF"), DirectorioActas(directorio, Entorno.Comunidad), Entorno.CaminoPrograma,
-               estado);
+    Sube(*s, QStringLiteral("ACTA.PDF"), DirectorioActas(directorio, Entorno.Comunidad), Entorno.CaminoPrograma,
+         estado);
 }

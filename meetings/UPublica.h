@@ -4,6 +4,7 @@
 // sent, and the minutes published on the administrator's web server by FTP.
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 class QLineEdit;
 
@@ -13,11 +14,21 @@ class QLineEdit;
 // when the conversion cannot be made.
 void DocumentoPdf(const QByteArray& rtf, const QString& destino);
 
-// Stores `directorioLocal` + "/" + `fichero` on the FTP server of the
-// installation's parameters (SYS_PARAMETROS: HOST, USUARIO, CLAVE, PUERTO,
-// 0 for 21) as `directorioRemoto` + `fichero`, showing its steps in
-// `estado`. A missing host, user or password, or no network, is told and
-// nothing is sent; an FTP failure throws EUtilesError with the client's
+// The installation's FTP server (SYS_PARAMETROS: HOST, USUARIO, CLAVE,
+// PUERTO, 0 for 21), when it can be used: a missing host, user or password,
+// or no network, is told in a plain message box and gives nothing. The user
+// and the password are as stored.
+struct TServidorFtp {
+    QString Host;
+    QString Usuario;
+    QString Clave;
+    int Puerto = 0;
+};
+std::optional<TServidorFtp> ServidorFtp();
+
+// Stores `directorioLocal` + "/" + `fichero` on the installation's FTP server
+// (ServidorFtp, checked first) as `directorioRemoto` + `fichero`, showing its
+// steps in `estado`. An FTP failure throws EUtilesError with the client's
 // error, the status box keeping its last text. Ends with "Fichero
 // publicado.".
 void UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
@@ -27,6 +38,8 @@ void UploadFile(const QString& fichero, const QString& directorioRemoto, const Q
 // community's code in three digits + "/".
 QString DirectorioActas(const QString& directorio, int comunidad);
 
-// Publishes "ACTA.PDF" of the program folder in the community's folder of
-// the installation's FTP server (DirectorioActas).
-void PublishMinutes(QLineEdit* estado);
+// Publishes the minutes `acta` (RTF) in the community's folder of the
+// installation's FTP server (DirectorioActas): the server is checked, then
+// the minutes are made into "ACTA.PDF" of the program folder (the signed
+// minutes `pdfFirmado` as they are, when given) and uploaded.
+void PublishMinutes(QLineEdit* estado, const QByteArray& acta, const QByteArray& pdfFirmado = {});

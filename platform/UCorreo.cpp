@@ -3,6 +3,7 @@
 #include "UProcesos.h"
 #include "UTextos.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStringList>
@@ -40,4 +41,24 @@ int EnviaCorreo(const QString& asunto, const QString& cuerpo, const QString& adj
     }
     plataforma::Abandona(*pid);
     return 0;
+}
+
+QString ExplicaCorreo(int estado, const QString& adjunto)
+{
+    if (estado == 0)
+        return {};
+    const QString donde = adjunto.isEmpty()
+                              ? QString()
+                              : QStringLiteral("\rEl documento está en %1: puede adjuntarlo a un mensaje a mano.")
+                                    .arg(QDir::toNativeSeparators(QFileInfo(adjunto).absoluteFilePath()));
+    // xdg-email's status 3: a tool it needs, the mail program, is missing.
+    if (estado == -1 || estado == 3)
+        return QStringLiteral("No hay ningún programa de correo configurado en este equipo, así que el mensaje no se "
+                              "ha podido preparar.") +
+               donde +
+               QStringLiteral("\rPara enviar desde el programa, instale un programa de correo y elíjalo como "
+                              "aplicación de correo predeterminada en la configuración del escritorio%1.")
+                   .arg(estado == -1 ? QStringLiteral(" (hace falta también la orden xdg-email, del paquete xdg-utils)")
+                                     : QString());
+    return QStringLiteral("El programa de correo no ha aceptado el mensaje (código %1).").arg(estado) + donde;
 }

@@ -13,3 +13,10 @@
 int EnviaCorreo(const QString& asunto, const QString& cuerpo, const QString& adjunto,
                 const QString& direccion, const QString& nombre,
                 const QString& direccionRemitente, const QString& nombreRemitente, bool ocultos = false);
+
+// What the user is told when EnviaCorreo did not hand the message over
+// (`estado` its result, not 0): with no mail program set up (no mail
+// interface, or xdg-email finding no mail program, its status 3), that there
+// is none, where the attachment is to send it by hand, and how to set one
+// up; otherwise the mail program's refusal with its status. Empty for 0.
+QString ExplicaCorreo(int estado, const QString& adjunto);

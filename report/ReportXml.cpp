@@ -1,4 +1,6 @@
 #include "ReportXml.h"
+#include "FIBError.h"
+#include "UFicheros.h"
 
 #include "ReportError.h"
 
@@ -423,8 +425,19 @@ private:
         b.printOnFirstPage = flag("first-page", b.printOnFirstPage);
         b.dataSet = str("dataset");
         b.condition = str("condition");
-        while (r_.readNextStartElement())
+        cuenta();
+        while (r_.readNextStartElement()) {
+            cuenta();
             b.objects.push_back(readObject());
+        }
+    }
+
+    // Bands and objects of the whole format: past the bound it is refused
+    // while it is read, long before a layout would take minutes and gigabytes.
+    void cuenta()
+    {
+        if (++objects_ > kMaxObjects)
+            fail(QStringLiteral("tiene más de %1 bandas y objetos, más de los que tiene un informe real").arg(kMaxObjects));
     }
 
     void readTextProps(TextProps& t)
@@ -534,6 +547,7 @@ private:
     QXmlStreamReader r_;
     QString source_;
     bool empty_;
+    int objects_ = 0;
 };
 
 } // namespace
@@ -546,10 +560,13 @@ Report reportFromXml(const QByteArray& xml, const QString& sourceName)
 
 Report loadReport(const QString& fileName)
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        throw EReportError(QStringLiteral("No se puede abrir el fichero «%1»").arg(fileName));
-    return reportFromXml(f.readAll(), fileName);
+    QByteArray bytes;
+    try {
+        bytes = LeeFicheroAcotado(fileName, kMaxFormatBytes);
+    } catch (const EAviso& e) {
+        throw EReportError(e.Message());
+    }
+    return reportFromXml(bytes, fileName);
 }
 
 QByteArray reportToXml(const Report& report)

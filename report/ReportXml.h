@@ -11,6 +11,12 @@
 namespace qdr {
 
 constexpr int kFormatVersion = 1;
+// The bounds of a format read: its file's bytes (its pictures go inside, as
+// a stored document's do), and its bands and objects together. A dense
+// report has a few hundred; 200 000 text objects took 30 s and 1 GB to lay
+// out, so a format beyond the bound is refused as it is read.
+constexpr qint64 kMaxFormatBytes = 32 * 1024 * 1024;
+constexpr int kMaxObjects = 5000;
 
 // Throw EReportError with a message that names the file (or `sourceName`) and,
 // for a malformed file, the line at fault.

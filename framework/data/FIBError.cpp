@@ -15,6 +15,14 @@ bool EFIBError::HasCode(long code) const
     return std::find(codes_.begin(), codes_.end(), code) != codes_.end();
 }
 
+bool EFIBError::KeyTaken() const
+{
+    for (long code : {isc_unique_key_violation, isc_no_dup, isc_lock_conflict, isc_update_conflict, isc_deadlock})
+        if (HasCode(code))
+            return true;
+    return false;
+}
+
 bool EFIBError::ConnectionLost() const
 {
     for (long code : {isc_network_error, isc_net_read_err, isc_net_write_err, isc_lost_db_connection,

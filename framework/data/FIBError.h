@@ -22,6 +22,9 @@ public:
     QString Explanation() const;
     // A lost connection to the database (the server stopped or the network failed).
     bool ConnectionLost() const;
+    // The key being written is taken: by a row already there, or by one
+    // another transaction is writing (the lock it meets).
+    bool KeyTaken() const;
     // The database file is held by another program of this machine (the
     // embedded engine lets one program open a file at a time).
     bool HeldByAnotherProgram() const;

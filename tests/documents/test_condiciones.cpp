@@ -33,8 +33,11 @@ TEST(Condiciones, EachOperatorAndTypeMakesItsText)
         {C(">=", "NOMBRE", "C", "b"), "WHERE NOMBRE >= \"B\""},
         {C("<=", "NOMBRE", "C", "M"), "WHERE NOMBRE <= \"M\""},
         {C("DISTI", "NOMBRE", "C", "X"), "WHERE NOMBRE<>\"X\""},
-        // Letters a to z only are upper-cased: the accented one stays.
-        {C("IGUAL", "NOMBRE", "C", QStringLiteral("peña")), "WHERE NOMBRE LIKE \"PEñA%\""},
+        // Every letter is upper-cased, accented ones too, as names are stored;
+        // a value holding "DATE" is only data.
+        {C("IGUAL", "nombre", "C", QStringLiteral("peña garcía")), "WHERE NOMBRE LIKE \"PEÑA GARCÍA%\""},
+        {C("IGUAL", "NOMBRE", "C", "update"), "WHERE NOMBRE LIKE \"UPDATE%\""},
+        {C("DISTI", "FECHA_ALTA", "C", "date"), "WHERE FECHA_ALTA<>\"DATE\""},
         // A quotation mark in the content is data, not the end of the literal.
         {C("IGUAL", "NOMBRE", "C", QStringLiteral("O\"BRIEN")), "WHERE NOMBRE LIKE \"O\"\"BRIEN%\""},
         // Dates: the whole day, written month/day/year.
@@ -54,8 +57,10 @@ TEST(Condiciones, EachOperatorAndTypeMakesItsText)
         {C("DISTI", "IMPORTE", "N", "-3"), "WHERE IMPORTE<>-3"},
         {C(">", "IMPORTE", "N", "2"), "WHERE IMPORTE>2"},
         {C("<", "IMPORTE", "N", "1.234,5"), "WHERE IMPORTE<1234.5"},
-        // An expression as written, then upper-cased with the rest.
+        // An expression as written, upper-cased; the word DATE in it is today.
         {C("EXPRE", "", "C", "importe > 0 or importe is null"), "WHERE IMPORTE > 0 OR IMPORTE IS NULL"},
+        {C("EXPRE", "", "C", "nombre = 'update' and fecha < date"),
+         "WHERE NOMBRE = 'UPDATE' AND FECHA < \"12/10/2026\""},
         // Empty contents, unknown operators and the order add nothing here.
         {C("IGUAL", "NOMBRE", "C", "  "), "WHERE "},
         {C("MAYOR", "NOMBRE", "C", "A"), "WHERE "},
@@ -98,39 +103,93 @@ TEST(Condiciones, TodayIsDateAndTheClausesJoinInOrder)
 
 TEST(Condiciones, TheCheckBeforeSavingRefusesWhatDoesNotSuitTheType)
 {
+    const QString noNumero = QStringLiteral("\"ASCII_VAL('')OR 1=1\" No es un valor numerico");
     const struct {
+        const char* operador;
         const char* tipo;
         QString contenido;
         QString error;
     } casos[] = {
-        {"X", "1", QStringLiteral("Los tipos posibles son: Fecha, Carácter, Numérico")},
-        {"", "", QStringLiteral("Los tipos posibles son: Fecha, Carácter, Numérico")},
-        {"F", "31/02/2026", QStringLiteral("\"31/02/2026\" No es una fecha valida")},
-        {"F", "mañana", QStringLiteral("\"mañana\" No es una fecha valida")},
-        {"N", "1.5", QStringLiteral("\"1.5\" No es un valor numerico")},
-        {"N", "dos", QStringLiteral("\"dos\" No es un valor numerico")},
-        // Accepted: dates, directions, today, numbers with the comma, any text.
-        {"F", "28/02/2026", {}},
-        {"F", "DATE", {}},
-        {"F", "date", {}},
-        {"F", "desc", {}},
-        {"F", "", {}},
-        {"N", "ASC", {}},
-        {"N", "Desc", {}},
-        {"N", "-1,25", {}},
-        {"C", "lo que sea \"", {}},
+        {"IGUAL", "X", "1", QStringLiteral("Los tipos posibles son: Fecha, Carácter, Numérico")},
+        {"IGUAL", "", "", QStringLiteral("Los tipos posibles son: Fecha, Carácter, Numérico")},
+        {"IGUAL", "F", "31/02/2026", QStringLiteral("\"31/02/2026\" No es una fecha valida")},
+        {"DESDE", "F", "mañana", QStringLiteral("\"mañana\" No es una fecha valida")},
+        {"IGUAL", "N", "1.5", QStringLiteral("\"1.5\" No es un valor numerico")},
+        {"IGUAL", "N", "dos", QStringLiteral("\"dos\" No es un valor numerico")},
+        // A direction is the order's only: in any other condition a content
+        // beginning with ASC or DESC is checked as what it is.
+        {"IGUAL", "N", "ASCII_VAL('')OR 1=1", noNumero},
+        {"DESDE", "N", "ASCII_VAL('')OR 1=1", noNumero},
+        {"HASTA", "N", "DESC", QStringLiteral("\"DESC\" No es un valor numerico")},
+        {"DISTI", "N", "asc", QStringLiteral("\"asc\" No es un valor numerico")},
+        {">=   ", "N", "DESCUENTO", QStringLiteral("\"DESCUENTO\" No es un valor numerico")},
+        {"<", "N", "ASC", QStringLiteral("\"ASC\" No es un valor numerico")},
+        {"IGUAL", "F", "DESC", QStringLiteral("\"DESC\" No es una fecha valida")},
+        // Accepted: dates, directions of an order, today, numbers with the comma, any text.
+        {"IGUAL", "F", "28/02/2026", {}},
+        {"IGUAL", "F", "DATE", {}},
+        {"IGUAL", "F", "date", {}},
+        {"ORDEN", "F", "desc", {}},
+        {"IGUAL", "F", "", {}},
+        {"ORDEN", "N", "ASC", {}},
+        {" ORDEN ", "N", "Desc", {}},
+        {"IGUAL", "N", "-1,25", {}},
+        {"IGUAL", "C", "lo que sea \"", {}},
+        {"IGUAL", "C", "ASCII_VAL('')OR 1=1", {}},
     };
     for (const auto& c : casos) {
-        SCOPED_TRACE(std::string(c.tipo) + " " + c.contenido.toStdString());
-        EXPECT_EQ(ErrorCondicion(QLatin1String(c.tipo), c.contenido), c.error);
+        SCOPED_TRACE(std::string(c.operador) + " " + c.tipo + " " + c.contenido.toStdString());
+        const QString op = QLatin1String(c.operador);
+        EXPECT_EQ(ErrorCondicion(op, QLatin1String(c.tipo), c.contenido), c.error);
         if (c.error.isEmpty()) {
-            EXPECT_NO_THROW(CompruebaCondicion(QLatin1String(c.tipo), c.contenido));
+            EXPECT_NO_THROW(CompruebaCondicion(op, QLatin1String(c.tipo), c.contenido));
         } else {
             try {
-                CompruebaCondicion(QLatin1String(c.tipo), c.contenido);
+                CompruebaCondicion(op, QLatin1String(c.tipo), c.contenido);
                 ADD_FAILURE() << "accepted";
             } catch (const EAviso& e) {
                 EXPECT_EQ(QString::fromUtf8(e.what()), c.error);
+            }
+        }
+    }
+}
+
+TEST(Condiciones, OnlyNumbersAndKnownColumnsGoIntoTheStatement)
+{
+    // A stored content that is no number (saved before it was checked) is
+    // refused when the clause is built, never written into it.
+    for (const char* contenido : {"ASCII_VAL('')OR 1=1", "DESC", "1;DELETE"}) {
+        SCOPED_TRACE(contenido);
+        EXPECT_THROW(ClausulaListado(1, {C("IGUAL", "CONVOCATORIA", "N", contenido)}, {}, kHoy), EAviso);
+    }
+
+    const QStringList columnas{"COMUNIDAD", "CONVOCATORIA", "Nombre"};
+    const struct {
+        TCondicion condicion;
+        bool aceptada;
+    } casos[] = {
+        {C("IGUAL", "CONVOCATORIA", "N", "1"), true},
+        {C("ORDEN", " nombre ", "C", ""), true},
+        {C("IGUAL", "(SELECT FIRST 1 CLAVE FROM SYS_USUARIO)", "C", "A"), false},
+        {C("ORDEN", "(SELECT 1 FROM RDB$DATABASE)", "N", ""), false},
+        {C("DESDE", "COMUNIDAD OR 1=1 --", "N", "1"), false},
+        // Conditions that write no field are not asked for one.
+        {C("IGUAL", "(SELECT 1)", "C", ""), true},
+        {C("EXPRE", "LO QUE SEA", "C", "COMUNIDAD = 1"), true},
+        {C(">", "(SELECT 1)", "F", "01/01/2026"), true},
+        // Another table's condition is checked with that table's columns.
+        {C("IGUAL", "(SELECT 1)", "N", "1", "OTRA"), true},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.condicion.Operador.toStdString() + " " + c.condicion.Campo.toStdString());
+        if (c.aceptada) {
+            EXPECT_NO_THROW(CompruebaCampos({c.condicion}, {}, columnas));
+        } else {
+            try {
+                CompruebaCampos({c.condicion}, {}, columnas);
+                ADD_FAILURE() << "accepted";
+            } catch (const EAviso& e) {
+                EXPECT_TRUE(e.Message().contains(c.condicion.Campo.trimmed())) << e.what();
             }
         }
     }

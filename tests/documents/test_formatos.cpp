@@ -8,6 +8,8 @@
 #include "FIBError.h"
 #include "Modales.h"
 #include "ProgramaAbierto.h"
+#include "ReportError.h"
+#include "ReportXml.h"
 #include "Teclado.h"
 #include "UDBControles.h"
 #include "UFFormatos.h"
@@ -265,6 +267,61 @@ TEST_F(Formatos, ImportingNumbersChecksThePathAndAsksBeforeReplacing)
     const QString enFormatos = Par("FORMATOS", 12, {"X", "1"}, kFormato);
     EXPECT_THROW(ParImportacion(enFormatos), EConvertError);
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_FORMATOS").toInt(), 4);
+
+    // A type line missing, or no number, is refused: no format of type 0.
+    for (const QStringList& lineas : {QStringList{"SIN TIPO"}, QStringList{"SIN TIPO", " "}, QStringList{"X", "dos"}}) {
+        SCOPED_TRACE(lineas.join('|').toStdString());
+        EXPECT_THROW(m.Importa(frf, lineas, 12, false), EConvertError);
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_FORMATOS").toInt(), 4);
+    EXPECT_EQ(Tabla().State(), TDataSetState::dsBrowse);
+}
+
+TEST_F(Formatos, AFormatFromOutsideIsARegularFileOfBoundedSizeAndObjects)
+{
+    TDMFormatos& m = *w->DM();
+    const QString frf = Par("origen", 12, {"ETIQUETAS", "2"}, kFormato);
+    // The ".FRF" a link to an endless device, or far larger than a format:
+    // refused before it is read, nothing imported.
+    QFile::remove(frf);
+    ASSERT_TRUE(QFile::link("/dev/zero", frf));
+    try {
+        m.Importa(frf, {"ETIQUETAS", "2"}, 12, false);
+        ADD_FAILURE() << "a device was imported";
+    } catch (const EAviso& e) {
+        EXPECT_TRUE(e.Message().contains("no es un fichero corriente")) << e.what();
+    }
+    QFile::remove(frf);
+    {
+        QFile grande(frf);
+        ASSERT_TRUE(grande.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(grande.resize(qdr::kMaxFormatBytes + 1)); // sparse: no disk spent
+    }
+    try {
+        m.Importa(frf, {"ETIQUETAS", "2"}, 12, false);
+        ADD_FAILURE() << "a file past the bound was imported";
+    } catch (const EAviso& e) {
+        EXPECT_TRUE(e.Message().contains("tamaño máximo de 32 MB")) << e.what();
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_FORMATOS").toInt(), 0);
+
+    // A format with more objects than any real report is refused as it is
+    // read, before a layout; at the bound it still loads.
+    auto formato = [](int objetos) {
+        QByteArray xml = "<?xml version=\"1.0\"?>\n<report version=\"1\">\n<band kind=\"MasterData\" height=\"5\">\n";
+        for (int i = 1; i < objetos; ++i)
+            xml += "<text x=\"0\" y=\"0\" w=\"1\" h=\"1\" text=\"x\"/>\n";
+        return xml + "</band>\n</report>\n";
+    };
+    EscribeFichero(Fichero("denso.frf"), formato(qdr::kMaxObjects));
+    EXPECT_EQ(qdr::loadReport(Fichero("denso.frf")).bands.at(0).objects.size(), size_t(qdr::kMaxObjects - 1));
+    EscribeFichero(Fichero("denso.frf"), formato(qdr::kMaxObjects + 1));
+    try {
+        qdr::loadReport(Fichero("denso.frf"));
+        ADD_FAILURE() << "a format past the object bound was loaded";
+    } catch (const qdr::EReportError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains("más de 5000 bandas y objetos")) << e.what();
+    }
 }
 
 TEST_F(Formatos, ExportWritesThePairUnderItsFixedNameAndDuplicateCopies)

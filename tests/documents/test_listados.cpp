@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -134,9 +135,10 @@ TEST_F(Listados, ConditionsChooseAndOrderTheRowsAndNoneLeaveTheStatementAlone)
     EXPECT_EQ(m.QCampos.SelectSQL(), (QStringList{kTodos, "WHERE CODIGO>=2", "ORDER BY NOMBRE DESC"}));
     EXPECT_EQ(Filas(*doc), (QStringList{"PEÑA LUIS", "O\"BRIEN", "EVA SANZ"}));
 
-    // The content is upper-cased a to z only: "peña" looks for "PEñA".
+    // The content is upper-cased letter by letter: "peña" finds "PEÑA"; the
+    // condition may name a column of the table the statement does not list.
     ASSERT_TRUE(m.QTabla.Locate("CODIGO", {3}));
-    EXPECT_TRUE(Filas(*m.EjecutaListado({})).isEmpty());
+    EXPECT_EQ(Filas(*m.EjecutaListado({})), QStringList{"PEÑA LUIS"});
     // A quotation mark in a content is searched for, not a broken statement.
     ASSERT_TRUE(m.QTabla.Locate("CODIGO", {4}));
     EXPECT_EQ(Filas(*m.EjecutaListado({})), QStringList{"O\"BRIEN"});
@@ -244,7 +246,10 @@ TEST_F(Listados, TheExchangePairTravelsByteForByteAndImportsAboveTheSuppliedList
     const QString carpeta = programa.path() + "/salida";
     EscribeIntercambio(carpeta, 7, lineas, m.QTabla.FieldByName("FICHERO")->AsBytes());
     const QByteArray txt = LeeFichero(carpeta + "/FORMATO00007.TXT");
-    EXPECT_TRUE(txt.startsWith("PRUEBA\r\n1\r\n" + kPropietarios.toUtf8() + "\r\nVACIO\r\n")) << txt.toStdString();
+    // The statement's line break stays, a bare line feed inside its line.
+    EXPECT_TRUE(txt.startsWith("PRUEBA\r\n1\r\n" + QString(kPropietarios).replace(" FROM", "\nFROM").toUtf8() +
+                               "\r\nVACIO\r\n"))
+        << txt.toStdString();
     EXPECT_TRUE(txt.contains("Cpe\xf1" "a ")) << "one byte a character";
     EXPECT_EQ(LeeFichero(carpeta + "/FORMATO00007.FRF"), Formato(true));
 
@@ -254,6 +259,7 @@ TEST_F(Listados, TheExchangePairTravelsByteForByteAndImportsAboveTheSuppliedList
     EXPECT_TRUE(m.ExisteCodigo(7));
     m.Importa(par.Frf, LeeLineasIntercambio(par.Txt), par.Codigo, false);
     EXPECT_EQ(m.QTabla.FieldByName("CODIGO")->AsInteger(), 9010);
+    EXPECT_EQ(m.QTabla.FieldByName("SQL")->AsString(), QString(kPropietarios).replace(" FROM", "\nFROM"));
     EscribeIntercambio(programa.path(), 9010, m.LineasIntercambio(), m.QTabla.FieldByName("FICHERO")->AsBytes());
     EXPECT_EQ(LeeFichero(Fichero("FORMATO09010.TXT")), txt);
     EXPECT_EQ(LeeFichero(Fichero("FORMATO09010.FRF")), Formato(true));
@@ -503,6 +509,172 @@ TEST_F(Listados, AListingWhoseStatementFailsCanStillBeOpenedAndMended)
     w->RefrescaOfertas();
     EXPECT_EQ(w->DM()->Ofertas.Campos, (QStringList{"CODIGO", "NOMBRE"}));
     delete w.data();
+}
+
+// Exchange files that try what a listing may not, or that are no file to
+// read: each refused with a message, nothing imported, no row changed.
+TEST_F(Listados, AHostileExchangeFileIsRefusedAndChangesNothing)
+{
+    const QString clave = Sql("SELECT CLAVE FROM SYS_USUARIO WHERE CODIGO = 1").toString();
+    const int propietarios = Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO").toInt();
+    QDir(programa.path()).mkdir("entrada");
+    const QString frf = programa.path() + "/entrada/FORMATO00020.FRF";
+    const QString txt = programa.path() + "/entrada/FORMATO00020.TXT";
+    auto pareja = [&](const QByteArray& texto) {
+        QFile::remove(txt);
+        QFile::remove(frf);
+        qdtest::EscribeFichero(txt, texto);
+        qdtest::EscribeFichero(frf, Formato());
+    };
+    auto conSql = [&](const QByteArray& sql) { pareja("HOSTIL\r\n1\r\n" + sql + "\r\nVACIO\r\n"); };
+    const struct {
+        const char* caso;
+        std::function<void()> prepara;
+        const char* mensaje;
+    } casos[] = {
+        {"delete", [&] { conSql("DELETE FROM EMP_PROPIETARIO WHERE CODIGO<>0"); }, "solo puede leer datos"},
+        {"update", [&] { conSql("UPDATE SYS_USUARIO SET CLAVE='X' WHERE CODIGO=1"); }, "solo puede leer datos"},
+        {"two statements", [&] { conSql("SELECT CODIGO, NOMBRE FROM EMP_PROPIETARIO;DELETE FROM EMP_FINCAS"); },
+         "solo puede leer datos"},
+        {"procedure", [&] { conSql("EXECUTE PROCEDURE VOTACIONES_PROPI(1, 1)"); }, "solo puede leer datos"},
+        {"huge text",
+         [&] {
+             pareja({});
+             QFile f(txt);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             ASSERT_TRUE(f.resize(kMaximoTxtIntercambio + 1));
+         },
+         "tamaño máximo de 1 MB"},
+        {"text linked to a device",
+         [&] {
+             pareja({});
+             QFile::remove(txt);
+             ASSERT_TRUE(QFile::link("/dev/zero", txt));
+         },
+         "no es un fichero corriente"},
+        {"format linked to a device",
+         [&] {
+             conSql(kTodos.toUtf8());
+             QFile::remove(frf);
+             ASSERT_TRUE(QFile::link("/dev/urandom", frf));
+         },
+         "no es un fichero corriente"},
+    };
+    TDMFListados m;
+    const int listados = Sql("SELECT COUNT(*) FROM SYS_LISTADOS").toInt();
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        c.prepara();
+        try {
+            const TParIntercambio par = ParImportacion(frf);
+            m.Importa(par.Frf, LeeLineasIntercambio(par.Txt), par.Codigo, false);
+            ADD_FAILURE() << "imported";
+        } catch (const EAviso& e) {
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.mensaje))) << e.what();
+        }
+        EXPECT_EQ(Sql("SELECT COUNT(*) FROM SYS_LISTADOS").toInt(), listados);
+        EXPECT_EQ(m.QTabla.State(), TDataSetState::dsBrowse);
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO").toInt(), propietarios);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM EMP_FINCAS").toInt(), 4);
+    EXPECT_EQ(Sql("SELECT CLAVE FROM SYS_USUARIO WHERE CODIGO = 1").toString(), clave);
+
+    // A comment in a statement of several lines ends at its line, there and back.
+    conSql("SELECT CODIGO, NOMBRE -- quien\nFROM EMP_PROPIETARIO");
+    const TParIntercambio par = ParImportacion(frf);
+    m.Importa(par.Frf, LeeLineasIntercambio(par.Txt), par.Codigo, false);
+    EXPECT_EQ(m.SQL(), "SELECT CODIGO, NOMBRE -- quien\nFROM EMP_PROPIETARIO");
+    EXPECT_EQ(Filas(*m.EjecutaListado({})).size(), propietarios);
+    EXPECT_EQ(m.LineasIntercambio().value(2), m.SQL());
+}
+
+// What a listing holds runs only to read: a statement stored by other means
+// is refused before it runs, and a SELECT whose procedure writes is stopped by
+// the read-only transaction.
+TEST_F(Listados, AStoredListingOnlyReads)
+{
+    const int propietarios = Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO").toInt();
+    Sql("CREATE PROCEDURE BORRA_UNO RETURNS (NOMBRE VARCHAR(40)) AS BEGIN "
+        "DELETE FROM EMP_PROPIETARIO WHERE CODIGO = 4; NOMBRE = 'X'; SUSPEND; END");
+    Listado(1, "DELETE FROM EMP_PROPIETARIO WHERE CODIGO<>0", Formato());
+    Listado(2, kTodos + ";UPDATE SYS_USUARIO SET CLAVE='X'", Formato(true));
+    Listado(3, "SELECT NOMBRE FROM BORRA_UNO", Formato());
+    Listado(4, kTodos, Formato(), {C("EXPRE", "", "C", "(SELECT COUNT(*) FROM BORRA_UNO) > 0")});
+    TDMFListados m;
+    for (int codigo : {1, 2}) {
+        SCOPED_TRACE(codigo);
+        ASSERT_TRUE(m.QTabla.Locate("CODIGO", {codigo}));
+        EXPECT_THROW(m.EjecutaListado({}), EAviso);
+        EXPECT_THROW(m.RefrescaOfertas({}), EAviso) << "the field lists read it too";
+    }
+    for (int codigo : {3, 4}) {
+        SCOPED_TRACE(codigo);
+        ASSERT_TRUE(m.QTabla.Locate("CODIGO", {codigo}));
+        try {
+            m.EjecutaListado({});
+            ADD_FAILURE() << "ran";
+        } catch (const EFIBError& e) {
+            EXPECT_TRUE(e.Message().contains("read-only")) << e.what();
+        }
+        EXPECT_FALSE(m.QCampos.Active());
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM EMP_PROPIETARIO").toInt(), propietarios);
+    EXPECT_NE(Sql("SELECT CLAVE FROM SYS_USUARIO WHERE CODIGO = 1").toString(), "X");
+}
+
+TEST_F(Listados, AListingWithACharacterTheFileCannotHoldIsNotExported)
+{
+    Listado(1, kTodos, Formato());
+    Sql(QStringLiteral("UPDATE SYS_LISTADOS SET NOMBRE = 'CUOTAS EN €' WHERE CODIGO = 1"));
+    TDMFListados m;
+    ASSERT_TRUE(m.QTabla.Locate("CODIGO", {1}));
+    try {
+        EscribeIntercambio(programa.path(), 1, m.LineasIntercambio(), m.QTabla.FieldByName("FICHERO")->AsBytes());
+        ADD_FAILURE() << "exported";
+    } catch (const EAviso& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("«€» (U+20AC)"))) << e.what();
+    }
+    EXPECT_FALSE(QFile::exists(Fichero("FORMATO00001.TXT")));
+}
+
+// Hostile conditions on the supplied listing that the meeting list runs for
+// community 1: each is refused or lists community 1's rows only.
+TEST_F(Suministrados, NoConditionListsAnotherCommunitysRows)
+{
+    Sql("INSERT INTO SYS_COMUNIDAD (CODIGO, NOMBRE) VALUES (2, 'OTRA')");
+    Sql("INSERT INTO EMP_PROPIETARIO (COMUNIDAD, CODIGO, NOMBRE) VALUES (2, 1, 'ZOE AJENA')");
+    Sql("INSERT INTO EMP_FINCAS (COMUNIDAD, PROPIETARIO, CODIGO, NOMBRE, COEFICIENTES, ACTIVO) VALUES (2, 1, 1, '9Z', 10, 1)");
+    Sql("INSERT INTO CONVOCATORIAS (COMUNIDAD, CODIGO, DES, FECHA) VALUES (2, 1, 'AJENA', '2026-06-01')");
+    Sql("EXECUTE PROCEDURE VOTACIONES_PROPI(2, 1)");
+    Sql("UPDATE VOTACIONES SET ASISTENCIA = 1 WHERE COMUNIDAD = 2");
+    auto corre = [&](const QStringList& lineas) {
+        QFile::remove(Fichero("tmp.csv"));
+        ListadoPredefinido(9000, lineas, QStringLiteral("EXCEL"));
+        return QString::fromUtf8(LeeFichero(Fichero("tmp.csv")));
+    };
+    // The other community's row is there to be found.
+    ASSERT_TRUE(corre({LineaCondicion("IGUAL", "COMUNIDAD", "N", "2")}).contains("ZOE AJENA"));
+
+    QStringList casos;
+    for (const QString& op : OperadoresCondicion())
+        for (const char* contenido : {"ASCII_VAL('')OR 1=1", "DESC OR 1=1", "ASC)OR(1=1"})
+            casos << LineaCondicion(op, "CONVOCATORIA", "N", contenido);
+    casos << LineaCondicion("IGUAL", "1=1 OR COMUNIDAD", "N", "2")
+          << LineaCondicion("ORDEN", "(SELECT 1 FROM RDB$DATABASE)", "N", "")
+          << LineaCondicion("IGUAL", "PROPIETARIO", "C", "UPDATE")
+          << LineaCondicion("IGUAL", "PROPIETARIO", "C", QStringLiteral("garcía"))
+          << LineaCondicion("IGUAL", "PROPIETARIO", "C", "\" OR 1=1 OR \"")
+          << LineaCondicion("DESDE", "FECHA", "F", "DESC OR 1=1");
+    for (const QString& caso : casos) {
+        SCOPED_TRACE(caso.simplified().toStdString());
+        QString csv;
+        try {
+            csv = corre({LineaCondicion("IGUAL", "COMUNIDAD", "N", "1"), caso});
+        } catch (const EAviso&) {
+            continue; // refused with a message
+        }
+        EXPECT_FALSE(csv.contains("ZOE AJENA")) << csv.toStdString();
+    }
 }
 
 } // namespace

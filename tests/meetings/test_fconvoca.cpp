@@ -30,6 +30,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -42,6 +43,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QUuid>
+#include <functional>
 
 namespace {
 
@@ -871,14 +873,30 @@ TEST_F(Espacio, AnOrdinaryMeetingNotifiedFewerThanSixDaysBeforeIsWarnedOfAndStil
     EXPECT_EQ(Sql("SELECT TIPO FROM CONVOCATORIAS").toInt(), 1) << "a warning, not a refusal";
 }
 
+// A stand-in for the office's PDF conversion, in a folder made the word
+// processor's: writes <outdir>/<document's name>.pdf. Shell built-ins only, so
+// that it runs with any PATH.
+void OficinaQueConvierte(const QTemporaryDir& carpeta)
+{
+    EscribeFichero(carpeta.filePath("soffice"),
+                   "#!/bin/sh\nsalida=\"\"; ultimo=\"\"\n"
+                   "while [ $# -gt 0 ]; do\n"
+                   "  if [ \"$1\" = \"--outdir\" ]; then shift; salida=\"$1\"; fi\n"
+                   "  ultimo=\"$1\"; shift\ndone\n"
+                   "nombre=\"${ultimo##*/}\"; nombre=\"${nombre%.*}\"\n"
+                   "printf '%%PDF-1.4 prueba\\n' > \"$salida/$nombre.pdf\"\n");
+    QFile::setPermissions(carpeta.filePath("soffice"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Word", "Path", carpeta.path());
+}
+
 class Correo : public Espacio {
 protected:
     void SetUp() override
     {
         Espacio::SetUp();
         pathAntes = qgetenv("PATH");
-        EscribeFichero(bin.filePath("xdg-email"),
-                       "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$QD_SALIDA\"\nexit 0\n");
+        EscribeFichero(bin.filePath("xdg-email"), "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > "
+                                                  "\"$QD_SALIDA\"\nexit ${QD_ESTADO:-0}\n");
         QFile::setPermissions(bin.filePath("xdg-email"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         qputenv("QD_SALIDA", bin.filePath("args").toLocal8Bit());
         qputenv("PATH", bin.path().toLocal8Bit() + ":" + pathAntes);
@@ -887,6 +905,7 @@ protected:
     {
         qputenv("PATH", pathAntes);
         qunsetenv("QD_SALIDA");
+        qunsetenv("QD_ESTADO");
         Espacio::TearDown();
     }
     void Correos(const char* ana, const char* beatriz)
@@ -960,12 +979,77 @@ TEST_F(Correo, AConversionThatFailsIsToldAndSendsNothing)
     EXPECT_FALSE(QFile::exists(programa.path() + "/ACTA.pdf"));
 }
 
+TEST_F(Correo, WithoutAMailProgramTheUserIsToldWhereThePdfIsAndHowToSetOneUp)
+{
+    Convocatoria("Acta de la junta");
+    Correos("ana@ejemplo.es", "");
+    QTemporaryDir oficina;
+    OficinaQueConvierte(oficina);
+    QTemporaryDir vacio;
+    const struct {
+        const char* caso;
+        std::function<void()> prepara;
+        const char* dice;
+    } casos[] = {
+        // xdg-email finds no mail program: its status 3.
+        {"no mail program", [] { qputenv("QD_ESTADO", "3"); }, "No hay ningún programa de correo configurado"},
+        {"no mail interface", [&] { qputenv("PATH", vacio.path().toLocal8Bit()); }, "xdg-utils"},
+        {"refused", [] { qputenv("QD_ESTADO", "4"); }, "no ha aceptado el mensaje (código 4)"},
+    };
+    Pantalla p;
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        c.prepara();
+        const QString aviso = Aviso(p->TbEnviaActaPdf);
+        EXPECT_TRUE(aviso.contains(QString::fromUtf8(c.dice))) << aviso.toStdString();
+        EXPECT_TRUE(aviso.contains(programa.path() + "/ACTA.pdf")) << "where the PDF is: " << aviso.toStdString();
+        EXPECT_FALSE(aviso.contains("código 3")) << aviso.toStdString();
+        qputenv("PATH", bin.path().toLocal8Bit() + ":" + pathAntes);
+        qunsetenv("QD_ESTADO");
+    }
+    EXPECT_TRUE(LeeFichero(programa.path() + "/ACTA.pdf").startsWith("%PDF"));
+}
+
+TEST_F(Espacio, SavePdfWritesTheStoredLetterOrMinutesWhereTheUserChooses)
+{
+    Convocatoria("Acta de la junta");
+    QTemporaryDir oficina;
+    OficinaQueConvierte(oficina);
+    Pantalla p;
+    ASSERT_NE(p->TbGuardaPdf, nullptr);
+    EXPECT_EQ(p->TbGuardaPdf->toolTip(), QStringLiteral("Guardar PDF…"));
+    const QList<QAction*> acciones = p->TbGuardaPdf->menu()->actions();
+    ASSERT_EQ(acciones.size(), 2);
+    QDir(programa.path()).mkdir("elegida");
+    const QString destino = programa.path() + "/elegida/acta de junio";
+    {
+        Modales m;
+        m.Espera([&](QWidget* d) {
+            auto* dialogo = qobject_cast<QFileDialog*>(d);
+            ASSERT_NE(dialogo, nullptr);
+            EXPECT_EQ(dialogo->windowTitle(), "Guardar PDF");
+            auto* nombre = dialogo->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(nombre, nullptr);
+            nombre->setText(destino);
+            static_cast<QDialog*>(dialogo)->accept();
+        });
+        acciones[1]->trigger();
+    }
+    EXPECT_TRUE(LeeFichero(destino + ".pdf").startsWith("%PDF")) << "the suffix is added";
+    // The letter was never written: nothing to save, and no dialog.
+    qdtest::AlAbrirse([](QWidget* w) {
+        EXPECT_TRUE(qdtest::Textos(w).contains("Debe crear primero el texto"));
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    acciones[0]->trigger();
+}
+
 // --- publishing -------------------------------------------------------------------------------
 
 // A loopback FTP server with one user whose home is a folder of the test.
 class ServidorFtp {
 public:
-    explicit ServidorFtp(int puerto)
+    explicit ServidorFtp(int puerto, const QString& clave = QStringLiteral("secreta"))
     {
         const char* guion =
             "import sys\n"
@@ -973,7 +1057,7 @@ public:
             "from pyftpdlib.handlers import FTPHandler\n"
             "from pyftpdlib.servers import FTPServer\n"
             "a = DummyAuthorizer()\n"
-            "a.add_user('admin', 'secreta', sys.argv[2], perm='elradfmwMT')\n"
+            "a.add_user('admin', sys.argv[3], sys.argv[2], perm='elradfmwMT')\n"
             "class Activo(FTPHandler):\n"
             "    # passive mode refused: a transfer that works was made in active mode\n"
             "    def ftp_PASV(self, line): self.respond('502 Sin modo pasivo.')\n"
@@ -982,7 +1066,7 @@ public:
             "s = FTPServer(('127.0.0.1', int(sys.argv[1])), Activo)\n"
             "print(s.address[1], flush=True)\n"
             "s.serve_forever()\n";
-        proceso.start("/usr/bin/python3", {"-c", guion, QString::number(puerto), raiz.path()});
+        proceso.start("/usr/bin/python3", {"-c", guion, QString::number(puerto), raiz.path(), clave});
         if (proceso.waitForReadyRead(15000))
             puerto_ = proceso.readLine().trimmed().toInt();
     }
@@ -1037,6 +1121,50 @@ TEST_F(Publicacion, AMissingHostUserOrPasswordIsToldAndNothingIsSent)
         Parametros(c.host, c.usuario, c.clave, 1);
         EXPECT_EQ(Sube(), c.aviso);
     }
+}
+
+TEST_F(Publicacion, TheServerIsCheckedBeforeTheMinutesAreConverted)
+{
+    Convocatoria("Acta");
+    // No office at all: a conversion tried would say so.
+    QTemporaryDir sinOficina;
+    TIniFile(FicheroPerfil("quorumdesk.ini")).WriteString("Word", "Path", sinOficina.path());
+    const struct {
+        const char *host, *usuario, *clave, *aviso;
+    } casos[] = {{"", "admin", "secreta", "Nombre Host no valido"},
+                 {"127.0.0.1", " ", "secreta", "Nombre Usuario no valido"},
+                 {"127.0.0.1", "admin", "", "Clave no valida"},
+                 // All there: only now is the conversion tried, and it fails.
+                 {"127.0.0.1", "admin", "secreta", "No se ha podido convertir el documento a PDF"}};
+    Pantalla p;
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.aviso);
+        Parametros(c.host, c.usuario, c.clave, 1);
+        Modales m;
+        m.Espera([](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click(); });
+        QString aviso;
+        m.Espera([&](QWidget* w) {
+            aviso = qdtest::Textos(w);
+            w->close();
+        });
+        QTest::mouseClick(p->TbPublica, Qt::LeftButton);
+        EXPECT_TRUE(aviso.contains(QString::fromUtf8(c.aviso))) << aviso.toStdString();
+        EXPECT_FALSE(QFile::exists(programa.path() + "/ACTA.PDF"));
+    }
+}
+
+TEST_F(Publicacion, TheUserAndPasswordGoAsStored)
+{
+    ServidorFtp servidor(0, QStringLiteral(" clave con blancos "));
+    if (servidor.Puerto() == 0) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            ADD_FAILURE() << "pyftpdlib is not installed";
+        GTEST_SKIP() << "pyftpdlib is not installed";
+    }
+    EscribeFichero(programa.path() + "/ACTA.PDF", "%PDF-1.4 acta");
+    Parametros("127.0.0.1", "admin", " clave con blancos ", servidor.Puerto());
+    EXPECT_EQ(Sube(), "Fichero publicado.");
+    EXPECT_EQ(LeeFichero(servidor.Ruta("/web/actas/com012/ACTA.PDF")), "%PDF-1.4 acta");
 }
 
 TEST_F(Publicacion, TheMinutesGoToTheCommunitysFolderByteForByteInActiveMode)

@@ -3,6 +3,9 @@
 #include "Modales.h"
 #include "ProgramaAbierto.h"
 #include "Teclado.h"
+#include "TestDatabase.h"
+#include "CreaBaseDatos.h"
+#include "UDMBase.h"
 #include "UDBControles.h"
 #include "UFBuscaEmp.h"
 #include "UFComunidad.h"
@@ -14,6 +17,8 @@
 #include <QAction>
 #include <QPointer>
 #include <QTest>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -300,6 +305,71 @@ TEST_F(Seleccion, RefusedWhileScreensAreOpenAndF2RunsIt)
     modales.Espera([](QWidget* w) { Escribe(qobject_cast<TFBuscaEmp*>(w), "5"); QTest::mouseClick(qobject_cast<TFBuscaEmp*>(w)->BtAceptar, Qt::LeftButton); });
     QTest::keyClick(principal.get(), Qt::Key_F2);
     EXPECT_EQ(Entorno.Comunidad, 5);
+}
+
+// Twenty seats adding communities at once on the server, the code left at 0:
+// each save reads the same highest code, and every one of them is saved under
+// a free code of its own. A code the user typed that is taken is still
+// refused, with the advice to type another.
+TEST(ComunidadesEnServidor, SeatsAddingAtOnceEachTakeTheNextFreeCode)
+{
+    QD_REQUIRE_SERVER();
+    const QString servidor = qdtest::ServerHost() + ":" + qdtest::TempDir() + "/comunidades-puestos.fdb";
+    TOpcionesBD o;
+    o.ForcedWrites = false;
+    o.Usuario = qdtest::ServerUser();
+    o.Clave = qdtest::ServerPassword();
+    CreaBaseDatos(servidor, o);
+    struct Puesto {
+        qdtest::Connection c;
+        TFIBTableSet ds;
+        explicit Puesto(const QString& db) : c(db, qdtest::ServerUser(), qdtest::ServerPassword())
+        {
+            ds.SetDatabase(&c.db);
+            ds.SetTransaction(&c.tr);
+            ds.SetTableName("SYS_COMUNIDAD");
+            ds.Opciones = {TOpcionesTableSet::NoControlarConcurrencia};
+            ds.Open();
+            AsignaCodigoAutomatico(ds, "CODIGO", "SYS_COMUNIDAD");
+        }
+    };
+    std::vector<std::unique_ptr<Puesto>> puestos;
+    for (int i = 0; i < 20; ++i)
+        puestos.push_back(std::make_unique<Puesto>(servidor));
+    // Each round every seat saves before any commits: each one's insert meets
+    // the codes the others hold uncommitted.
+    for (int ronda = 0; ronda < 3; ++ronda) {
+        for (std::size_t i = 0; i < puestos.size(); ++i) {
+            TFIBTableSet& ds = puestos[i]->ds;
+            ds.Append();
+            ds.FieldByName("CODIGO")->SetAsInteger(0);
+            ds.FieldByName("NOMBRE")->SetAsString(QStringLiteral("PUESTO %1 RONDA %2").arg(i).arg(ronda));
+            ASSERT_NO_THROW(ds.Post()) << "seat " << i << " round " << ronda;
+        }
+        for (auto& p : puestos)
+            p->c.tr.CommitRetaining();
+    }
+    TFIBQuery q;
+    q.SetDatabase(&puestos[0]->c.db);
+    q.SetTransaction(&puestos[0]->c.tr);
+    q.SetSQL("SELECT COUNT(*), COUNT(DISTINCT CODIGO), MIN(CODIGO) FROM SYS_COMUNIDAD WHERE NOMBRE STARTING 'PUESTO'");
+    q.ExecQuery();
+    EXPECT_EQ(q.Fields(0)->AsInteger(), 60);
+    EXPECT_EQ(q.Fields(1)->AsInteger(), 60);
+    EXPECT_GT(q.Fields(2)->AsInteger(), 0);
+    q.Close();
+
+    TFIBTableSet& ds = puestos[0]->ds;
+    ds.Append();
+    ds.FieldByName("CODIGO")->SetAsInteger(puestos[1]->ds.FieldByName("CODIGO")->AsInteger());
+    ds.FieldByName("NOMBRE")->SetAsString("CODIGO TECLEADO");
+    try {
+        ds.Post();
+        ADD_FAILURE() << "a typed code that is taken was saved";
+    } catch (const EFIBError& e) {
+        EXPECT_TRUE(e.Explanation().contains("Escriba otro código")) << e.what();
+    }
+    ds.Cancel();
 }
 
 } // namespace
