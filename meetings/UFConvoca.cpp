@@ -10,6 +10,7 @@
 #include "UDBDateTimePicker.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
+#include "UFAcuerdos.h"
 #include "UFImporta.h"
 #include "UFSTexto.h"
 #include "UFSeguimiento.h"
@@ -533,21 +534,35 @@ void TFConvoca::SendDocument(const QString& tipo, const QString& modo, bool publ
         // Freed when it closes.
         auto* correo = new TFWeb(direcciones, this);
         correo->exec();
+        if (!carta)
+            ActaNotificada();
         return;
     }
     if (publica) {
         // This convocation's minutes, as they are stored now.
         DocumentoPdf(documento, Fichero("ACTA.PDF"));
-        PublishMinutes(EEstado);
+        if (PublishMinutes(EEstado))
+            ActaNotificada();
         return;
     }
     const QString pdf = Fichero(carta ? "CONVOCATORIA.pdf" : "ACTA.pdf");
     DocumentoPdf(documento, pdf);
     const int r = EnviaCorreo(Entorno.NombreComunidad, QString(), pdf, direcciones, QString(), QString(), QString(), true);
+    if (r == 0 && !carta)
+        ActaNotificada();
     if (r == -1)
         Mensaje(QStringLiteral("No hay programa de correo con el que enviar el documento (xdg-email)."));
     else if (r != 0)
         Mensaje(QStringLiteral("El programa de correo no ha aceptado el mensaje (código %1).").arg(r));
+}
+
+void TFConvoca::ActaNotificada()
+{
+    const int codigo = static_cast<int>(dm_->QTabla.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+    if (!AnotaActaNotificada(DMMain->DataBase, dm_->FIBTransaction, Entorno.Comunidad, codigo, QDate::currentDate()))
+        return;
+    dm_->FIBTransaction.CommitRetaining();
+    TSVotaciones->Acuerdos->MuestraConvocatoria(Entorno.Comunidad, codigo);
 }
 
 void RegistraOrdenesConvocatorias()

@@ -82,7 +82,7 @@ QString DirectorioActas(const QString& directorio, int comunidad)
            QLatin1Char('/');
 }
 
-void UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
+bool UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
                 QLineEdit* estado)
 {
     TFIBQuery parametros;
@@ -100,19 +100,19 @@ void UploadFile(const QString& fichero, const QString& directorioRemoto, const Q
     parametros.Close();
     if (host.isEmpty()) {
         Aviso(QStringLiteral("Nombre Host no valido"));
-        return;
+        return false;
     }
     if (usuario.isEmpty()) {
         Aviso(QStringLiteral("Nombre Usuario no valido"));
-        return;
+        return false;
     }
     if (clave.isEmpty()) {
         Aviso(QStringLiteral("Clave no valida"));
-        return;
+        return false;
     }
     if (SinConexion(host)) {
         Aviso(QStringLiteral("Primero debe conectarse a Internet"));
-        return;
+        return false;
     }
     TClienteFtp ftp;
     Estado(estado, QStringLiteral("Conectando con el servidor ..."));
@@ -125,9 +125,10 @@ void UploadFile(const QString& fichero, const QString& directorioRemoto, const Q
     ftp.Desconecta();
     Estado(estado, QStringLiteral(" "));
     Aviso(QStringLiteral("Fichero publicado."));
+    return true;
 }
 
-void PublishMinutes(QLineEdit* estado)
+bool PublishMinutes(QLineEdit* estado)
 {
     TFIBQuery parametros;
     parametros.SetDatabase(&DMMain->DataBase);
@@ -137,6 +138,6 @@ void PublishMinutes(QLineEdit* estado)
     const QString directorio = parametros.Eof() ? QString() : Recorta(parametros.Fields(0)->AsString());
     parametros.Close();
     TWaitCursor espera;
-    UploadFile(QStringLiteral("ACTA.PDF"), DirectorioActas(directorio, Entorno.Comunidad), Entorno.CaminoPrograma,
-               estado);
+    return UploadFile(QStringLiteral("ACTA.PDF"), DirectorioActas(directorio, Entorno.Comunidad), Entorno.CaminoPrograma,
+                      estado);
 }

@@ -17,10 +17,10 @@ void DocumentoPdf(const QByteArray& rtf, const QString& destino);
 // installation's parameters (SYS_PARAMETROS: HOST, USUARIO, CLAVE, PUERTO,
 // 0 for 21) as `directorioRemoto` + `fichero`, showing its steps in
 // `estado`. A missing host, user or password, or no network, is told and
-// nothing is sent; an FTP failure throws EUtilesError with the client's
-// error, the status box keeping its last text. Ends with "Fichero
-// publicado.".
-void UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
+// nothing is sent (false); an FTP failure throws EUtilesError with the
+// client's error, the status box keeping its last text. Ends with "Fichero
+// publicado." (true).
+bool UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
                 QLineEdit* estado);
 
 // The remote folder of a community's minutes: DIRECTORIO + "com" + the
@@ -28,5 +28,5 @@ void UploadFile(const QString& fichero, const QString& directorioRemoto, const Q
 QString DirectorioActas(const QString& directorio, int comunidad);
 
 // Publishes "ACTA.PDF" of the program folder in the community's folder of
-// the installation's FTP server (DirectorioActas).
-void PublishMinutes(QLineEdit* estado);
+// the installation's FTP server (DirectorioActas); true once published.
+bool PublishMinutes(QLineEdit* estado);

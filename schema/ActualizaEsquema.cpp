@@ -80,4 +80,6 @@ void ActualizaEsquema(TFIBDatabase& db)
     const int nivel = NivelEsquemaDe(db);
     if (nivel < 1)
         Paso(db, 1, ScriptSQL(QStringLiteral("acuerdos")));
+    if (nivel < 5)
+        Paso(db, 5, ScriptSQL(QStringLiteral("asistencia")));
 }
