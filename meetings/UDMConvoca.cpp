@@ -282,16 +282,19 @@ TDMConvoca::TDMConvoca()
                                                                                         : QString();
     };
     modo->OnSetText = [this](TField& f, const QString& texto) { AsignaModo(f, texto); };
-    QVotacion.AddField<TFIBStringField>(QStringLiteral("NOMBRE"))->OnSetText = [this](TField& f, const QString& texto) {
-        f.SetAsString(texto);
+    // However the name is written, the way follows it.
+    QVotacion.AddField<TFIBStringField>(QStringLiteral("NOMBRE"))->OnChange = [this](TField& f) {
         const QString propio = NombreRegistro();
         if (propio.isNull())
             return;
         TField* modo = QVotacion.FieldByName(QStringLiteral("MODO"));
-        if (!MismoNombre(texto, propio))
-            modo->SetAsInteger(static_cast<int>(TModoAsistencia::Representado));
-        else if (ModoDeValor(modo->AsInteger()) == TModoAsistencia::Representado)
+        const TModoAsistencia actual = ModoDeValor(modo->AsInteger());
+        if (!MismoNombre(f.AsString(), propio)) {
+            if (actual != TModoAsistencia::Representado)
+                modo->SetAsInteger(static_cast<int>(TModoAsistencia::Representado));
+        } else if (actual == TModoAsistencia::Representado) {
             modo->SetAsInteger(static_cast<int>(TModoAsistencia::EnPersona));
+        }
     };
     QVotacion.AddField<TFloatField>(QStringLiteral("SALDO"))->DisplayFormat = QString::fromLatin1(MascaraMoneda);
     QVotacion.AddField<TFloatField>(QStringLiteral("COEFICIENTES"))->DisplayFormat = QString::fromLatin1(MascaraCoeficiente);

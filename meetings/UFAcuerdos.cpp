@@ -132,6 +132,11 @@ void TFAcuerdos::VotosCambiados()
 
 void TFAcuerdos::Graba(const std::function<void()>& cambio)
 {
+    // Nothing to record before a convocation is shown.
+    if (acuerdos_.Convocatoria() == 0) {
+        Refresca();
+        return;
+    }
     // A refusal or an error leaves what the database holds on screen and
     // shows why; nothing is half written.
     const bool hecho = SinErrores([&] {

@@ -85,6 +85,12 @@ public:
         return editor;
     }
 
+    // A value refused is told here, so that the editor still closes as usual.
+    void setModelData(QWidget* editor, QAbstractItemModel* modelo, const QModelIndex& index) const override
+    {
+        SinErrores([&] { TCeldasGrid::setModelData(editor, modelo, index); });
+    }
+
 private:
     THYTDBGrid* grid_;
 };
