@@ -20,6 +20,23 @@ QString Hora(const QString& hora)
     return std::any_of(h.begin(), h.end(), [](QChar c) { return c.isDigit(); }) ? h : QString();
 }
 
+// The day a convocation's minutes were notified; null for none.
+void EscribeNotificada(TFIBDatabase& db, TFIBTransaction& tr, int comunidad, int convocatoria, const QDate& fecha)
+{
+    TFIBQuery q;
+    q.SetDatabase(&db);
+    q.SetTransaction(&tr);
+    q.SetSQL(QStringLiteral("UPDATE OR INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA, NOTIFICADA) "
+                            "VALUES (?COMUNIDAD, ?CONVOCATORIA, ?NOTIFICADA) MATCHING (COMUNIDAD, CONVOCATORIA)"));
+    q.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad);
+    q.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(convocatoria);
+    if (fecha.isValid())
+        q.ParamByName(QStringLiteral("NOTIFICADA"))->SetAsDateTime(fecha.startOfDay());
+    else
+        q.ParamByName(QStringLiteral("NOTIFICADA"))->SetNull();
+    q.ExecQuery();
+}
+
 } // namespace
 
 QString NombreModo(TModoAsistencia modo)
@@ -192,18 +209,7 @@ void TAcuerdos::SetNotificada(const QDate& fecha)
     if (fecha.isValid() && fecha_.isValid() && fecha < fecha_)
         throw EAviso(QStringLiteral("El acta no puede notificarse (%1) antes de la junta (%2).")
                          .arg(FormatoFecha(fecha), FormatoFecha(fecha_)));
-    TFIBQuery q;
-    q.SetDatabase(&db_);
-    q.SetTransaction(&tr_);
-    q.SetSQL(QStringLiteral("UPDATE OR INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA, NOTIFICADA) "
-                            "VALUES (?COMUNIDAD, ?CONVOCATORIA, ?NOTIFICADA) MATCHING (COMUNIDAD, CONVOCATORIA)"));
-    q.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad_);
-    q.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(convocatoria_);
-    if (fecha.isValid())
-        q.ParamByName(QStringLiteral("NOTIFICADA"))->SetAsDateTime(fecha.startOfDay());
-    else
-        q.ParamByName(QStringLiteral("NOTIFICADA"))->SetNull();
-    q.ExecQuery();
+    EscribeNotificada(db_, tr_, comunidad_, convocatoria_, fecha);
     notificada_ = fecha;
 }
 
@@ -314,12 +320,7 @@ bool AnotaActaNotificada(TFIBDatabase& db, TFIBTransaction& tr, int comunidad, i
     q.Close();
     if (anotada)
         return false;
-    q.SetSQL(QStringLiteral("UPDATE OR INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA, NOTIFICADA) "
-                            "VALUES (?COMUNIDAD, ?CONVOCATORIA, ?NOTIFICADA) MATCHING (COMUNIDAD, CONVOCATORIA)"));
-    q.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad);
-    q.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(convocatoria);
-    q.ParamByName(QStringLiteral("NOTIFICADA"))->SetAsDateTime(fecha.startOfDay());
-    q.ExecQuery();
+    EscribeNotificada(db, tr, comunidad, convocatoria, fecha);
     return true;
 }
 
