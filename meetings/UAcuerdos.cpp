@@ -1,15 +1,97 @@
 #include "UAcuerdos.h"
 #include "FIBDatabase.h"
+#include "FIBError.h"
 #include "FIBQuery.h"
 #include "FIBTransaction.h"
 #include "RtfText.h"
 #include "UFormatos.h"
 
+#include <algorithm>
+
 namespace {
 
 QString Propietarios(int n) { return n == 1 ? QStringLiteral("1 propietario") : QStringLiteral("%1 propietarios").arg(n); }
 
+// A time of call as typed through its mask ("18:00", " 9:30"); nothing when
+// no digit was typed.
+QString Hora(const QString& hora)
+{
+    const QString h = hora.trimmed();
+    return std::any_of(h.begin(), h.end(), [](QChar c) { return c.isDigit(); }) ? h : QString();
+}
+
+// The day a convocation's minutes were notified; null for none.
+void EscribeNotificada(TFIBDatabase& db, TFIBTransaction& tr, int comunidad, int convocatoria, const QDate& fecha)
+{
+    TFIBQuery q;
+    q.SetDatabase(&db);
+    q.SetTransaction(&tr);
+    q.SetSQL(QStringLiteral("UPDATE OR INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA, NOTIFICADA) "
+                            "VALUES (?COMUNIDAD, ?CONVOCATORIA, ?NOTIFICADA) MATCHING (COMUNIDAD, CONVOCATORIA)"));
+    q.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad);
+    q.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(convocatoria);
+    if (fecha.isValid())
+        q.ParamByName(QStringLiteral("NOTIFICADA"))->SetAsDateTime(fecha.startOfDay());
+    else
+        q.ParamByName(QStringLiteral("NOTIFICADA"))->SetNull();
+    q.ExecQuery();
+}
+
 } // namespace
+
+QString NombreModo(TModoAsistencia modo)
+{
+    switch (modo) {
+    case TModoAsistencia::EnPersona: return QStringLiteral("En persona");
+    case TModoAsistencia::Representado: return QStringLiteral("Representado");
+    case TModoAsistencia::Telematico: return QStringLiteral("Telemático");
+    }
+    return {};
+}
+
+TModoAsistencia ModoDeValor(qint64 valor)
+{
+    return valor == 1 ? TModoAsistencia::Representado : valor == 2 ? TModoAsistencia::Telematico : TModoAsistencia::EnPersona;
+}
+
+std::optional<TModoAsistencia> ModoDeTexto(const QString& texto)
+{
+    const QString t = texto.trimmed();
+    for (TModoAsistencia m : {TModoAsistencia::EnPersona, TModoAsistencia::Representado, TModoAsistencia::Telematico}) {
+        const QString nombre = NombreModo(m);
+        if (t.compare(nombre, Qt::CaseInsensitive) == 0 || (t.size() == 1 && t.at(0).toUpper() == nombre.at(0).toUpper()))
+            return m;
+    }
+    return std::nullopt;
+}
+
+void TAsistencia::Suma(TModoAsistencia modo)
+{
+    switch (modo) {
+    case TModoAsistencia::EnPersona: ++EnPersona; break;
+    case TModoAsistencia::Representado: ++Representados; break;
+    case TModoAsistencia::Telematico: ++Telematicos; break;
+    }
+}
+
+QString TextoAsistencia(const TAsistencia& a)
+{
+    return QStringLiteral("Asistentes: %1 (%2 en persona, %3 y %4 por medios telemáticos)")
+        .arg(Propietarios(a.Total()))
+        .arg(a.EnPersona)
+        .arg(a.Representados == 1 ? QStringLiteral("1 representado") : QStringLiteral("%1 representados").arg(a.Representados))
+        .arg(a.Telematicos);
+}
+
+QString TextoConvocatoria(TLlamada llamada, const QString& hora1, const QString& hora2)
+{
+    if (llamada == TLlamada::SinIndicar)
+        return QStringLiteral("(falta indicar la convocatoria)");
+    const bool primera = llamada == TLlamada::Primera;
+    const QString hora = Hora(primera ? hora1 : hora2);
+    const QString texto = primera ? QStringLiteral("primera convocatoria") : QStringLiteral("segunda convocatoria");
+    return hora.isEmpty() ? texto : texto + QStringLiteral(", a las ") + hora;
+}
 
 void TAcuerdos::Lee(int comunidad, int convocatoria)
 {
@@ -18,16 +100,20 @@ void TAcuerdos::Lee(int comunidad, int convocatoria)
     TFIBQuery q;
     q.SetDatabase(&db_);
     q.SetTransaction(&tr_);
-    q.SetSQL(QStringLiteral("SELECT C.FECHA, A.LLAMADA, A.M1, A.M2, A.M3, A.M4, A.M5, A.M6, A.M7, A.M8, A.M9, A.M10 "
+    q.SetSQL(QStringLiteral("SELECT C.FECHA, A.LLAMADA, A.NOTIFICADA, "
+                            "A.M1, A.M2, A.M3, A.M4, A.M5, A.M6, A.M7, A.M8, A.M9, A.M10 "
                             "FROM CONVOCATORIAS C LEFT JOIN ACUERDOS A ON A.COMUNIDAD = C.COMUNIDAD "
                             "AND A.CONVOCATORIA = C.CODIGO WHERE C.COMUNIDAD = ?COMUNIDAD AND C.CODIGO = ?CODIGO"));
     q.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad);
     q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(convocatoria);
     q.ExecQuery();
-    fecha_ = q.Eof() ? QDate() : q.Fields(0)->AsDateTime().date();
-    llamada_ = q.Eof() ? 0 : static_cast<int>(q.Fields(1)->AsInteger());
+    auto fecha = [&](int i) { return q.Eof() || q.Fields(i)->IsNull() ? QDate() : q.Fields(i)->AsDateTime().date(); };
+    fecha_ = fecha(0);
+    const qint64 llamada = q.Eof() ? 0 : q.Fields(1)->AsInteger();
+    llamada_ = llamada == 1 ? TLlamada::Primera : llamada == 2 ? TLlamada::Segunda : TLlamada::SinIndicar;
+    notificada_ = fecha(2);
     for (int p = 0; p < PuntosConvocatoria; ++p) {
-        const qint64 m = q.Eof() ? 0 : q.Fields(2 + p)->AsInteger();
+        const qint64 m = q.Eof() ? 0 : q.Fields(3 + p)->AsInteger();
         mayorias_[static_cast<std::size_t>(p)] =
             m >= 0 && m <= static_cast<int>(TMayoria::Unanimidad) ? static_cast<TMayoria>(m) : TMayoria::Simple;
     }
@@ -42,11 +128,17 @@ void TAcuerdos::Lee(int comunidad, int convocatoria)
     q.Close();
 
     oposiciones_.clear();
-    q.SetSQL(QStringLiteral("SELECT PROPIETARIO, PUNTO FROM OPOSICIONES WHERE COMUNIDAD = ?COMUNIDAD AND CONVOCATORIA = ?CODIGO"));
+    q.SetSQL(QStringLiteral("SELECT PROPIETARIO, PUNTO, FECHA FROM OPOSICIONES WHERE COMUNIDAD = ?COMUNIDAD AND CONVOCATORIA = ?CODIGO"));
     q.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad);
     q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(convocatoria);
-    for (q.ExecQuery(); !q.Eof(); q.Next())
-        oposiciones_.insert(q.Fields(0)->AsInteger() * 100 + q.Fields(1)->AsInteger());
+    for (q.ExecQuery(); !q.Eof(); q.Next()) {
+        // An objection written without its day is taken as made on the
+        // meeting's (or today, for a meeting without date).
+        QDate dia = q.Fields(2)->IsNull() ? fecha_ : q.Fields(2)->AsDateTime().date();
+        if (!dia.isValid())
+            dia = QDate::currentDate();
+        oposiciones_.insert(q.Fields(0)->AsInteger() * 100 + q.Fields(1)->AsInteger(), dia);
+    }
     q.Close();
     LeeVotos();
 }
@@ -58,7 +150,7 @@ void TAcuerdos::LeeVotos()
     TFIBQuery q;
     q.SetDatabase(&db_);
     q.SetTransaction(&tr_);
-    q.SetSQL(QStringLiteral("SELECT PROPIETARIO, COEFICIENTES, ASISTENCIA, SALDO, P1, P2, P3, P4, P5, P6, P7, P8, P9, P10 "
+    q.SetSQL(QStringLiteral("SELECT PROPIETARIO, COEFICIENTES, ASISTENCIA, SALDO, MODO, P1, P2, P3, P4, P5, P6, P7, P8, P9, P10 "
                             "FROM VOTACIONES WHERE COMUNIDAD = ?COMUNIDAD AND CONVOCATORIA = ?CODIGO"));
     q.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad_);
     q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(convocatoria_);
@@ -68,8 +160,9 @@ void TAcuerdos::LeeVotos()
         f.Coeficiente = q.Fields(1)->AsFloat();
         f.Presente = q.Fields(2)->AsInteger() == 1;
         f.Saldo = q.Fields(3)->AsFloat();
+        f.Modo = ModoDeValor(q.Fields(4)->AsInteger());
         for (int p = 0; p < PuntosConvocatoria; ++p) {
-            const QString v = q.Fields(4 + p)->AsString().trimmed();
+            const QString v = q.Fields(5 + p)->AsString().trimmed();
             f.Votos[static_cast<std::size_t>(p)] = v.isEmpty() ? QChar() : v.at(0).toUpper();
         }
         indice_.insert(f.Propietario, static_cast<int>(filas_.size()));
@@ -99,11 +192,25 @@ void TAcuerdos::EscribeAcuerdos(const QString& columna, int valor)
             {{QStringLiteral("VALOR"), valor}});
 }
 
+const TFilaVoto* TAcuerdos::Fila(int propietario) const
+{
+    const auto i = indice_.constFind(propietario);
+    return i == indice_.cend() ? nullptr : &filas_.at(*i);
+}
+
 void TAcuerdos::SetLlamada(TLlamada llamada)
 {
-    const int valor = llamada == TLlamada::Segunda ? 2 : 1;
-    EscribeAcuerdos(QStringLiteral("LLAMADA"), valor);
-    llamada_ = valor;
+    EscribeAcuerdos(QStringLiteral("LLAMADA"), static_cast<int>(llamada));
+    llamada_ = llamada;
+}
+
+void TAcuerdos::SetNotificada(const QDate& fecha)
+{
+    if (fecha.isValid() && fecha_.isValid() && fecha < fecha_)
+        throw EAviso(QStringLiteral("El acta no puede notificarse (%1) antes de la junta (%2).")
+                         .arg(FormatoFecha(fecha), FormatoFecha(fecha_)));
+    EscribeNotificada(db_, tr_, comunidad_, convocatoria_, fecha);
+    notificada_ = fecha;
 }
 
 void TAcuerdos::SetMayoria(int punto, TMayoria mayoria)
@@ -114,8 +221,8 @@ void TAcuerdos::SetMayoria(int punto, TMayoria mayoria)
 
 bool TAcuerdos::Deudor(int propietario) const
 {
-    const auto i = indice_.constFind(propietario);
-    return i != indice_.cend() && filas_.at(*i).Saldo > 0.005;
+    const TFilaVoto* f = Fila(propietario);
+    return f && f->Saldo > 0.005;
 }
 
 void TAcuerdos::SetRehabilitado(int propietario, bool valor)
@@ -134,14 +241,17 @@ void TAcuerdos::SetRehabilitado(int propietario, bool valor)
         rehabilitados_.remove(propietario);
 }
 
-bool TAcuerdos::Opone(int propietario, int punto) const
+QDate TAcuerdos::FechaOposicion(int propietario, int punto) const
 {
-    return oposiciones_.contains(static_cast<qint64>(propietario) * 100 + punto);
+    return oposiciones_.value(static_cast<qint64>(propietario) * 100 + punto);
 }
 
 void TAcuerdos::SetOposicion(int propietario, int punto, bool opone, const QDate& fecha)
 {
     if (opone) {
+        const QString error = ErrorOposicion(fecha, fecha_, notificada_);
+        if (!error.isEmpty())
+            throw EAviso(error);
         TFIBQuery q;
         q.SetDatabase(&db_);
         q.SetTransaction(&tr_);
@@ -154,7 +264,7 @@ void TAcuerdos::SetOposicion(int propietario, int punto, bool opone, const QDate
         q.ParamByName(QStringLiteral("PUNTO"))->SetAsInteger(punto);
         q.ParamByName(QStringLiteral("FECHA"))->SetAsDateTime(fecha.startOfDay());
         q.ExecQuery();
-        oposiciones_.insert(static_cast<qint64>(propietario) * 100 + punto);
+        oposiciones_.insert(static_cast<qint64>(propietario) * 100 + punto, fecha);
     } else {
         Escribe(QStringLiteral("DELETE FROM OPOSICIONES WHERE COMUNIDAD = ?COMUNIDAD AND CONVOCATORIA = ?CONVOCATORIA "
                                "AND PROPIETARIO = ?PROPIETARIO AND PUNTO = ?PUNTO"),
@@ -175,7 +285,7 @@ QList<TVotoPropietario> TAcuerdos::Votos(int punto) const
         v.Voto = f.Votos.at(static_cast<std::size_t>(punto - 1));
         v.Deudor = f.Saldo > 0.005;
         v.Rehabilitado = rehabilitados_.contains(f.Propietario);
-        v.Opone = Opone(f.Propietario, punto);
+        v.Oposicion = FechaOposicion(f.Propietario, punto);
         votos << v;
     }
     return votos;
@@ -183,13 +293,42 @@ QList<TVotoPropietario> TAcuerdos::Votos(int punto) const
 
 TCenso TAcuerdos::Censo() const { return ::Censo(Votos(1)); }
 
+TAsistencia TAcuerdos::Asistencia() const
+{
+    TAsistencia a;
+    for (const TFilaVoto& f : filas_)
+        if (f.Presente && f.Propietario != 0)
+            a.Suma(f.Modo);
+    return a;
+}
+
 TResultado TAcuerdos::Resultado(int punto, const QDate& hoy) const
 {
-    return ResultadoPunto(Votos(punto), Mayoria(punto), Llamada(), fecha_, hoy);
+    return ResultadoPunto(Votos(punto), Mayoria(punto), Llamada(), notificada_, hoy);
+}
+
+bool AnotaActaNotificada(TFIBDatabase& db, TFIBTransaction& tr, int comunidad, int convocatoria, const QDate& fecha)
+{
+    TFIBQuery q;
+    q.SetDatabase(&db);
+    q.SetTransaction(&tr);
+    q.SetSQL(QStringLiteral("SELECT NOTIFICADA FROM ACUERDOS WHERE COMUNIDAD = ?COMUNIDAD AND CONVOCATORIA = ?CONVOCATORIA"));
+    q.ParamByName(QStringLiteral("COMUNIDAD"))->SetAsInteger(comunidad);
+    q.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(convocatoria);
+    q.ExecQuery();
+    const bool anotada = !q.Eof() && !q.Fields(0)->IsNull();
+    q.Close();
+    if (anotada)
+        return false;
+    EscribeNotificada(db, tr, comunidad, convocatoria, fecha);
+    return true;
 }
 
 QString TextoCifras(const TResultado& r)
 {
+    // Without a rule to apply there are no figures to meet.
+    if (r.Estado == TEstadoAcuerdo::SinLlamada || r.Estado == TEstadoAcuerdo::SinQuorum)
+        return {};
     return QStringLiteral("A favor: %1 de %2 requeridos; %3 de %4%5")
         .arg(Propietarios(r.PropietariosAFavor))
         .arg(r.PropietariosRequeridos)
@@ -201,6 +340,7 @@ QByteArray ListaResultados(const TAcuerdos& acuerdos, const QStringList& textosP
 {
     QByteArray l;
     auto linea = [&](const QString& texto) { l += "\\par " + Rtf::escapeText(texto); };
+    linea(TextoAsistencia(acuerdos.Asistencia()));
     for (int p = 1; p <= PuntosConvocatoria && p <= textosPuntos.size(); ++p) {
         const QString texto = textosPuntos.at(p - 1).trimmed();
         if (texto.isEmpty())

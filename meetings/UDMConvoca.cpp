@@ -1,6 +1,7 @@
 #include "UDMConvoca.h"
 #include "UAplicacion.h"
 #include "AlSalir.h"
+#include "FIBError.h"
 #include "UAcuerdos.h"
 #include "RtfText.h"
 #include "UDMMain.h"
@@ -14,6 +15,7 @@
 #include "WaitCursor.h"
 
 #include <QDate>
+#include <QSet>
 
 namespace {
 
@@ -75,6 +77,12 @@ QString MarcaParrafos(const QString& valor)
         desde = p;
     }
     return resultado + valor.mid(desde);
+}
+
+// Two names of the same person as a vote row keeps them (40 characters).
+bool MismoNombre(const QString& a, const QString& b)
+{
+    return a.left(40).trimmed() == b.left(40).trimmed();
 }
 
 bool TieneCampo(const QByteArray& documento, const QString& campo)
@@ -255,7 +263,7 @@ TDMConvoca::TDMConvoca()
     // Vote rows: made by the database; the user writes the name under which
     // the owner attends, the votes and the debt.
     const QStringList clavesVoto{QStringLiteral("PROPIETARIO"), QStringLiteral("CONVOCATORIA"), kComunidad};
-    QStringList escritas{QStringLiteral("NOMBRE")};
+    QStringList escritas{QStringLiteral("NOMBRE"), QStringLiteral("MODO")};
     for (int p = 1; p <= 10; ++p)
         escritas << QStringLiteral("P%1").arg(p);
     escritas << QStringLiteral("SALDO");
@@ -275,6 +283,29 @@ TDMConvoca::TDMConvoca()
             f.SetAsString(voto);
         };
     }
+    // How the owner attends, and the name he attends under, go together: a
+    // name other than his own is a representative's; attending himself, in
+    // person or by telematic means, he attends under his own name.
+    auto* modo = QVotacion.AddField<TIntegerField>(QStringLiteral("MODO"));
+    modo->OnGetText = [this](TField& f, QString& texto, bool) {
+        texto = QVotacion.FieldByName(QStringLiteral("ASISTENCIA"))->AsInteger() == 1 ? NombreModo(ModoDeValor(f.AsInteger()))
+                                                                                        : QString();
+    };
+    modo->OnSetText = [this](TField& f, const QString& texto) { AsignaModo(f, texto); };
+    // However the name is written, the way follows it.
+    QVotacion.AddField<TFIBStringField>(QStringLiteral("NOMBRE"))->OnChange = [this](TField& f) {
+        const QString propio = NombreRegistro();
+        if (propio.isNull())
+            return;
+        TField* modo = QVotacion.FieldByName(QStringLiteral("MODO"));
+        const TModoAsistencia actual = ModoDeValor(modo->AsInteger());
+        if (!MismoNombre(f.AsString(), propio)) {
+            if (actual != TModoAsistencia::Representado)
+                modo->SetAsInteger(static_cast<int>(TModoAsistencia::Representado));
+        } else if (actual == TModoAsistencia::Representado) {
+            modo->SetAsInteger(static_cast<int>(TModoAsistencia::EnPersona));
+        }
+    };
     QVotacion.AddField<TFloatField>(QStringLiteral("SALDO"))->DisplayFormat = QString::fromLatin1(MascaraMoneda);
     QVotacion.AddField<TFloatField>(QStringLiteral("COEFICIENTES"))->DisplayFormat = QString::fromLatin1(MascaraCoeficiente);
     QVotacion.SetDatabase(db);
@@ -552,8 +583,9 @@ TDMConvoca::TDMConvoca()
     QTabla.AddField<TDateTimeField>(QStringLiteral("FECHAT"))->DisplayFormat = QStringLiteral("dd/mm/yyyy");
     titulo(QTabla.AddField<TFIBStringField>(QStringLiteral("LUGAR")), "Lugar");
     titulo(QVotacion.AddField<TIntegerField>(QStringLiteral("PROPIETARIO")), "Código");
-    titulo(QVotacion.AddField<TFIBStringField>(QStringLiteral("NOMBRE")), "Propietario/Representado");
+    titulo(QVotacion.FieldByName(QStringLiteral("NOMBRE")), "Propietario/Representado");
     titulo(QVotacion.AddField<TIntegerField>(QStringLiteral("ASISTENCIA")), "As.");
+    titulo(QVotacion.FieldByName(QStringLiteral("MODO")), "Asiste");
     titulo(QFincas.AddField<TIntegerField>(QStringLiteral("CODIGO")), "Código");
     titulo(QFincas.AddField<TFIBStringField>(QStringLiteral("NOMBRE")), "Nombre");
     titulo(QFincas.FieldByName(QStringLiteral("COEFICIENTES")), "Coeficiente");
@@ -702,6 +734,38 @@ void TDMConvoca::RecountAttendance()
     // not left held for other seats.
     FIBTransaction.CommitRetaining();
     RefrescaConvocatoria();
+}
+
+QString TDMConvoca::NombreRegistro()
+{
+    TFIBQuery q;
+    q.SetDatabase(&DMMain->DataBase);
+    q.SetTransaction(&FIBTransaction);
+    q.SetSQL(QStringLiteral("SELECT NOMBRE FROM EMP_PROPIETARIO WHERE COMUNIDAD=?COMUNIDAD AND CODIGO=?PROPIETARIO"));
+    q.ParamByName(kComunidad)->SetAsInteger(QVotacion.FieldByName(kComunidad)->AsInteger());
+    q.ParamByName(QStringLiteral("PROPIETARIO"))->SetAsInteger(QVotacion.FieldByName(QStringLiteral("PROPIETARIO"))->AsInteger());
+    q.ExecQuery();
+    return q.Eof() ? QString() : q.Fields(0)->AsString();
+}
+
+void TDMConvoca::AsignaModo(TField& campo, const QString& texto)
+{
+    const std::optional<TModoAsistencia> modo = ModoDeTexto(texto);
+    if (!modo)
+        throw EAviso(QStringLiteral("Escriba cómo asiste el propietario: En persona, Representado o Telemático."));
+    if (QVotacion.FieldByName(QStringLiteral("ASISTENCIA"))->AsInteger() != 1)
+        throw EAviso(QStringLiteral("Marque primero la asistencia"));
+    TField* nombre = QVotacion.FieldByName(QStringLiteral("NOMBRE"));
+    const QString propio = NombreRegistro();
+    if (*modo == TModoAsistencia::Representado) {
+        // Representation is recorded by the representative's name.
+        if (!propio.isNull() && MismoNombre(nombre->AsString(), propio))
+            throw EAviso(QStringLiteral("Escriba en «Propietario/Representado» el nombre del representante: "
+                                        "la fila queda entonces como representada."));
+    } else if (!propio.isNull() && !MismoNombre(nombre->AsString(), propio)) {
+        nombre->SetAsString(propio.left(40));
+    }
+    campo.SetAsInteger(static_cast<int>(*modo));
 }
 
 void TDMConvoca::ToggleAttendance()
@@ -880,11 +944,14 @@ void TDMConvoca::ImportBalances()
 QByteArray TDMConvoca::BuildAttendeeList()
 {
     QAsistencia.Close();
-    QAsistencia.SetSelectSQL({QStringLiteral("SELECT PROPIETARIO, REPRESENTADO, COEFICIENTE_P, FINCA, COEFICIENTE FROM "
-                                             "VER_JUNTAS WHERE COMUNIDAD=?COMUNIDAD AND CONVOCATORIA=?CONVOCATORIA AND "
-                                             "ASISTENCIA=1"),
-                              orden_ == 0 ? QStringLiteral("ORDER BY PROPIETARIO,FINCA")
-                                          : QStringLiteral("ORDER BY CODIGO_P,FINCA")});
+    // Each row with how its owner attends, which tells the represented apart.
+    QAsistencia.SetSelectSQL({QStringLiteral("SELECT J.PROPIETARIO, J.REPRESENTADO, J.COEFICIENTE_P, J.FINCA, J.COEFICIENTE, "
+                                             "J.CODIGO_P, V.MODO FROM VER_JUNTAS J JOIN VOTACIONES V ON "
+                                             "V.COMUNIDAD=J.COMUNIDAD AND V.CONVOCATORIA=J.CONVOCATORIA AND "
+                                             "V.PROPIETARIO=J.CODIGO_P WHERE J.COMUNIDAD=?COMUNIDAD AND "
+                                             "J.CONVOCATORIA=?CONVOCATORIA AND J.ASISTENCIA=1"),
+                              orden_ == 0 ? QStringLiteral("ORDER BY J.PROPIETARIO,J.FINCA")
+                                          : QStringLiteral("ORDER BY J.CODIGO_P,J.FINCA")});
     QAsistencia.ParamByName(kComunidad)->SetAsInteger(Entorno.Comunidad);
     QAsistencia.ParamByName(QStringLiteral("CONVOCATORIA"))->SetAsInteger(Convocatoria());
     QAsistencia.Open();
@@ -893,6 +960,9 @@ QByteArray TDMConvoca::BuildAttendeeList()
     const TField* representado = QAsistencia.FieldByName(QStringLiteral("REPRESENTADO"));
     const TField* finca = QAsistencia.FieldByName(QStringLiteral("FINCA"));
     const TField* coeficiente = QAsistencia.FieldByName(QStringLiteral("COEFICIENTE"));
+    const TField* codigo = QAsistencia.FieldByName(QStringLiteral("CODIGO_P"));
+    const TField* modoCampo = QAsistencia.FieldByName(QStringLiteral("MODO"));
+    auto modo = [&] { return ModoDeValor(modoCampo->AsInteger()); };
     const QByteArray sinNombre = QByteArray(40, ' ') + ' ';
     auto columna = [](const QString& texto, int ancho) { return Escapa(AlineaIzquierda(texto, ancho, QStringLiteral(" "))); };
     auto coef = [](double valor) { return FormatoCoeficiente(valor).toLatin1(); };
@@ -904,16 +974,24 @@ QByteArray TDMConvoca::BuildAttendeeList()
     double suma = 0;
     double total = 0;
     int continuacion = 0;
+    TAsistencia modos;
+    QSet<qint64> contados;
     auto subtotal = [&] { l += "\\par " + sinNombre + "        Total coef.: " + coef(suma); };
     for (QAsistencia.First(); !QAsistencia.Eof(); QAsistencia.Next()) {
         const QString nombre = propietario->AsString();
         const double c = coeficiente->AsFloat();
-        if (nombre == representado->AsString()) {
+        if (!contados.contains(codigo->AsInteger())) {
+            contados.insert(codigo->AsInteger());
+            modos.Suma(modo());
+        }
+        if (modo() != TModoAsistencia::Representado) {
             if (nombre != anterior) {
                 if (suma != 0 && continuacion > 0)
                     subtotal();
                 suma = 0;
                 l += "\\par " + columna(nombre, 40) + ' ' + columna(finca->AsString(), 20) + ' ' + coef(c);
+                if (modo() == TModoAsistencia::Telematico)
+                    l += Escapa(QStringLiteral(" (telemático)"));
                 continuacion = 0;
             } else {
                 l += "\\par " + sinNombre + columna(finca->AsString(), 20) + ' ' + coef(c);
@@ -934,13 +1012,14 @@ QByteArray TDMConvoca::BuildAttendeeList()
     for (QAsistencia.First(); !QAsistencia.Eof(); QAsistencia.Next()) {
         const QString nombre = propietario->AsString();
         const QString representante = representado->AsString();
-        if (nombre == representante)
+        if (modo() != TModoAsistencia::Representado)
             continue;
         l += "\\par " + columna(Recorta(nombre) + QLatin1Char('/') + Recorta(representante), 40) + ' ' +
              columna(finca->AsString(), 20) + ' ' +
              AlineaDerecha(FormatoCoeficiente(coeficiente->AsFloat()), 9, QStringLiteral(" ")).toLatin1();
     }
     l += "\\par " + QByteArray(66, ' ');
+    l += "\\par " + Escapa(TextoAsistencia(modos));
     return l;
 }
 
@@ -998,11 +1077,18 @@ void TDMConvoca::MergeDocument(const QString& tipo)
     }
     QByteArray resultados;
     const QByteArray marcaResultados = QByteArrayLiteral("{\\*\\qdresultados}");
-    if (TieneCampo(d, QStringLiteral("[Resultados]"))) {
+    const bool conResultados = TieneCampo(d, QStringLiteral("[Resultados]"));
+    const bool conLlamada = TieneCampo(d, QStringLiteral("[Convocatoria]"));
+    if (conResultados || conLlamada) {
         TAcuerdos acuerdos(DMMain->DataBase, FIBTransaction);
         acuerdos.Lee(Entorno.Comunidad, static_cast<int>(Convocatoria()));
-        resultados = ListaResultados(acuerdos, TextosPuntos(columna("ORDEN")));
-        d = ReplaceFieldRtf(d, QStringLiteral("[Resultados]"), marcaResultados);
+        if (conResultados) {
+            resultados = ListaResultados(acuerdos, TextosPuntos(columna("ORDEN")));
+            d = ReplaceFieldRtf(d, QStringLiteral("[Resultados]"), marcaResultados);
+        }
+        // The hours as on screen, saved or not.
+        d = ReplaceField(d, QStringLiteral("[Convocatoria]"),
+                         TextoConvocatoria(acuerdos.Llamada(), columna("HORA1"), columna("HORA2")));
     }
     d = ReplaceField(d, QStringLiteral("[Administrador]"), Texto(QAdmin, "PERSONA"));
     d = ReplaceField(d, QStringLiteral("[AdministradorCif]"), Texto(QAdmin, "CIF"));

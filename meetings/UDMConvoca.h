@@ -140,6 +140,14 @@ private:
     std::optional<qint64> gestionEscrita_; // code of the task or budget just written
 
     void QTablaBeforePost();
+    // The current vote row's owner's name in the register; null when he is
+    // not in it.
+    QString NombreRegistro();
+    // How the owner of the current vote row attends, from its name as the
+    // grid shows it; refused (EAviso) for an absent owner, and "Representado"
+    // until the row carries a representative's name. Attending himself, the
+    // row takes his own name back.
+    void AsignaModo(TField& campo, const QString& texto);
     void RefrescaConvocatoria();
     // The vote rows read again, a row being typed saved first, on the same
     // owner; `cambio` runs while they are closed.

@@ -12,6 +12,7 @@
 #include "UDBDateTimePicker.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
+#include "UFAcuerdos.h"
 #include "UFImporta.h"
 #include "UFSTexto.h"
 #include "UFSeguimiento.h"
@@ -594,6 +595,8 @@ void TFConvoca::SendDocument(const QString& tipo, const QString& modo, bool publ
         // Freed when it closes.
         auto* correo = new TFWeb(direcciones, this);
         correo->exec();
+        if (!carta)
+            ActaNotificada();
         return;
     }
     // The signed minutes are the record that goes, while they hold for the
@@ -607,12 +610,15 @@ void TFConvoca::SendDocument(const QString& tipo, const QString& modo, bool publ
     };
     if (publica) {
         // This convocation's minutes, signed or as they are stored now.
-        PublishMinutes(EEstado, documento, firmada);
+        if (PublishMinutes(EEstado, documento, firmada))
+            ActaNotificada();
         return;
     }
     const QString pdf = Fichero(carta ? "CONVOCATORIA.pdf" : "ACTA.pdf");
     pdfDe(pdf);
     const int r = EnviaCorreo(Entorno.NombreComunidad, QString(), pdf, direcciones, QString(), QString(), QString(), true);
+    if (r == 0 && !carta)
+        ActaNotificada();
     if (r != 0)
         Mensaje(ExplicaCorreo(r, pdf));
 }
@@ -717,6 +723,15 @@ void TFConvoca::ComprobarFirma(bool fichero)
         pdf = firmada->Pdf;
     }
     ::ComprobarFirma(this, pdf);
+}
+
+void TFConvoca::ActaNotificada()
+{
+    const int codigo = static_cast<int>(dm_->QTabla.FieldByName(QStringLiteral("CODIGO"))->AsInteger());
+    if (!AnotaActaNotificada(DMMain->DataBase, dm_->FIBTransaction, Entorno.Comunidad, codigo, QDate::currentDate()))
+        return;
+    dm_->FIBTransaction.CommitRetaining();
+    TSVotaciones->Acuerdos->MuestraConvocatoria(Entorno.Comunidad, codigo);
 }
 
 void RegistraOrdenesConvocatorias()

@@ -43,6 +43,8 @@ public:
     // owners with an e-mail address, as blind copies: "WORD" pastes the page
     // last exported as HTML into the message, "PDF" attaches the document as
     // a PDF made from the stored one. Publishing uploads that PDF instead.
+    // Minutes sent or published are notified: the first time, today is
+    // recorded as their notification's day.
     void SendDocument(const QString& tipo, const QString& modo, bool publica);
     // The letter or the minutes for the notice board: a copy naming the
     // properties instead of the people, opened in the word processor and
@@ -115,6 +117,7 @@ private:
     void CuentaPropietarios();
     bool HayConvocatoria();
     bool VotoEnEdicion() const;
+    void ActaNotificada();
 
     class TEnlacePlazo;
     void CompruebaPlazo();

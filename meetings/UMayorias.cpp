@@ -52,20 +52,39 @@ bool HayQuorum(const TCenso& c)
     return 2 * c.Presentes > c.Propietarios && 2 * Cienmilesimas(c.CoeficientesPresentes) > Cienmilesimas(c.Coeficientes);
 }
 
+bool OposicionEnPlazo(const QDate& oposicion, const QDate& notificada)
+{
+    return oposicion.isValid() && (!notificada.isValid() || oposicion <= notificada.addDays(DiasOposicion));
+}
+
+QString ErrorOposicion(const QDate& oposicion, const QDate& junta, const QDate& notificada)
+{
+    if (!oposicion.isValid())
+        return QStringLiteral("Escriba la fecha en que el propietario comunicó su oposición.");
+    if (junta.isValid() && oposicion < junta)
+        return QStringLiteral("La oposición (%1) no puede ser anterior a la junta (%2).")
+            .arg(FormatoFecha(oposicion), FormatoFecha(junta));
+    if (!OposicionEnPlazo(oposicion, notificada))
+        return QStringLiteral("Oposición fuera de plazo: el acta se notificó el %1 y los %2 días para oponerse "
+                              "terminaron el %3; la oposición del %4 no se registra ni cuenta.")
+            .arg(FormatoFecha(notificada))
+            .arg(DiasOposicion)
+            .arg(FormatoFecha(notificada.addDays(DiasOposicion)), FormatoFecha(oposicion));
+    return {};
+}
+
 TResultado ResultadoPunto(const QList<TVotoPropietario>& votos, TMayoria mayoria, TLlamada llamada,
-                          const QDate& fecha, const QDate& hoy)
+                          const QDate& notificada, const QDate& hoy)
 {
     TResultado r;
     const TCenso censo = Censo(votos);
-    int ausentesSinOposicion = 0, oposiciones = 0;
+    int ausentesSinOposicion = 0;
     double coefAusentes = 0;
     for (const TVotoPropietario& v : votos) {
         if (!Cuenta(v))
             continue;
         if (!v.Presente) {
-            if (v.Opone) {
-                ++oposiciones;
-            } else {
+            if (!OposicionEnPlazo(v.Oposicion, notificada)) {
                 ++ausentesSinOposicion;
                 coefAusentes += v.Coeficiente;
             }
@@ -80,6 +99,16 @@ TResultado ResultadoPunto(const QList<TVotoPropietario>& votos, TMayoria mayoria
     }
     r.PropietariosAFavor = r.Si;
     r.CoeficientesAFavor = r.CoefSi;
+    // Art. 16.2: without the call there is no rule to apply, and a meeting in
+    // first call without quorum is not constituted.
+    if (llamada == TLlamada::SinIndicar) {
+        r.Estado = TEstadoAcuerdo::SinLlamada;
+        return r;
+    }
+    if (llamada == TLlamada::Primera && !HayQuorum(censo)) {
+        r.Estado = TEstadoAcuerdo::SinQuorum;
+        return r;
+    }
 
     // A share of the whole community, reached when both the owners and the
     // coefficients in favour come to it (a fraction reached, or a majority
@@ -95,19 +124,19 @@ TResultado ResultadoPunto(const QList<TVotoPropietario>& votos, TMayoria mayoria
     };
 
     int num = 1, den = 2;
-    bool estricta = true, ausentesCuentan = false;
+    bool estricta = true;
     switch (mayoria) {
     case TMayoria::Simple:
     case TMayoria::Doble: break;
-    case TMayoria::TresQuintos: num = 3; den = 5; estricta = false; ausentesCuentan = true; break;
-    case TMayoria::UnTercio: num = 1; den = 3; estricta = false; ausentesCuentan = true; break;
-    case TMayoria::Unanimidad: num = 1; den = 1; estricta = false; ausentesCuentan = true; break;
+    case TMayoria::TresQuintos: num = 3; den = 5; estricta = false; break;
+    case TMayoria::UnTercio: num = 1; den = 3; estricta = false; break;
+    case TMayoria::Unanimidad: num = 1; den = 1; estricta = false; break;
     }
     r.CoeficientesEstrictos = estricta;
 
     if (mayoria == TMayoria::Simple && llamada == TLlamada::Segunda) {
         // Second call: the majority of those present or represented, holding
-        // more than half of the coefficients present.
+        // more than half of the coefficients present; absent owners add nothing.
         r.PropietariosRequeridos = censo.Presentes / 2 + 1;
         r.CoeficientesRequeridos = censo.CoeficientesPresentes / 2;
         const bool ok = alcanza(r.Si, r.CoefSi, censo.Presentes, censo.CoeficientesPresentes, 1, 2, true);
@@ -123,17 +152,25 @@ TResultado ResultadoPunto(const QList<TVotoPropietario>& votos, TMayoria mayoria
         r.Estado = TEstadoAcuerdo::Aprobado;
         return r;
     }
-    if (!ausentesCuentan || !presentesUnanimes || (mayoria == TMayoria::Unanimidad && oposiciones > 0))
+    // Art. 17.8: absent owners count in favour for every majority over the
+    // whole community except one third, whose cost falls only on those who
+    // voted for it; and they only complete a decision that those present
+    // adopted: more in favour than against, by head and by coefficient.
+    const bool adoptadoPorPresentes = r.Si > r.No && Cienmilesimas(r.CoefSi) > Cienmilesimas(r.CoefNo);
+    if (mayoria == TMayoria::UnTercio || !presentesUnanimes || !adoptadoPorPresentes)
         return r;
-    // Absent owners who do not object within 30 days of the meeting count in
-    // favour: the decision stands provisionally until then.
     r.Ausentes = ausentesSinOposicion;
     r.PropietariosAFavor = r.Si + ausentesSinOposicion;
     r.CoeficientesAFavor = r.CoefSi + coefAusentes;
     if (!alcanza(r.PropietariosAFavor, r.CoeficientesAFavor, censo.Propietarios, censo.Coeficientes, num, den, estricta))
         return r;
-    r.Firme = fecha.addDays(30);
-    r.Estado = hoy > r.Firme ? TEstadoAcuerdo::Aprobado : TEstadoAcuerdo::AprobadoProvisional;
+    // Provisional until the 30 days after the minutes' notification have run.
+    r.Estado = TEstadoAcuerdo::AprobadoProvisional;
+    if (notificada.isValid()) {
+        r.Firme = notificada.addDays(DiasOposicion);
+        if (hoy > r.Firme)
+            r.Estado = TEstadoAcuerdo::Aprobado;
+    }
     return r;
 }
 
@@ -142,8 +179,11 @@ QString TextoEstado(const TResultado& r)
     switch (r.Estado) {
     case TEstadoAcuerdo::Aprobado: return QStringLiteral("Aprobado");
     case TEstadoAcuerdo::AprobadoProvisional:
-        return QStringLiteral("Aprobado provisionalmente (firme el %1)").arg(FormatoFecha(r.Firme));
+        return r.Firme.isValid() ? QStringLiteral("Aprobado provisionalmente (firme el %1)").arg(FormatoFecha(r.Firme))
+                                 : QStringLiteral("Aprobado provisionalmente (pendiente de notificar el acta)");
     case TEstadoAcuerdo::NoAprobado: return QStringLiteral("No aprobado");
+    case TEstadoAcuerdo::SinQuorum: return QStringLiteral("No aprobado (sin quórum en primera convocatoria)");
+    case TEstadoAcuerdo::SinLlamada: return QStringLiteral("Sin resultado (falta indicar la convocatoria)");
     }
     return {};
 }

@@ -2,10 +2,11 @@
 // Whether a decision of the meeting was carried, by the majorities of the Ley
 // de Propiedad Horizontal (arts. 15 to 17): each agenda point needs one of
 // five majorities; a double majority counts owners by head and coefficients
-// by sum; owners who owe are left out unless the meeting restored them; for
-// unanimity, three fifths and one third, an absent owner who does not object
-// within 30 days counts in favour. QtCore only: the vote tab, the minutes'
-// results and the tests all use these rules.
+// by sum; owners who owe are left out unless the meeting restored them; in
+// first call nothing is adopted without quorum; absent owners who do not
+// object within 30 days of being notified of the minutes count in favour of
+// a decision that those present adopted. QtCore only: the vote tab, the
+// minutes' results and the tests all use these rules.
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -20,19 +21,19 @@ enum class TMayoria {
 };
 QString NombreMayoria(TMayoria m);
 
-// The call the meeting was held in.
-enum class TLlamada { Primera, Segunda };
+// The call the meeting was held in; none until the user records it.
+enum class TLlamada { SinIndicar, Primera, Segunda };
 
 // One owner called to the meeting: the vote row (one per owner, however many
 // properties: its coefficient is their sum).
 struct TVotoPropietario {
     int Propietario = 0; // the reserved owner 0 never counts
     double Coeficiente = 0;
-    bool Presente = false; // in person or represented
+    bool Presente = false; // in person, represented or by telematic means
     QChar Voto;            // 'S' yes, 'N' no, 'A' abstention; anything else, none
     bool Deudor = false;   // owes the community at the meeting (art. 15.2)
     bool Rehabilitado = false; // a debtor the meeting let vote (paid, or disputed the debt in time)
-    bool Opone = false;    // an absent owner who objected within 30 days (art. 17.8)
+    QDate Oposicion;       // the day an absent owner objected to the decision (art. 17.8); null if he did not
 };
 
 // The owners and coefficients that count: the community's total, those present.
@@ -48,7 +49,22 @@ TCenso Censo(const QList<TVotoPropietario>& votos);
 // the coefficients, present or represented. None is needed in second call.
 bool HayQuorum(const TCenso& censo);
 
-enum class TEstadoAcuerdo { Aprobado, AprobadoProvisional, NoAprobado };
+// The days an absent owner has to object, from the notification of the minutes.
+inline constexpr int DiasOposicion = 30;
+// Whether an objection of that day counts: always while the minutes are not
+// notified, and up to the 30th day after their notification.
+bool OposicionEnPlazo(const QDate& oposicion, const QDate& notificada);
+// Why an objection of that day cannot be recorded (before the meeting, or
+// after its 30 days), or nothing when it can.
+QString ErrorOposicion(const QDate& oposicion, const QDate& junta, const QDate& notificada);
+
+enum class TEstadoAcuerdo {
+    Aprobado,
+    AprobadoProvisional, // carried by absent owners who may still object
+    NoAprobado,
+    SinQuorum,           // first call without quorum: nothing is adopted
+    SinLlamada,          // the call is not recorded: no verdict
+};
 
 struct TResultado {
     TEstadoAcuerdo Estado = TEstadoAcuerdo::NoAprobado;
@@ -63,12 +79,14 @@ struct TResultado {
     // The votes cast by those present.
     int Si = 0, No = 0, Abstenciones = 0;
     double CoefSi = 0, CoefNo = 0, CoefAbstenciones = 0;
-    // The absent owners counted in favour, and when that becomes final.
+    // The absent owners counted in favour, and the day the decision becomes
+    // final (null while the minutes are not notified).
     int Ausentes = 0;
     QDate Firme;
 };
-// The result of one point on the meeting of `fecha`, as it stands on `hoy`.
+// The result of one point of a meeting whose minutes were notified on
+// `notificada` (null while they are not), as it stands on `hoy`.
 TResultado ResultadoPunto(const QList<TVotoPropietario>& votos, TMayoria mayoria, TLlamada llamada,
-                          const QDate& fecha, const QDate& hoy);
-// "Aprobado", "Aprobado provisionalmente (firme el dd/mm/aaaa)", "No aprobado".
+                          const QDate& notificada, const QDate& hoy);
+// "Aprobado", "Aprobado provisionalmente (firme el dd/mm/aaaa)", "No aprobado (sin quórum …)" …
 QString TextoEstado(const TResultado& r);

@@ -139,14 +139,17 @@ void Sube(const TServidorFtp& s, const QString& fichero, const QString& director
 
 } // namespace
 
-void UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
+bool UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
                 QLineEdit* estado)
 {
-    if (const std::optional<TServidorFtp> s = ServidorFtp())
-        Sube(*s, fichero, directorioRemoto, directorioLocal, estado);
+    const std::optional<TServidorFtp> s = ServidorFtp();
+    if (!s)
+        return false;
+    Sube(*s, fichero, directorioRemoto, directorioLocal, estado);
+    return true;
 }
 
-void PublishMinutes(QLineEdit* estado, const QByteArray& acta, const QByteArray& pdfFirmado)
+bool PublishMinutes(QLineEdit* estado, const QByteArray& acta, const QByteArray& pdfFirmado)
 {
     TFIBQuery parametros;
     parametros.SetDatabase(&DMMain->DataBase);
@@ -159,7 +162,7 @@ void PublishMinutes(QLineEdit* estado, const QByteArray& acta, const QByteArray&
     // a conversion that cannot be published is work lost.
     const std::optional<TServidorFtp> s = ServidorFtp();
     if (!s)
-        return;
+        return false;
     const QString pdf = Entorno.CaminoPrograma + QStringLiteral("/ACTA.PDF");
     if (pdfFirmado.isEmpty())
         DocumentoPdf(acta, pdf);
@@ -168,4 +171,5 @@ void PublishMinutes(QLineEdit* estado, const QByteArray& acta, const QByteArray&
     TWaitCursor espera;
     Sube(*s, QStringLiteral("ACTA.PDF"), DirectorioActas(directorio, Entorno.Comunidad), Entorno.CaminoPrograma,
          estado);
+    return true;
 }

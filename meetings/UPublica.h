@@ -30,8 +30,8 @@ std::optional<TServidorFtp> ServidorFtp();
 // (ServidorFtp, checked first) as `directorioRemoto` + `fichero`, showing its
 // steps in `estado`. An FTP failure throws EUtilesError with the client's
 // error, the status box keeping its last text. Ends with "Fichero
-// publicado.".
-void UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
+// publicado." (true); false when the server cannot be used.
+bool UploadFile(const QString& fichero, const QString& directorioRemoto, const QString& directorioLocal,
                 QLineEdit* estado);
 
 // The remote folder of a community's minutes: DIRECTORIO + "com" + the
@@ -41,5 +41,6 @@ QString DirectorioActas(const QString& directorio, int comunidad);
 // Publishes the minutes `acta` (RTF) in the community's folder of the
 // installation's FTP server (DirectorioActas): the server is checked, then
 // the minutes are made into "ACTA.PDF" of the program folder (the signed
-// minutes `pdfFirmado` as they are, when given) and uploaded.
-void PublishMinutes(QLineEdit* estado, const QByteArray& acta, const QByteArray& pdfFirmado = {});
+// minutes `pdfFirmado` as they are, when given) and uploaded; true once
+// published.
+bool PublishMinutes(QLineEdit* estado, const QByteArray& acta, const QByteArray& pdfFirmado = {});

@@ -25,6 +25,7 @@
 namespace {
 
 const QString kAsistencia = QStringLiteral("ASISTENCIA");
+const QString kModo = QStringLiteral("MODO");
 
 // The agenda point of a vote column ("P1" to "P10"); 0 for any other.
 int PuntoDeCampo(const QString& campo)
@@ -60,6 +61,14 @@ public:
 
     QWidget* createEditor(QWidget* padre, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
+        // How the owner attends is chosen from its three ways.
+        if (const TField* c = grid_->Modelo()->Campo(index.column());
+            c && c->FieldName().compare(kModo, Qt::CaseInsensitive) == 0) {
+            auto* modos = new QComboBox(padre);
+            for (TModoAsistencia m : {TModoAsistencia::EnPersona, TModoAsistencia::Representado, TModoAsistencia::Telematico})
+                modos->addItem(NombreModo(m));
+            return modos;
+        }
         QWidget* editor = TCeldasGrid::createEditor(padre, option, index);
         auto* linea = qobject_cast<QLineEdit*>(editor);
         const TField* campo = grid_->Modelo()->Campo(index.column());
@@ -74,6 +83,12 @@ public:
             });
         }
         return editor;
+    }
+
+    // A value refused is told here, so that the editor still closes as usual.
+    void setModelData(QWidget* editor, QAbstractItemModel* modelo, const QModelIndex& index) const override
+    {
+        SinErrores([&] { TCeldasGrid::setModelData(editor, modelo, index); });
     }
 
 protected:
@@ -141,8 +156,8 @@ QToolButton* Boton(const QString& texto, const QString& nombre)
 TRejillaVotaciones::TRejillaVotaciones(TDMConvoca& dm, QWidget* parent) : THYTDBGrid(parent), dm_(dm)
 {
     setItemDelegate(new TCeldasVotacion(this));
-    QStringList columnas{QStringLiteral("PROPIETARIO"), QStringLiteral("NOMBRE"), kAsistencia};
-    QStringList editables{QStringLiteral("NOMBRE")};
+    QStringList columnas{QStringLiteral("PROPIETARIO"), QStringLiteral("NOMBRE"), kAsistencia, kModo};
+    QStringList editables{QStringLiteral("NOMBRE"), kModo};
     for (int p = 1; p <= 10; ++p) {
         columnas << QStringLiteral("P%1").arg(p);
         editables << QStringLiteral("P%1").arg(p);
@@ -464,6 +479,8 @@ void TPaginaVotaciones::ActualizaAcuerdos(bool convocatoria, bool votos)
         } else if (votosPendientes_) {
             Acuerdos->VotosCambiados();
         }
+        if (convocatoriaPendiente_)
+            Acuerdos->MuestraAgenda(codigo != 0 ? TextosPuntos(t.FieldByName(QStringLiteral("ORDEN"))->AsString()) : QStringList());
         convocatoriaPendiente_ = votosPendientes_ = false;
         const TFIBDataSet& v = dm_.QVotacion;
         Acuerdos->MuestraPunto(dm_.PuntoMostrado());

@@ -108,6 +108,8 @@ void ActualizaEsquema(TFIBDatabase& db)
         // The owners' older indexes were made on an empty table.
         ActualizaEstadisticas(db, QStringLiteral("EMP_PROPIETARIO"));
     }
+    if (nivel < 5)
+        Paso(db, 5, ScriptSQL(QStringLiteral("asistencia")));
     if (nivel < 6)
         Paso(db, 6, ScriptSQL(QStringLiteral("actasfirmadas")));
 }

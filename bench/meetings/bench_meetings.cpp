@@ -2,17 +2,19 @@
 // through the data module (numbering, vote and tally rows, commit and
 // recount) and merging its minutes with everybody attending. Prints the
 // medians of several rounds and their ratios to the database's own share of
-// the work, measured in the same run; and the time from a vote typed to the
-// point's result under its majority.
+// the work, measured in the same run; and the time from a vote, an attendance
+// or an objection changed to the point's result on the vote tab's panel.
 #include "Medidas.h"
 #include "SesionBench.h"
 #include "CreaBaseDatos.h"
-#include "UAcuerdos.h"
+#include "UFAcuerdos.h"
 #include "UDMConvoca.h"
 #include "UDMMain.h"
 #include "UPerfil.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -97,7 +99,8 @@ int main(int argc, char** argv)
             return 1;
         Entorno.Comunidad = 1;
 
-        std::vector<double> crea, asiste, combina, bruto, lectura, voto, votoYResultado;
+        std::vector<double> crea, asiste, combina, bruto, lectura, voto, votoYResultado, asistenciaYResultado,
+            oposicionYResultado;
         std::vector<int> resultado;
         qsizetype bytes = 0;
         {
@@ -136,12 +139,16 @@ int main(int argc, char** argv)
             }
             tr.Commit();
 
-            // A vote typed during the meeting: saved, then the point's result
-            // under its majority read again from the vote rows.
-            conv.QTabla.Last();
-            TAcuerdos acuerdos(sesion.DataBase, conv.FIBTransaction);
-            acuerdos.Lee(1, static_cast<int>(conv.QTabla.FieldByName(QStringLiteral("CODIGO"))->AsInteger()));
-            acuerdos.SetMayoria(1, TMayoria::TresQuintos);
+            // During the meeting, on the law's panel of the vote tab: a vote
+            // typed and saved, an owner leaving, an absent owner objecting;
+            // each time until the point's result on the panel is up to date.
+            // Every round counts, the first one included.
+            conv.QTabla.First();
+            TFAcuerdos panel(sesion.DataBase, conv.FIBTransaction);
+            panel.MuestraConvocatoria(1, static_cast<int>(conv.QTabla.FieldByName(QStringLiteral("CODIGO"))->AsInteger()));
+            panel.MuestraPunto(1);
+            emit panel.CbLlamada->activated(static_cast<int>(TLlamada::Segunda));
+            emit panel.CbMayoria->activated(static_cast<int>(TMayoria::TresQuintos));
             conv.QVotacion.First();
             for (int i = 0; i < 20 && !conv.QVotacion.Eof(); ++i, conv.QVotacion.Next()) {
                 QElapsedTimer t;
@@ -150,12 +157,21 @@ int main(int argc, char** argv)
                 conv.QVotacion.FieldByName(QStringLiteral("P1"))->SetAsString(i % 2 ? QStringLiteral("S") : QStringLiteral("N"));
                 conv.QVotacion.Post();
                 voto.push_back(Ms(t));
-                acuerdos.LeeVotos();
-                resultado.push_back(acuerdos.Resultado(1).Si);
+                panel.VotosCambiados();
                 votoYResultado.push_back(Ms(t));
+                resultado.push_back(panel.Acuerdos().Resultado(1).Si);
+                t.start();
+                conv.ToggleAttendance();
+                panel.VotosCambiados();
+                asistenciaYResultado.push_back(Ms(t));
+                panel.MuestraPropietario(static_cast<int>(conv.QVotacion.FieldByName(QStringLiteral("PROPIETARIO"))->AsInteger()));
+                t.start();
+                panel.ChOpone->click();
+                oposicionYResultado.push_back(Ms(t));
+                if (!panel.ChOpone->isChecked())
+                    throw EUtilesError(QStringLiteral("la oposición no se ha registrado"));
             }
         }
-
 
         const double c = Mediana(crea), a = Mediana(asiste), m = Mediana(combina);
         const double b = Mediana(bruto), l = Mediana(lectura);
@@ -171,8 +187,18 @@ int main(int argc, char** argv)
         std::printf("new convocation, everybody attends and merged minutes together: %.1f ms (goal <= 1000)\n", c + a + m);
         const double v = Mediana(voto), vr = Mediana(votoYResultado);
         std::printf("vote typed and saved: %.1f ms\n", v);
-        std::printf("vote typed, saved and the point's result under its majority updated: %.1f ms (goal <= 50)\n", vr);
+        std::printf("vote typed, saved and the point's result under its majority updated: %.1f ms\n", vr);
         std::printf("point's result, ratio to the vote saved alone: %.2f\n", vr / v);
+        const struct {
+            const char* que;
+            const std::vector<double>& tiempos;
+        } cambios[] = {{"a vote", votoYResultado}, {"an attendance", asistenciaYResultado}, {"an objection", oposicionYResultado}};
+        for (const auto& c : cambios) {
+            std::printf("point's result of %d owners after %s changes, first run: %.1f ms (goal <= 50)\n", propietarios, c.que,
+                        c.tiempos.front());
+            std::printf("point's result of %d owners after %s changes, slowest of %zu: %.1f ms (goal <= 50)\n", propietarios,
+                        c.que, c.tiempos.size(), *std::max_element(c.tiempos.begin(), c.tiempos.end()));
+        }
         DMMain = nullptr;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());

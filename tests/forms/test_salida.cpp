@@ -195,7 +195,7 @@ TEST_F(Salida, StarterDocumentWithAndWithoutTheFieldList)
     EXPECT_TRUE(hoja.endsWith("\\par [Fecha] \\endash  Fecha del dia\r\n\\par }"));
     const QStringList parrafos = Parrafos(hoja);
     const QStringList campos{"[Lugar]",          "[Fecha1]",         "[Hora1]",
-                             "[Hora2]",          "[Puntos]",         "[Administrador]",
+                             "[Hora2]",          "[Convocatoria]",   "[Puntos]",         "[Administrador]",
                              "[AdministradorCif]", "[AdministradorDomicilio]", "[AdministradorPoblacion]",
                              "[Comunidad]",      "[ComunidadDomicilio]", "[ComunidadPoblacion]",
                              "[Presidente]",     "[Asistentes]",     "[Deudores]",
@@ -204,7 +204,7 @@ TEST_F(Salida, StarterDocumentWithAndWithoutTheFieldList)
     EXPECT_EQ(parrafos[1], "CAMPOS DISPONIBLES");
     for (qsizetype i = 0; i < campos.size(); ++i)
         EXPECT_TRUE(parrafos[3 + i].startsWith(campos[i] + " \u2013 ")) << parrafos[3 + i].toStdString();
-    EXPECT_EQ(parrafos[3 + 8], "[AdministradorPoblacion] \u2013 Población administrador");
+    EXPECT_EQ(parrafos[3 + 9], "[AdministradorPoblacion] \u2013 Población administrador");
 }
 
 // What a word processor leaves decides what is stored.

@@ -3,6 +3,7 @@
 // read back by the RTF reader (and once by LibreOffice itself).
 #include "Ficheros.h"
 #include "Juntas.h"
+#include "RtfText.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,15 @@ QByteArray Col(const QByteArray& texto, int ancho) { return texto + B(ancho - st
 const QByteArray kCabecera = "\\par Propietario" + B(30) + "Finca" + B(14) + "Coeficiente";
 const QByteArray kRepresentados = "\\par Representados" + B(28) + "Finca" + B(14) + "Coeficiente";
 const QByteArray kBlanca = "\\par " + B(66);
+// The list's last line: how many attended each way.
+QByteArray Recuento(int personas, int representados)
+{
+    return "\\par " + Rtf::escapeText(QStringLiteral("Asistentes: %1 propietarios (%2 en persona, %3 y 0 por medios telemáticos)")
+                                           .arg(personas + representados)
+                                           .arg(personas)
+                                           .arg(representados == 1 ? QStringLiteral("1 representado")
+                                                                   : QStringLiteral("%1 representados").arg(representados)));
+}
 
 class Cartas : public Juntas {
 protected:
@@ -76,7 +86,7 @@ TEST_F(Cartas, AttendanceListOfThreeOwnersInPersonWithSubtotalsAndGrandTotal)
                   "\\par " + B(40) + " " + Col("3B", 20) + " 1,00000%" +             //
                   "\\par " + B(40) + " " + "        Total coef.: 2,00000%" +          //
                   "\\par " + B(40) + " " + "Total general coef.: 9,00000%" +         //
-                  kBlanca + kRepresentados + kBlanca);
+                  kBlanca + kRepresentados + kBlanca + Recuento(3, 0));
     // Read back, every line is a paragraph of its own, headers included.
     const QStringList lineas = Parrafos("{\\rtf1\\ansi " + Modulo().BuildAttendeeList() + "}");
     EXPECT_EQ(lineas.value(1), QString("Propietario" + B(30) + "Finca" + B(14) + "Coeficiente"));
@@ -100,7 +110,7 @@ TEST_F(Cartas, ARepresentedOwnerIsListedApartAndCountsInTheSums)
                   "\\par " + B(40) + " " + "Total general coef.: 9,00000%" +         //
                   kBlanca + kRepresentados +                                         //
                   "\\par " + Col("BELEN/DIEGO REPRESENTANTE", 40) + " " + Col("2A", 20) + " " + " 3,00000%" + //
-                  kBlanca);
+                  kBlanca + Recuento(2, 1));
 }
 
 TEST_F(Cartas, OrderedByCodeTheListFollowsTheOwnersCodes)
@@ -114,13 +124,13 @@ TEST_F(Cartas, OrderedByCodeTheListFollowsTheOwnersCodes)
     QStringList propietarios;
     for (const QString& linea : Parrafos("{\\rtf1\\ansi " + m.BuildAttendeeList() + "}")) {
         const QString nombre = linea.left(40).trimmed();
-        if (!nombre.isEmpty())
+        if (!nombre.isEmpty() && !linea.startsWith("Asistentes:"))
             propietarios << nombre;
     }
     EXPECT_EQ(propietarios, (QStringList{"Propietario", "CARMEN", "ANDRES", "BELEN", "Representados"}));
     // With no one attending: the two headers and the two blank lines only.
     m.SetAttendanceAll(0);
-    EXPECT_EQ(m.BuildAttendeeList(), kCabecera + kBlanca + kRepresentados + kBlanca);
+    EXPECT_EQ(m.BuildAttendeeList(), kCabecera + kBlanca + kRepresentados + kBlanca + Recuento(0, 0));
 }
 
 TEST_F(Cartas, DebtorsAreTheAttendingOwnersWhoOwe)

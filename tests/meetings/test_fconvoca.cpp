@@ -185,7 +185,7 @@ TEST_F(Espacio, TheTallyShownFollowsTheVoteColumnAndMovingNeverReadsTheVoteRowsA
     // From P3 to the name, with the arrow keys: point 1.
     Teclea(Qt::Key_Left);
     EXPECT_EQ(p.dm().PuntoMostrado(), 2);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i) // P1, how he attends, attendance, name
         Teclea(Qt::Key_Left);
     EXPECT_EQ(p.Rejilla()->Modelo()->Campo(p.Rejilla()->currentIndex().column())->FieldName(), "NOMBRE");
     EXPECT_EQ(p.dm().PuntoMostrado(), 1);
@@ -226,6 +226,61 @@ TEST_F(Espacio, AttendanceSwitchesByEnterAndDoubleClickAndEnterGoesToTheNextOwne
     EXPECT_EQ(p.Asiste(1), 1);
 }
 
+TEST_F(Espacio, HowEachOwnerAttendsIsChosenInTheGridAndGoesWithTheNameHeAttendsUnder)
+{
+    Convocatoria();
+    Pantalla p;
+    p.dm().SetAttendanceAll(1);
+    TRejillaVotaciones* g = p.Rejilla();
+    auto celda = [&](int fila, const QString& campo) {
+        p.Celda(fila, campo);
+        return g->currentIndex().data().toString().toStdString();
+    };
+    auto elige = [&](int fila, const QString& modo) {
+        p.Celda(fila, "MODO");
+        Teclea(Qt::Key_F2);
+        auto* lista = qobject_cast<QComboBox*>(QApplication::focusWidget());
+        ASSERT_NE(lista, nullptr) << "a list of the ways";
+        EXPECT_EQ(lista->count(), 3);
+        lista->setCurrentText(modo);
+        Teclea(Qt::Key_Return);
+        QCoreApplication::processEvents(); // the grid takes the choice once the key is handled
+        Activa(p.w); // a message box closed leaves no window active
+    };
+    EXPECT_EQ(celda(0, "MODO"), "En persona");
+    elige(0, "Telemático");
+    EXPECT_EQ(celda(0, "MODO"), "Telemático");
+    // A representative's name makes the row represented.
+    p.Celda(1, "NOMBRE");
+    Teclea(Qt::Key_F2);
+    qdtest::Escribe("PEDRO REPRESENTANTE");
+    Teclea(Qt::Key_Return);
+    EXPECT_EQ(celda(1, "MODO"), "Representado");
+    // Represented without a representative's name: refused, with the way to do it.
+    QString aviso;
+    auto acepta = [&](QWidget* w) {
+        aviso = qdtest::Textos(w);
+        qdtest::Pulsa(w, "Aceptar");
+    };
+    qdtest::AlAbrirse(acepta);
+    elige(2, "Representado");
+    EXPECT_TRUE(aviso.contains("nombre del representante")) << aviso.toStdString();
+    EXPECT_EQ(celda(2, "MODO"), "En persona");
+    // Attending himself, the owner's own name comes back.
+    elige(1, "En persona");
+    EXPECT_EQ(celda(1, "NOMBRE"), "BEATRIZ");
+    p.Celda(2, "P1"); // leaving the row saves it
+    EXPECT_EQ(Sql("SELECT LIST(MODO, '') FROM (SELECT MODO FROM VOTACIONES WHERE COMUNIDAD = 1 ORDER BY PROPIETARIO)").toString(), "200");
+    // An absent owner attends no way until his attendance is marked.
+    p.Celda(2, "ASISTENCIA");
+    Teclea(Qt::Key_Return);
+    EXPECT_EQ(celda(2, "MODO"), "");
+    qdtest::AlAbrirse(acepta);
+    elige(2, "Telemático");
+    EXPECT_EQ(aviso.toStdString(), "Marque primero la asistencia");
+    EXPECT_EQ(Sql("SELECT MODO FROM VOTACIONES WHERE COMUNIDAD = 1 AND PROPIETARIO = 3").toInt(), 0);
+}
+
 TEST_F(Espacio, VotesTypedInTheGridAreTalliedByF4)
 {
     Convocatoria();
@@ -261,6 +316,7 @@ TEST_F(Espacio, TheVotePageSaysWhetherThePointIsCarriedAndLeavesDebtorsOutUntilT
         Teclea(Qt::Key_Return);
     }
     p.Celda(0, "P2"); // leaving the row saves it
+    emit panel->CbLlamada->activated(static_cast<int>(TLlamada::Primera));
     QCoreApplication::processEvents();
     // CARLOS owes: ANA alone in favour, of ANA and BEATRIZ.
     EXPECT_EQ(panel->LResultado->text(), "Punto 2: No aprobado");

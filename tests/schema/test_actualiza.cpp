@@ -83,6 +83,46 @@ TEST_F(Actualiza, AnEarlierDatabaseIsUpgradedOnceAndKeepsEveryRow)
     EXPECT_EQ(Valor(QStringLiteral("SELECT COUNT(*) FROM ACUERDOS WHERE LLAMADA = 2 AND M2 = 4")).toInt(), 1);
 }
 
+TEST_F(Actualiza, ADatabaseAtTheFirstLevelLearnsHowOwnersAttendAndKeepsItsRowsAndTemplates)
+{
+    // The first level as a version of that time left it, with its rows.
+    con->tr.Commit();
+    ExecuteScript(con->db, QStringLiteral("ALTER TABLE SYS_VERSION ADD ESQUEMA INTEGER DEFAULT 0;\n") +
+                               ScriptSQL(QStringLiteral("acuerdos")) +
+                               QStringLiteral("\nCOMMIT;\nUPDATE SYS_VERSION SET ESQUEMA = 1 WHERE CODIGO = 1;\n"));
+    con->tr.StartTransaction();
+    const QVariantList c = Filas(QStringLiteral("SELECT FIRST 1 COMUNIDAD, CODIGO FROM CONVOCATORIAS")).value(0);
+    const TParametros p{{QStringLiteral("C"), I(c[0].toInt())}, {QStringLiteral("V"), I(c[1].toInt())}};
+    Ejecuta(QStringLiteral("INSERT INTO ACUERDOS (COMUNIDAD, CONVOCATORIA, LLAMADA, M3) VALUES (?C, ?V, 1, 2)"), p);
+    Ejecuta(QStringLiteral("INSERT INTO OPOSICIONES (COMUNIDAD, CONVOCATORIA, PROPIETARIO, PUNTO, FECHA) "
+                           "VALUES (?C, ?V, 1, 3, '2026-03-10')"), p);
+    // One owner attended through a representative: his row carries that name.
+    const int representado = Valor(QStringLiteral("SELECT MIN(PROPIETARIO) FROM VOTACIONES WHERE COMUNIDAD = ?C AND CONVOCATORIA = ?V"), p).toInt();
+    ASSERT_GT(Valor(QStringLiteral("SELECT COUNT(*) FROM VOTACIONES WHERE COMUNIDAD = ?C AND CONVOCATORIA = ?V"), p).toInt(), 1);
+    Ejecuta(QStringLiteral("UPDATE VOTACIONES SET NOMBRE = 'SU REPRESENTANTE', ASISTENCIA = 1 WHERE COMUNIDAD = ?C "
+                           "AND CONVOCATORIA = ?V AND PROPIETARIO = %1").arg(representado), p);
+    const QString votos = QStringLiteral("SELECT PROPIETARIO, NOMBRE, ASISTENCIA, P1, COEFICIENTES, SALDO FROM VOTACIONES "
+                                         "ORDER BY COMUNIDAD, CONVOCATORIA, PROPIETARIO");
+    const QList<QVariantList> antes = Recuento();
+    const QList<QVariantList> filasAntes = Filas(votos);
+    const QList<QVariantList> textos = Filas(QStringLiteral("SELECT CODIGO, TEXTO FROM SYS_TEXTOS ORDER BY CODIGO"));
+    ASSERT_EQ(NivelEsquemaDe(con->db), 1);
+
+    Actualizar();
+    EXPECT_EQ(NivelEsquemaDe(con->db), NivelEsquema);
+    EXPECT_EQ(Recuento(), antes);
+    EXPECT_EQ(Filas(votos), filasAntes);
+    EXPECT_EQ(Filas(QStringLiteral("SELECT CODIGO, TEXTO FROM SYS_TEXTOS ORDER BY CODIGO")), textos) << "its own templates";
+    EXPECT_EQ(Filas(QStringLiteral("SELECT LLAMADA, M3, IIF(NOTIFICADA IS NULL, 1, 0) FROM ACUERDOS")),
+              (QList<QVariantList>{{1, 2, 1}}));
+    EXPECT_EQ(Valor(QStringLiteral("SELECT COUNT(*) FROM OPOSICIONES WHERE FECHA = '2026-03-10'")).toInt(), 1);
+    // Represented where the row carries another name, in person elsewhere.
+    EXPECT_EQ(Filas(QStringLiteral("SELECT PROPIETARIO FROM VOTACIONES WHERE MODO = 1")),
+              (QList<QVariantList>{{representado}}));
+    EXPECT_EQ(Valor(QStringLiteral("SELECT COUNT(*) FROM VOTACIONES WHERE MODO IS NULL OR MODO NOT IN (0, 1)")).toInt(), 0);
+    EXPECT_NE(Fallo(QStringLiteral("UPDATE VOTACIONES SET MODO = 3")), QString());
+}
+
 TEST_F(Actualiza, WhatTheLawAsksOfAConvocationGoesWithIt)
 {
     Actualizar();
