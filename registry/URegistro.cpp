@@ -50,5 +50,5 @@ void RegistraOrdenesRegistro()
     RegistraOrden({.Id = ordenes::SeleccionComunidad, .Menu = Archivos, .Posicion = 120,
                    .Titulo = QStringLiteral("Selección de comunidad       F2"), .Abre = SeleccionaComunidad,
                    .TextoHerramienta = QStringLiteral("Selección"), .PosicionHerramienta = 1,
-                   .Icono = QStyle::SP_FileDialogDetailedView});
+                   .Icono = QStyle::SP_FileDialogDetailedView, .SeparadorDespues = true});
 }
