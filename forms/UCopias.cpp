@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
@@ -111,10 +110,8 @@ bool FicherosAlAlcance(const TFIBDatabaseLocation& donde)
     if (donde.Embedded())
         return true;
     const QString host = donde.Server.section(QLatin1Char('/'), 0, 0);
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
-        return true;
-    const QHostAddress direccion(host);
-    return !direccion.isNull() && direccion.isLoopback();
+    return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 || host.startsWith(QLatin1String("127.")) ||
+           host == QLatin1String("[::1]") || host == QLatin1String("::1");
 }
 
 QString FicheroFallo() { return QDir(CarpetaConfiguracion()).filePath(QStringLiteral("copia-fallida.txt")); }

@@ -180,7 +180,10 @@ QStringList TFIBService::Run(const TFIBServiceProgress& progress, QFile* stdinFi
         send.append(char(0));
         for (int i = 0; i < 4; ++i)
             send.append(static_cast<char>(i == 0 ? 1 : 0));
-        if (stdinFile && wanted > 0 && !inputEnded) {
+        // Asked for more after the file's end: the file was cut short.
+        if (stdinFile && wanted > 0 && inputEnded)
+            throw EFIBError(ReportComplaint(lines + QStringList{QStringLiteral("ERROR: Backup incomplete")}));
+        if (stdinFile && wanted > 0) {
             chunk.resize(std::min<quint32>(wanted, 32768));
             const qint64 got = stdinFile->read(chunk.data(), static_cast<qint64>(chunk.size()));
             if (got < 0)
@@ -216,15 +219,21 @@ QStringList TFIBService::Run(const TFIBServiceProgress& progress, QFile* stdinFi
                 more = true;
                 continue;
             }
+            if (item == isc_info_svc_stdin) {
+                // A four-byte count, without a length before it.
+                if (p + 4 > end)
+                    break;
+                wanted = static_cast<quint32>(isc_vax_integer(p, 4));
+                p += 4;
+                continue;
+            }
             if (p + 2 > end)
                 break;
-            const int len = static_cast<int>(isc_vax_integer(p, 2));
+            const int len = static_cast<unsigned short>(isc_vax_integer(p, 2));
             p += 2;
             if (p + len > end)
                 break;
-            if (item == isc_info_svc_stdin) {
-                wanted = static_cast<quint32>(isc_vax_integer(p, static_cast<short>(len)));
-            } else if (item == isc_info_svc_to_eof && stdoutFile) {
+            if (item == isc_info_svc_to_eof && stdoutFile) {
                 if (len > 0 && stdoutFile->write(p, len) != len)
                     throw EFIBError(QStringLiteral("Cannot write the backup file %1: %2")
                                         .arg(stdoutFile->fileName(), stdoutFile->errorString()));

@@ -25,12 +25,12 @@ struct TFIBDatabaseLocation {
 // What a backup or restore reports while it runs. Each is optional.
 struct TFIBServiceProgress {
     // A table whose rows are being written (backup) or read back (restore).
-    std::function<void(const QString& table)> OnTable;
+    std::function<void(const QString& table)> OnTable{};
     // Bytes of the backup file moved so far (through a server only: the
     // embedded engine reads and writes the file itself).
-    std::function<void(qint64 bytes)> OnBytes;
+    std::function<void(qint64 bytes)> OnBytes{};
     // At least once a second while the engine works, so that a window stays painted.
-    std::function<void()> OnIdle;
+    std::function<void()> OnIdle{};
 };
 
 // An attachment to a service manager; detached when destroyed.

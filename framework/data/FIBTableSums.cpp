@@ -102,9 +102,11 @@ std::vector<TTableSum> TableSums(TFIBDatabase& db, TFIBTransaction& tr, const st
         if (onTable)
             onTable(table);
         TTableSum sum{table};
-        QString quoted = table;
-        quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        EachRowOf(db, tr, QStringLiteral("SELECT * FROM \"%1\"").arg(quoted), [&](fib::SqlDA& out) {
+        // Dialect 1 has no quoted names; the name is the catalogue's own.
+        QString name = table;
+        if (db.SQLDialect() >= 3)
+            name = QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+        EachRowOf(db, tr, QStringLiteral("SELECT * FROM %1").arg(name), [&](fib::SqlDA& out) {
             RowHash h;
             for (int i = 0; i < out.Count(); ++i) {
                 const XSQLVAR& v = out.Var(i);

@@ -153,10 +153,16 @@ TEST(Servicio, RestoreOfAFileCutShortOrNotABackupFails)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(c.contenido);
         f.close();
-        TFIBDatabase destino;
-        destino.SetDBName(Nuevo(QString::fromUtf8(c.nombre) + QStringLiteral(".fdb")));
-        destino.SetDBParams(Params());
-        EXPECT_THROW(RestoreDatabase(f.fileName(), destino), EFIBError) << c.nombre;
+        // Read by the embedded engine itself, or sent to a server.
+        const QString servidor = qdtest::ServerHost();
+        for (const QString& prefijo : {QString(), servidor.isEmpty() ? QString() : servidor + QLatin1Char(':')}) {
+            TFIBDatabase destino;
+            destino.SetDBName(prefijo + Nuevo(QString::fromUtf8(c.nombre) + QString::number(prefijo.size()) + QStringLiteral(".fdb")));
+            destino.SetDBParams(prefijo.isEmpty() ? Params()
+                                                  : QStringList{QStringLiteral("user_name=") + qdtest::ServerUser(),
+                                                                QStringLiteral("password=") + qdtest::ServerPassword()});
+            EXPECT_THROW(RestoreDatabase(f.fileName(), destino), EFIBError) << c.nombre << qPrintable(prefijo);
+        }
     }
 }
 
