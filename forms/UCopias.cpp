@@ -43,6 +43,23 @@ std::vector<TTableSum> Sumas(TFIBDatabase& db, TFIBTransaction& tr, const QStrin
     });
 }
 
+// The service's progress told through `avance`: each table it reports is a
+// step done, named by `verbo`; `total` 0 when the steps are not counted.
+TFIBServiceProgress Seguimiento(const QString& verbo, QString& paso, int& hecho, int total, const TAvanceCopia& avance)
+{
+    paso = verbo;
+    TFIBServiceProgress p;
+    p.OnTable = [&paso, &hecho, verbo](const QString& tabla) {
+        paso = verbo + QLatin1Char(' ') + tabla;
+        ++hecho;
+    };
+    p.OnIdle = [&paso, &hecho, total, avance] {
+        if (avance)
+            avance(paso, total > 0 ? std::min(hecho, total) : hecho, total);
+    };
+    return p;
+}
+
 // Why two fingerprints differ; empty when they are equal.
 QString Diferencia(const std::vector<TTableSum>& base, const std::vector<TTableSum>& copia)
 {
@@ -196,17 +213,9 @@ QString HazCopia(TFIBDatabase& db, const QString& carpeta, const TAvanceCopia& a
     }
     const int total = 4 * std::max(tablas, 1);
     int hecho = 0;
-    QString paso = QStringLiteral("Copiando");
-    TFIBServiceProgress progreso;
-    progreso.OnTable = [&](const QString& tabla) {
-        paso = QStringLiteral("Copiando %1").arg(tabla);
-        ++hecho;
-    };
+    QString paso;
+    TFIBServiceProgress progreso = Seguimiento(QStringLiteral("Copiando"), paso, hecho, total, avance);
     progreso.OnBytes = [&](qint64 bytes) { paso = QStringLiteral("Copiando: %1 MB").arg(bytes / (1024 * 1024)); };
-    progreso.OnIdle = [&] {
-        if (avance)
-            avance(paso, std::min(hecho, total), total);
-    };
     try {
         BackupDatabase(db, fichero, progreso);
     } catch (const EFIBError& e) {
@@ -220,11 +229,7 @@ QString HazCopia(TFIBDatabase& db, const QString& carpeta, const TAvanceCopia& a
     const QString aparte = AlLado(db.DBName(), QStringLiteral("verificacion"));
     QString motivo;
     try {
-        progreso.OnTable = [&](const QString& tabla) {
-            paso = QStringLiteral("Verificando: restaurando %1").arg(tabla);
-            ++hecho;
-        };
-        progreso.OnBytes = nullptr;
+        progreso = Seguimiento(QStringLiteral("Verificando: restaurando"), paso, hecho, total, avance);
         try {
             TFIBDatabase destino;
             destino.SetDBName(aparte);
@@ -381,17 +386,8 @@ QString RestauraCopia(const QString& fbk, const QString& destino, TFIBDatabase* 
     restaurada.SetDBName(nueva);
     restaurada.SetDBParams(parametros);
     int hecho = 0;
-    QString paso = QStringLiteral("Restaurando");
-    TFIBServiceProgress progreso;
-    progreso.OnTable = [&](const QString& tabla) {
-        paso = QStringLiteral("Restaurando %1").arg(tabla);
-        ++hecho;
-    };
-    progreso.OnBytes = [&](qint64 bytes) { hecho = static_cast<int>(bytes * 100 / std::max<qint64>(origen.size(), 1)); };
-    progreso.OnIdle = [&] {
-        if (avance)
-            avance(paso, hecho, 0);
-    };
+    QString paso;
+    TFIBServiceProgress progreso = Seguimiento(QStringLiteral("Restaurando"), paso, hecho, 0, avance);
     try {
         RestoreDatabase(fbk, restaurada, true, progreso);
     } catch (const EFIBError& e) {

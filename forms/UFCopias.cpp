@@ -1,5 +1,6 @@
 #include "UFCopias.h"
 #include "AlSalir.h"
+#include "UAplicacion.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
 #include "UFormGest.h"
@@ -117,12 +118,13 @@ void RestauraCopiaSesion(const QString& fbk)
     // Whatever happened, the session works on the database in place when done.
     TAlSalir reabre([&base] {
         if (!base.Connected())
-            DMMain->Reabre();
+            SinErrores([] { DMMain->Reabre(); });
     });
     const QString anterior = RestauraCopia(fbk, base.DBName(), &base, base.DBParams(), ventana.Avance());
     ventana.close();
     Mensaje(QStringLiteral("La copia se ha restaurado y verificado.") +
-                (anterior.isEmpty() ? QString() : QStringLiteral("\rLa base de datos anterior se conserva como «%1».").arg(anterior)),
+                (anterior.isEmpty() ? QString() : QStringLiteral("\rLa base de datos anterior se conserva como «%1».").arg(anterior)) +
+                QStringLiteral("\rElija de nuevo la comunidad (F2)."),
             true);
 }
 

@@ -10,6 +10,7 @@
 #include "ProgramDatabase.h"
 #include "TestDatabase.h"
 #include "Capturas.h"
+#include "Modales.h"
 #include "UFCopias.h"
 #include "UDMMain.h"
 #include "UPerfil.h"
@@ -28,17 +29,6 @@
 namespace {
 
 QStringList Params() { return {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=masterkey")}; }
-
-std::vector<TTableSum> Huella(const QString& nombre, const QStringList& params = Params())
-{
-    TFIBDatabase db;
-    db.SetDBName(nombre);
-    db.SetDBParams(params);
-    db.Open();
-    TFIBTransaction tr;
-    tr.SetDefaultDatabase(&db);
-    return TableSums(db, tr);
-}
 
 // The program's folders in a folder of the test's own, the profile pointing
 // at a fresh demo database.
@@ -146,7 +136,7 @@ TEST(Copias, ACopyIsVerifiedAndTheStandardToolRestoresItEqual)
 
     const QString porGbak = QDir(qdtest::TempDir()).filePath(QStringLiteral("por-gbak.fdb"));
     ASSERT_EQ(QProcess::execute(QStringLiteral("gbak"), {QStringLiteral("-c"), QStringLiteral("-user"), QStringLiteral("SYSDBA"), fichero, porGbak}), 0);
-    EXPECT_EQ(Huella(porGbak), Huella(p.base));
+    EXPECT_EQ(qdtest::Fingerprint(porGbak), qdtest::Fingerprint(p.base));
 }
 
 TEST(Copias, ACopyOnTheServerLeavesOutASecondSeatsUncommittedChange)
@@ -177,7 +167,7 @@ TEST(Copias, RefusalsLeaveTheCurrentDatabaseUntouched)
         Conexion c(p.base);
         buena = HazCopia(c.db, p.Copias());
     }
-    const std::vector<TTableSum> antes = Huella(p.base);
+    const std::vector<TTableSum> antes = qdtest::Fingerprint(p.base);
     QFile entera(buena);
     ASSERT_TRUE(entera.open(QIODevice::ReadOnly));
     const QByteArray bytes = entera.readAll();
@@ -212,7 +202,7 @@ TEST(Copias, RefusalsLeaveTheCurrentDatabaseUntouched)
     for (const auto& c : casos) {
         EXPECT_TRUE(Aviso(c.orden).contains(QString::fromUtf8(c.dice))) << c.caso << ": " << qPrintable(Aviso(c.orden));
         EXPECT_EQ(p.FicherosJuntoABase(), QStringList{QFileInfo(p.base).fileName()}) << c.caso;
-        EXPECT_EQ(Huella(p.base), antes) << c.caso;
+        EXPECT_EQ(qdtest::Fingerprint(p.base), antes) << c.caso;
     }
 }
 
@@ -290,10 +280,10 @@ TEST(Copias, TheCommandLineExitsWithZeroOnlyWhenTheCopyIsVerified)
 
     const QString nueva = p.dir.filePath(QStringLiteral("nueva.fdb"));
     EXPECT_EQ(OrdenCopias({QStringLiteral("quorumdesk"), QStringLiteral("--restaura"), QDir(p.Copias()).filePath(copias[0]), nueva}), 0);
-    EXPECT_EQ(Huella(nueva), Huella(p.base));
+    EXPECT_EQ(qdtest::Fingerprint(nueva), qdtest::Fingerprint(p.base));
 }
 
-TEST(Copias, TheCopyWindowMakesAVerifiedCopyIntoTheFolderTyped)
+TEST(Copias, TheCopyWindowMakesAVerifiedCopyAndTheSessionRestoresIt)
 {
     Programa p;
     TDMMain sesion;
@@ -314,5 +304,34 @@ TEST(Copias, TheCopyWindowMakesAVerifiedCopyIntoTheFolderTyped)
         EXPECT_EQ(QDir(otra).entryList({QStringLiteral("*.fbk")}).size(), 1);
         qdtest::Captura(QStringLiteral("copia-seguridad"), &ventana);
     }
+    // Restored over the session's own database: asked first, then the
+    // session works on the restored file, its login registered again.
+    const QString fichero = QDir(p.dir.filePath(QStringLiteral("a mano"))).entryInfoList({QStringLiteral("*.fbk")}).value(0).filePath();
+    sesion.QGen.SetSQL(QStringLiteral("UPDATE EMP_PROPIETARIO SET NOMBRE = 'CAMBIADO'"));
+    sesion.QGen.ExecQuery();
+    sesion.TGenerica.CommitRetaining();
+    QString mensaje;
+    {
+        qdtest::Modales modales;
+        modales.Espera([](QWidget* w) {
+            qdtest::Captura(QStringLiteral("restaurar-copia"), w);
+            qdtest::Pulsa(w, QStringLiteral("Sí"));
+        });
+        modales.Espera([&](QWidget* w) {
+            mensaje = qdtest::Textos(w);
+            qdtest::Pulsa(w, QStringLiteral("Aceptar"));
+        });
+        RestauraCopiaSesion(fichero);
+    }
+    EXPECT_TRUE(mensaje.contains(QStringLiteral("anterior"))) << qPrintable(mensaje);
+    ASSERT_TRUE(sesion.DataBase.Connected());
+    sesion.QGen.SetSQL(QStringLiteral("SELECT COUNT(*) FROM EMP_PROPIETARIO WHERE NOMBRE = 'CAMBIADO'"));
+    sesion.QGen.ExecQuery();
+    EXPECT_EQ(sesion.QGen.Fields(0)->AsInteger(), 0);
+    sesion.QGen.Close();
+    sesion.QGen.SetSQL(QStringLiteral("SELECT COUNT(*) FROM SYS_REGISTRO WHERE CONEXION = CURRENT_CONNECTION"));
+    sesion.QGen.ExecQuery();
+    EXPECT_EQ(sesion.QGen.Fields(0)->AsInteger(), 1);
+    sesion.QGen.Close();
     DMMain = nullptr;
 }

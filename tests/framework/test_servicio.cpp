@@ -29,22 +29,19 @@ COMMIT;
 
 QStringList Params() { return {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=masterkey")}; }
 
-std::vector<TTableSum> Huella(const QString& nombre, const QStringList& params = Params())
-{
-    TFIBDatabase db;
-    db.SetDBName(nombre);
-    db.SetDBParams(params);
-    db.Open();
-    TFIBTransaction tr;
-    tr.SetDefaultDatabase(&db);
-    return TableSums(db, tr);
-}
-
 void Ejecuta(const QString& nombre, const QString& sql)
 {
     qdtest::Connection c(nombre);
     c.db.ExecuteImmediate(sql, c.tr);
     c.tr.Commit();
+}
+
+void Respalda(const QString& base, const QString& fbk, const TFIBServiceProgress& progreso = {})
+{
+    TFIBDatabase origen;
+    origen.SetDBName(base);
+    origen.SetDBParams(Params());
+    BackupDatabase(origen, fbk, progreso);
 }
 
 QString Nuevo(const QString& nombre) { return QDir(qdtest::TempDir()).filePath(nombre); }
@@ -84,14 +81,11 @@ TEST(Servicio, BackupRestoresEqualAndTheStandardToolReadsIt)
 {
     const QString base = qdtest::FreshDatabase(QStringLiteral("servicio"), QString::fromUtf8(kEsquema));
     const QString fbk = Nuevo(QStringLiteral("servicio.fbk"));
-    TFIBDatabase origen;
-    origen.SetDBName(base);
-    origen.SetDBParams(Params());
     QStringList tablas;
-    BackupDatabase(origen, fbk, {.OnTable = [&](const QString& t) { tablas << t; }});
+    Respalda(base, fbk, {.OnTable = [&](const QString& t) { tablas << t; }});
     EXPECT_TRUE(tablas.contains(QStringLiteral("FICHAS")));
 
-    const std::vector<TTableSum> esperada = Huella(base);
+    const std::vector<TTableSum> esperada = qdtest::Fingerprint(base);
     ASSERT_EQ(esperada.size(), 2u); // the view is not a table
     EXPECT_EQ(esperada[0].Table, QStringLiteral("FICHAS"));
     EXPECT_EQ(esperada[0].Rows, 3);
@@ -100,19 +94,19 @@ TEST(Servicio, BackupRestoresEqualAndTheStandardToolReadsIt)
     destino.SetDBName(Nuevo(QStringLiteral("servicio-restaurada.fdb")));
     destino.SetDBParams(Params());
     RestoreDatabase(fbk, destino);
-    EXPECT_EQ(Huella(destino.DBName()), esperada);
+    EXPECT_EQ(qdtest::Fingerprint(destino.DBName()), esperada);
     // A restore never replaces a database.
     EXPECT_THROW(RestoreDatabase(fbk, destino), EFIBError);
 
     const QString porGbak = Nuevo(QStringLiteral("servicio-gbak.fdb"));
     ASSERT_EQ(Gbak({QStringLiteral("-c"), fbk, porGbak}), 0);
-    EXPECT_EQ(Huella(porGbak), esperada);
+    EXPECT_EQ(qdtest::Fingerprint(porGbak), esperada);
 }
 
 TEST(Servicio, FingerprintSeesEveryKindOfChange)
 {
     const QString base = qdtest::FreshDatabase(QStringLiteral("servicio"), QString::fromUtf8(kEsquema));
-    const std::vector<TTableSum> antes = Huella(base);
+    const std::vector<TTableSum> antes = qdtest::Fingerprint(base);
     const char* cambios[] = {
         "UPDATE FICHAS SET NOMBRE = 'Perez' WHERE CODIGO = 1",
         "UPDATE FICHAS SET NOTA = 'nota larga {\\rtf2}' WHERE CODIGO = 1",
@@ -124,23 +118,20 @@ TEST(Servicio, FingerprintSeesEveryKindOfChange)
     for (const char* sql : cambios) {
         const QString copia = qdtest::FreshDatabase(QStringLiteral("servicio"), QString::fromUtf8(kEsquema));
         Ejecuta(copia, QString::fromUtf8(sql));
-        EXPECT_NE(Huella(copia), antes) << sql;
+        EXPECT_NE(qdtest::Fingerprint(copia), antes) << sql;
     }
     // A row written again lies elsewhere on disk: still the same rows.
     const QString otra = qdtest::FreshDatabase(QStringLiteral("servicio"), QString::fromUtf8(kEsquema));
     Ejecuta(otra, QStringLiteral("DELETE FROM FICHAS WHERE CODIGO = 1"));
     Ejecuta(otra, QStringLiteral("INSERT INTO FICHAS VALUES (1, 'Pérez', 12.5, '2026-01-02', 'nota larga {\\rtf1}', 'ab')"));
-    EXPECT_EQ(Huella(otra), antes);
+    EXPECT_EQ(qdtest::Fingerprint(otra), antes);
 }
 
 TEST(Servicio, RestoreOfAFileCutShortOrNotABackupFails)
 {
     const QString base = qdtest::FreshDatabase(QStringLiteral("servicio"), QString::fromUtf8(kEsquema));
     const QString fbk = Nuevo(QStringLiteral("entera.fbk"));
-    TFIBDatabase origen;
-    origen.SetDBName(base);
-    origen.SetDBParams(Params());
-    BackupDatabase(origen, fbk);
+    Respalda(base, fbk);
     QFile entera(fbk);
     ASSERT_TRUE(entera.open(QIODevice::ReadOnly));
     const QByteArray bytes = entera.readAll();
@@ -184,7 +175,7 @@ TEST(Servicio, ThroughAServerTheFileTravelsOverTheConnection)
     destino.SetDBName(qdtest::ServerHost() + QLatin1Char(':') + Nuevo(QStringLiteral("servidor-restaurada.fdb")));
     destino.SetDBParams(params);
     RestoreDatabase(fbk, destino);
-    EXPECT_EQ(Huella(destino.DBName(), params), Huella(base, params));
+    EXPECT_EQ(qdtest::Fingerprint(destino.DBName(), qdtest::ServerUser(), qdtest::ServerPassword()), qdtest::Fingerprint(base, qdtest::ServerUser(), qdtest::ServerPassword()));
     destino.Open();
     destino.Drop();
     EXPECT_FALSE(QFile::exists(TFIBDatabaseLocation::Of(destino.DBName()).Path));
