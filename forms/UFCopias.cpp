@@ -42,6 +42,8 @@ TFCopia::TFCopia(bool conCarpeta, QWidget* parent) : QDialog(parent)
     LbPaso->setObjectName(QStringLiteral("LbPaso"));
     LbPaso->setWordWrap(true);
     LbPaso->setMinimumWidth(420);
+    // Room for a copy's full path on two lines: the window keeps its size.
+    LbPaso->setMinimumHeight(2 * LbPaso->fontMetrics().lineSpacing() + 4);
     PbAvance = new QProgressBar;
     PbAvance->setObjectName(QStringLiteral("PbAvance"));
     PbAvance->setValue(0);
