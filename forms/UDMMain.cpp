@@ -139,8 +139,7 @@ bool TDMMain::DataModuleCreate(const TDialogosArranque& dialogos)
             .WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), Entorno.CaminoPrograma + QStringLiteral("/quorumdesk.fdb"));
     const QString camino = TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini")))
                                .ReadString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), QString());
-    if (!BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("ServidorRemoto.cfg")).isEmpty())
-        DataBase.SetDBParams(Parametros(QString::fromLatin1(kPasswordRemoto)));
+    DataBase.SetDBParams(ParametrosConexion());
     if (!AbreBaseDeDatos(camino, dialogos))
         return false;
     InicializarEntorno();
@@ -221,6 +220,24 @@ void TDMMain::QuitaRegistrosHuerfanos()
     tr.Commit();
 }
 
+void TDMMain::RegistraEntrada(qint32 usuario)
+{
+    QGen.SetSQL(QStringList{QStringLiteral("INSERT INTO SYS_REGISTRO"),
+                            QStringLiteral(" (CODIGO,FECHA_ENTRADA,CONEXION) VALUES (?CODIGO,\"NOW\",CURRENT_CONNECTION)")});
+    QGen.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(usuario);
+    QGen.ExecQuery();
+    TGenerica.CommitRetaining();
+}
+
+void TDMMain::Reabre()
+{
+    DataBase.Open();
+    TGenerica.StartTransaction();
+    CompletaEsquema();
+    LimpiaRegistro();
+    RegistraEntrada(Entorno.Usuario);
+}
+
 void TDMMain::RegistraSalida()
 {
     QGen.SetSQL(QStringList{QStringLiteral("DELETE FROM SYS_REGISTRO"), QStringLiteral("WHERE CODIGO=?CODIGO")});
@@ -235,6 +252,19 @@ void TDMMain::CambiaComunidad(qint32 codigo, const QString& nombre)
     Entorno.Comunidad = codigo;
     Entorno.NombreComunidad = nombre;
     emit ComunidadCambiada();
+}
+
+QStringList ParametrosConexion()
+{
+    const bool remoto = !BuscaFichero(CarpetaPrograma(), QStringLiteral("ServidorRemoto.cfg")).isEmpty();
+    return Parametros(QString::fromLatin1(remoto ? TDMMain::kPasswordRemoto : TDMMain::kPassword));
+}
+
+void PreparaBaseConfigurada(TFIBDatabase& base)
+{
+    base.SetDBName(TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini")))
+                       .ReadString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), QString()));
+    base.SetDBParams(ParametrosConexion());
 }
 
 QString CaminoHalvenbook(const QString& defecto)

@@ -69,11 +69,17 @@ public:
     // The name of a user code typed as text ("" when there is no such user
     // or the text is not a code), read with the caller's statement.
     QString NombreUsuario(const QString& codigo, TFIBQuery& q);
+    // The login's row of the connected users (this connection's).
+    void RegistraEntrada(qint32 usuario);
     // Removes the login's row of the connected users, at exit.
     void RegistraSalida();
     // Removes the connected users' rows left by seats that ended without
     // logging out: rows whose attachment no longer exists.
     void QuitaRegistrosHuerfanos();
+    // Opens the connection again on the same database after it was closed
+    // (a restored copy took the file's place): brought up to this version,
+    // rows of seats gone removed, the logged-in user registered again.
+    void Reabre();
     // Makes a community the current one (year 0) and announces it.
     void CambiaComunidad(qint32 codigo, const QString& nombre);
 
@@ -96,6 +102,14 @@ private:
     void CompletaEsquema();
 };
 extern TDMMain* DMMain;
+
+// The program's database as this machine is configured for it: the path of
+// "quorumdesk.ini" and the program's user and password (the remote server's
+// when "ServidorRemoto.cfg" is in the program folder). For work without the
+// session (the command line's backups); the caller opens the connection.
+void PreparaBaseConfigurada(TFIBDatabase& base);
+// The parameter lines of that user and password.
+QStringList ParametrosConexion();
 
 // The community-management product's database (Halvenbook): its path is the
 // key "BaseDeDatos" of section "Datos" of "halvenbook.ini" in the

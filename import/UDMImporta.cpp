@@ -169,13 +169,6 @@ void Copia(TDMImporta& dm, const TTabla& t, qint32 comunidad, std::set<std::pair
     }
 }
 
-QStringList ParametrosConexion()
-{
-    const bool remoto = !BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("ServidorRemoto.cfg")).isEmpty();
-    return {QStringLiteral("user_name=SYSDBA"),
-            QStringLiteral("password=") + QString::fromLatin1(remoto ? TDMMain::kPasswordRemoto : TDMMain::kPassword)};
-}
-
 } // namespace
 
 TDMImporta::TDMImporta()

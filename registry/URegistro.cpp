@@ -49,6 +49,6 @@ void RegistraOrdenesRegistro()
                    .SeparadorDespues = true});
     RegistraOrden({.Id = ordenes::SeleccionComunidad, .Menu = Archivos, .Posicion = 120,
                    .Titulo = QStringLiteral("Selección de comunidad       F2"), .Abre = SeleccionaComunidad,
-                   .TextoHerramienta = QStringLiteral("Selección"), .PosicionHerramienta = 1,
+                   .SeparadorDespues = true, .TextoHerramienta = QStringLiteral("Selección"), .PosicionHerramienta = 1,
                    .Icono = QStyle::SP_FileDialogDetailedView});
 }

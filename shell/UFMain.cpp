@@ -3,6 +3,7 @@
 #include "UDialogos.h"
 #include "UFAccesos.h"
 #include "UFAcercaDe.h"
+#include "UFCopias.h"
 #include "UFImporta.h"
 #include "UFInicio.h"
 #include "UFormGest.h"
@@ -261,6 +262,7 @@ bool TFMain::PasosInicio()
 {
     if (!Login())
         return false;
+    AvisaFalloCopia();
     CompruebaVersion(LbAct);
     ImportaComunidadesArranque(); // sets Entorno.EnlaceContable
     // The first community selection ends start-up.

@@ -8,6 +8,7 @@
 #include "UFListJuntas.h"
 #include "UFPlanifica.h"
 #include "UFCamino.h"
+#include "UFCopias.h"
 #include "UFConvoca.h"
 #include "UFInicio.h"
 #include "UFMain.h"
@@ -16,11 +17,19 @@
 #include "URegistro.h"
 
 #include <QScreen>
+#include <cstring>
 #include <memory>
 
 int main(int argc, char** argv)
 {
     plataforma::ReservaTerminar();
+    // "--copia" and "--restaura" work without a window (a timer on a server).
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--copia") == 0 || std::strcmp(argv[i], "--restaura") == 0) {
+            QCoreApplication app(argc, argv);
+            return OrdenCopias(QCoreApplication::arguments()).value_or(2);
+        }
+    }
     TAplicacion app(argc, argv);
     auto splash = std::make_unique<TFInicio>();
     splash->Muestra();
@@ -41,6 +50,7 @@ int main(int argc, char** argv)
     RegistraOrdenesListCitas();
     RegistraOrdenesUsuarios();
     RegistraOrdenesDocumentos();
+    RegistraOrdenesCopias();
     int resultado = 0;
     QString actualizador;
     {
@@ -54,6 +64,8 @@ int main(int argc, char** argv)
         resultado = TAplicacion::exec();
         actualizador = principal.ActualizadorPendiente();
     }
+    // The day's copy of the embedded database; a failure is told at the next start.
+    SinErrores([] { CopiaFinal(); });
     if (!actualizador.isEmpty())
         SinErrores([&] { EjecutaAlTerminar(actualizador, QCoreApplication::applicationPid()); });
     DMMain = nullptr;

@@ -205,6 +205,17 @@ void TFIBDatabase::Close()
     CheckStatus(st);
 }
 
+void TFIBDatabase::Drop()
+{
+    if (!Connected())
+        throw EFIBError(QStringLiteral("Database not connected"));
+    ReleaseDependents();
+    ISC_STATUS_ARRAY st;
+    isc_drop_database(st, &handle_);
+    CheckStatus(st);
+    handle_ = 0;
+}
+
 void TFIBDatabase::Reconnect()
 {
     std::vector<TFIBTransaction*> activas;

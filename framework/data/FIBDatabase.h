@@ -38,6 +38,9 @@ public:
     // Ends every transaction on this connection (rolling back what was not
     // committed) and frees every statement, then detaches.
     void Close();
+    // Removes the connected database's file (its only attachment must be
+    // this one); the connection ends with it.
+    void Drop();
     bool Connected() const { return handle_ != 0; }
     void SetConnected(bool value);
     // Asks the server; a connection that fails is marked disconnected.

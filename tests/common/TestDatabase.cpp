@@ -70,6 +70,12 @@ bool IsLockConflict(const QString& message)
            message.contains(QLatin1String("update conflicts with concurrent update"));
 }
 
+std::vector<TTableSum> Fingerprint(const QString& name, const QString& user, const QString& password)
+{
+    Connection c(name, user, password);
+    return TableSums(c.db, c.tr);
+}
+
 QString ServerDatabase(const QString& script)
 {
     const QString name = ServerHost() + QLatin1Char(':') + NewPath(QStringLiteral("server"));

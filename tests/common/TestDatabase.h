@@ -2,6 +2,7 @@
 // Throw-away databases for tests: built once per test program from a script,
 // then copied for each test so that tests never see each other's rows.
 #include "FIBDatabase.h"
+#include "FIBTableSums.h"
 #include "FIBTransaction.h"
 
 #include <QString>
@@ -28,6 +29,11 @@ struct Connection {
     explicit Connection(const QString& path, const QString& user = QStringLiteral("SYSDBA"),
                         const QString& password = QStringLiteral("masterkey"));
 };
+
+// The row fingerprint (FIBTableSums) of the database `name`, read in a
+// connection of its own.
+std::vector<TTableSum> Fingerprint(const QString& name, const QString& user = QStringLiteral("SYSDBA"),
+                                   const QString& password = QStringLiteral("masterkey"));
 
 // The Firebird server of the multi-seat tests (QD_FB_SERVER, QD_FB_USER,
 // QD_FB_PASSWORD). Empty when none is configured.

@@ -50,3 +50,10 @@ set -e
 QUEDAN=$(consulta 'SELECT COUNT(*) FROM SYS_REGISTRO')
 [ "$QUEDAN" = 0 ] || { echo "SYS_REGISTRO keeps $QUEDAN row(s)"; exit 1; }
 echo "ended cleanly; SYS_REGISTRO empty"
+# The day's copy made at the end, and none more the same day.
+COPIAS=$(find "$T/copias" -name 'quorumdesk-*.fbk' | wc -l)
+[ "$COPIAS" = 1 ] || { echo "$COPIAS copies at the end instead of one"; exit 1; }
+# The command line copies without a window.
+env -u DISPLAY "$PROGRAMA" --copia "$T/orden" || { echo "--copia failed"; exit 1; }
+[ "$(find "$T/orden" -name 'quorumdesk-*.fbk' | wc -l)" = 1 ] || { echo "--copia made no copy"; exit 1; }
+echo "copies verified at the end and from the command line"
