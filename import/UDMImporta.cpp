@@ -163,13 +163,6 @@ void Copia(TDMImporta& dm, const TTabla& t, qint32 comunidad)
     }
 }
 
-QStringList ParametrosConexion()
-{
-    const bool remoto = !BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("ServidorRemoto.cfg")).isEmpty();
-    return {QStringLiteral("user_name=SYSDBA"),
-            QStringLiteral("password=") + QString::fromLatin1(remoto ? TDMMain::kPasswordRemoto : TDMMain::kPassword)};
-}
-
 } // namespace
 
 TDMImporta::TDMImporta()
@@ -190,7 +183,7 @@ QString TDMImporta::CaminoTaldemar()
 void TDMImporta::Conecta(const QString& camino)
 {
     DataBase.SetDBName(camino);
-    DataBase.SetDBParams(ParametrosConexion());
+    DataBase.SetDBParams(ParametrosConexion(QStringLiteral("taldemar.ini"), QStringLiteral("Datos"), ClaveIncorporada()));
     try {
         DataBase.Open();
         TGenerica.StartTransaction();

@@ -777,10 +777,7 @@ void TDMConvoca::ImportBalances()
                                .trimmed();
     if (camino.isEmpty() || !QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
         return;
-    const bool remoto = !BuscaFichero(Entorno.CaminoPrograma, QStringLiteral("ServidorRemoto.cfg")).isEmpty();
-    DataBase.SetDBParams({QStringLiteral("user_name=SYSDBA"),
-                          QStringLiteral("password=") +
-                              QString::fromLatin1(remoto ? TDMMain::kPasswordRemoto : TDMMain::kPassword)});
+    DataBase.SetDBParams(ParametrosConexion(QStringLiteral("taldemar.ini"), QStringLiteral("Datos"), ClaveIncorporada()));
     // Whatever happens, the accounting database is closed and the vote rows
     // are shown again.
     struct Cierre {

@@ -148,12 +148,7 @@ void TFAccesos::Aceptar()
         return;
     }
     registro.Close();
-    TFIBQuery& q = DMMain->QGen;
-    q.SetSQL(QStringList{QStringLiteral("INSERT INTO SYS_REGISTRO"),
-                         QStringLiteral(" (CODIGO,FECHA_ENTRADA,CONEXION) VALUES (?CODIGO,\"NOW\",CURRENT_CONNECTION)")});
-    q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo);
-    q.ExecQuery();
-    DMMain->TGenerica.CommitRetaining();
+    DMMain->RegistraEntrada(codigo);
     aceptado_ = true;
     QSaveFile f(FicheroUsuario());
     if (f.open(QIODevice::WriteOnly)) {

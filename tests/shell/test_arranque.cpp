@@ -313,4 +313,51 @@ TEST_F(Arranque, OnTheServerARowOfASeatThatIsGoneIsStaleAndALiveSeatsIsNot)
     dm.QGen.Close();
 }
 
+TEST_F(Arranque, OnTheServerAReconnectKeepsTheLoginGuardAndANormalEndLeavesNoRow)
+{
+    QD_REQUIRE_PROGRAM_SERVER();
+    const QString base = qdtest::ServerDatabase(kEsquema);
+    PonIni(base);
+    qdtest::Connection admin(base, qdtest::ServerUser(), qdtest::ServerPassword());
+    auto cuenta = [&](const QString& sql) {
+        admin.tr.Commit(); // a fresh look at what the seats committed
+        admin.tr.StartTransaction();
+        TFIBQuery q;
+        q.SetDatabase(&admin.db);
+        q.SetTransaction(&admin.tr);
+        q.SetSQL(sql);
+        q.ExecQuery();
+        return q.Fields(0)->AsInteger();
+    };
+    TDMMain puesto;
+    ASSERT_TRUE(puesto.DataModuleCreate(DialogosArranque()));
+    puesto.RegistraEntrada(7);
+    // The server restarts under the seat: its attachment ends; the seat
+    // reconnects.
+    const qint64 vieja = cuenta("SELECT CONEXION FROM SYS_REGISTRO WHERE CODIGO = 7");
+    {
+        TFIBQuery corta;
+        corta.SetDatabase(&admin.db);
+        corta.SetTransaction(&admin.tr);
+        corta.SetSQL(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = %1").arg(vieja));
+        corta.ExecQuery();
+        admin.tr.Commit();
+        admin.tr.StartTransaction();
+    }
+    puesto.DataBase.Reconnect();
+    EXPECT_NE(cuenta("SELECT CONEXION FROM SYS_REGISTRO WHERE CODIGO = 7"), vieja);
+    // Another seat's login finds the row live: the same user stays out.
+    {
+        TDMMain otro;
+        ASSERT_TRUE(otro.DataModuleCreate(DialogosArranque()));
+        otro.QuitaRegistrosHuerfanos();
+        EXPECT_EQ(cuenta("SELECT COUNT(*) FROM SYS_REGISTRO WHERE CODIGO = 7"), 1);
+    }
+    // The normal end removes the seat's row, whatever the shared transaction's state.
+    puesto.TGenerica.Commit();
+    puesto.RegistraSalida();
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM SYS_REGISTRO WHERE CODIGO = 7"), 0);
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM SYS_REGISTRO"), 2); // the earlier version's rows
+}
+
 } // namespace
