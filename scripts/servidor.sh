@@ -36,9 +36,23 @@ clave_sysdba() {
   fi
 }
 
-# SQL as SYSDBA on the server's security database.
-sql_seguridad() {
-  isql-fb -q -user SYSDBA -password "$(clave_sysdba)" "$HOST:security.db"
+existe_base() {
+  isql-fb -q -user SYSDBA -password "$(clave_sysdba)" "$HOST:$BASE" </dev/null >/dev/null 2>&1
+}
+
+# SQL (standard input) as SYSDBA through the server. Users and their rights
+# are managed from any database's attachment (the security database takes
+# none from the network): the program's, or before it exists a scratch one
+# beside it, dropped at once.
+sql_sysdba() {
+  local sql
+  sql=$(cat)
+  if existe_base; then
+    echo "$sql" | isql-fb -q -user SYSDBA -password "$(clave_sysdba)" "$HOST:$BASE"
+  else
+    printf "CREATE DATABASE '%s' USER 'SYSDBA' PASSWORD '%s';\n%s\nDROP DATABASE;\n" \
+      "$HOST:$(dirname "$BASE")/quorumdesk-instalacion.fdb" "$(clave_sysdba)" "$sql" | isql-fb -q
+  fi
 }
 
 if paso instala; then
@@ -68,7 +82,7 @@ if paso usuario; then
   CLAVE=$(tr -dc 'A-Za-z0-9' </dev/urandom | head -c 20)
   # Rights on the program's database only: it owns that database and
   # nothing else; it may create a database while the set-up runs.
-  sql_seguridad <<SQL
+  sql_sysdba <<SQL
 CREATE OR ALTER USER $USUARIO PASSWORD '$CLAVE';
 GRANT CREATE DATABASE TO USER $USUARIO;
 COMMIT;
@@ -81,7 +95,7 @@ if paso base; then
     exit 2
   fi
   # The existing database is kept: the set-up may be run again.
-  if isql-fb -q -user SYSDBA -password "$(clave_sysdba)" "$HOST:$BASE" </dev/null >/dev/null 2>&1; then
+  if existe_base; then
     echo "== La base de datos $BASE ya existe: se conserva"
   else
     echo "== Creando la base de datos $BASE ${DEMO:+con los datos de demostración}"
@@ -92,7 +106,7 @@ if paso base; then
     fi
     "$CREABD" $DEMO --usuario "$USUARIO" --clave "$CLAVE" "$HOST:$BASE"
   fi
-  sql_seguridad <<SQL
+  sql_sysdba <<SQL
 REVOKE CREATE DATABASE FROM USER $USUARIO;
 COMMIT;
 SQL

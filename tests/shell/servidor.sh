@@ -19,8 +19,7 @@ USUARIO=QD_PRUEBA_$$
 BASE=$T/quorumdesk.fdb
 sysdba() { isql-fb -q -user "$QD_FB_USER" -password "$QD_FB_PASSWORD" "$@"; }
 limpia() {
-  echo "DROP DATABASE;" | sysdba "$QD_FB_SERVER:$BASE" >/dev/null 2>&1 || true
-  printf 'DROP USER %s;\nCOMMIT;\n' "$USUARIO" | sysdba "$QD_FB_SERVER:security.db" >/dev/null 2>&1 || true
+  printf 'DROP USER %s;\nCOMMIT;\nDROP DATABASE;\n' "$USUARIO" | sysdba "$QD_FB_SERVER:$BASE" >/dev/null 2>&1 || true
   rm -rf "$T"
 }
 trap limpia EXIT
