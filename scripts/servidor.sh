@@ -79,7 +79,8 @@ fi
 CLAVE=""
 if paso usuario; then
   echo "== El usuario del programa en el servidor: $USUARIO"
-  CLAVE=$(tr -dc 'A-Za-z0-9' </dev/urandom | head -c 20)
+  CLAVE=$(head -c 48 /dev/urandom | base64 -w0 | tr -dc 'A-Za-z0-9')
+  CLAVE=${CLAVE:0:20}
   # Rights on the program's database only: it owns that database and
   # nothing else; it may create a database while the set-up runs.
   sql_sysdba <<SQL
