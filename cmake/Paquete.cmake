@@ -37,12 +37,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "juntas de comunidades de propietarios")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "juntas de comunidades de propietarios
- QuorumDesk lleva las juntas de las comunidades de propietarios:
- propietarios, fincas y coeficientes, convocatorias, asistencia,
- votaciones ponderadas, cartas y actas, con planificador, calendario,
- textos tipo, etiquetas y listados. Trabaja en un puesto o en varios
- sobre un servidor Firebird.")
+# The extended description; CPack puts the summary above it.
+set(CPACK_PACKAGE_DESCRIPTION "QuorumDesk lleva las juntas de las comunidades de propietarios:
+propietarios, fincas y coeficientes, convocatorias, asistencia,
+votaciones ponderadas, cartas y actas, con planificador, calendario,
+textos tipo, etiquetas y listados. Trabaja en un puesto o en varios
+sobre un servidor Firebird.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zarvik Informática <soporte@zarvik-informatica.es>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
