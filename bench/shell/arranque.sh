@@ -10,7 +10,10 @@ PID=""
 XVFB=""
 fin() {
   [ -z "$PID" ] || kill -9 "$PID" 2>/dev/null || true
-  [ -z "$XVFB" ] || kill -9 "$XVFB" 2>/dev/null || true
+  if [ -n "$XVFB" ]; then
+    kill -9 "$XVFB" 2>/dev/null || true
+    wait "$XVFB" 2>/dev/null || true
+  fi
   rm -rf "$T"
 }
 trap fin EXIT
