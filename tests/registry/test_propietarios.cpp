@@ -711,7 +711,9 @@ TEST_F(Propietarios, OnTheServerAPropertyAnotherSeatIsChangingGivesTheLockConfli
     dm = std::make_unique<TDMMain>();
     DMMain = dm.get();
     ASSERT_TRUE(dm->DataModuleCreate({.Aviso = [](const QString& texto, bool) { ADD_FAILURE() << texto.toStdString(); },
-                                      .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}));
+                                      .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; },
+             .PrimerArranque = {},
+             .PideClave = {}}));
     Entorno.Comunidad = 1;
     Pantalla p;
     ASSERT_EQ(p.Finca("CODIGO"), "1");
