@@ -1,5 +1,6 @@
 #include "UDMMain.h"
 #include "ActualizaEsquema.h"
+#include "CreaBaseDatos.h"
 #include "UFormatos.h"
 #include "UPerfil.h"
 #include "UProcesos.h"
@@ -15,16 +16,66 @@ TDMMain* DMMain = nullptr;
 namespace {
 const QStringList kTRParams{QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")};
 
-QStringList Parametros(const QString& password)
+QStringList Parametros(const QString& usuario, const QString& password)
 {
-    return {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=") + password};
+    return {QStringLiteral("user_name=") + usuario, QStringLiteral("password=") + password};
+}
+
+const QString kIni = QStringLiteral("quorumdesk.ini");
+const QString kDatos = QStringLiteral("datos");
+
+// The value of one connection parameter ("user_name", "password").
+QString Parametro(const QStringList& parametros, const QString& nombre)
+{
+    for (const QString& p : parametros)
+        if (p.startsWith(nombre + QLatin1Char('=')))
+            return p.mid(nombre.size() + 1);
+    return QString();
 }
 } // namespace
 
+QString ClaveIncorporada()
+{
+    return QString::fromLatin1(BuscaFichero(CarpetaPrograma(), QStringLiteral("ServidorRemoto.cfg")).isEmpty()
+                                   ? TDMMain::kPassword
+                                   : TDMMain::kPasswordRemoto);
+}
+
+QStringList ParametrosConexion(const QString& fichero, const QString& seccion, const QString& claveIncorporada)
+{
+    TIniFile ini(FicheroPerfil(fichero));
+    const QString usuario = ini.ReadString(seccion, QStringLiteral("Usuario"), QString()).trimmed();
+    const QString clave = ini.ReadString(seccion, QStringLiteral("Clave"), QString());
+    // A password written by hand into a file others may read is kept from them.
+    if (!clave.isEmpty() && (QFile::permissions(ini.Fichero()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)))
+        ini.HazPrivado();
+    return Parametros(usuario.isEmpty() ? QStringLiteral("SYSDBA") : usuario, clave.isEmpty() ? claveIncorporada : clave);
+}
+
+void CompruebaServidor(const TServidorElegido& servidor)
+{
+    TFIBDatabase db;
+    db.SetDBName(servidor.Camino);
+    db.SetDBParams(Parametros(servidor.Usuario, servidor.Clave));
+    db.Open();
+    db.Close();
+}
+
+void GuardaServidor(const TServidorElegido& servidor)
+{
+    TIniFile ini(FicheroPerfil(kIni));
+    // Private before the password is in it.
+    ini.WriteString(kDatos, QStringLiteral("BaseDeDatos"), servidor.Camino);
+    ini.HazPrivado();
+    ini.WriteString(kDatos, QStringLiteral("Usuario"), servidor.Usuario);
+    ini.WriteString(kDatos, QStringLiteral("Clave"), servidor.Clave);
+}
+
 TDMMain::TDMMain()
 {
-    DataBase.SetDBParams(Parametros(QString::fromLatin1(kPassword)));
+    DataBase.SetDBParams(Parametros(QStringLiteral("SYSDBA"), QString::fromLatin1(kPassword)));
     DataBase.SetDefaultTransaction(&TGenerica);
+    DataBase.OnConnect = [this](TFIBDatabase&) { SigueRegistro(); };
     TGenerica.SetDefaultDatabase(&DataBase);
     TGenerica.SetTRParams(kTRParams);
     QGen.SetDatabase(&DataBase);
@@ -89,6 +140,7 @@ void TDMMain::EjecutaActualizacion(const TDialogosArranque& dialogos)
 
 bool TDMMain::AbreBaseDeDatos(QString camino, const TDialogosArranque& dialogos)
 {
+    bool claveNueva = false;
     for (;;) {
         try {
             DataBase.SetDBName(camino);
@@ -106,13 +158,59 @@ bool TDMMain::AbreBaseDeDatos(QString camino, const TDialogosArranque& dialogos)
             // Another program holds the file: another path would not help.
             if (e.HeldByAnotherProgram())
                 return false;
+            // The path is right, the password is not: the password is asked
+            // for, and kept for the next start once it opens.
+            if (e.LoginRefused() && dialogos.PideClave) {
+                const QString usuario = Parametro(DataBase.DBParams(), QStringLiteral("user_name"));
+                const std::optional<QString> clave = dialogos.PideClave(usuario);
+                if (!clave)
+                    return false;
+                DataBase.SetDBParams(Parametros(usuario, *clave));
+                claveNueva = true;
+                continue;
+            }
             const std::optional<QString> otro = dialogos.PideCamino(camino);
             if (!otro)
                 return false;
             camino = *otro;
         }
     }
-    TIniFile(FicheroPerfil(QStringLiteral("QuorumDesk.ini"))).WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), camino);
+    TIniFile ini(FicheroPerfil(QStringLiteral("QuorumDesk.ini")));
+    ini.WriteString(kDatos, QStringLiteral("BaseDeDatos"), camino);
+    if (claveNueva) {
+        ini.HazPrivado();
+        ini.WriteString(kDatos, QStringLiteral("Usuario"), Parametro(DataBase.DBParams(), QStringLiteral("user_name")));
+        ini.WriteString(kDatos, QStringLiteral("Clave"), Parametro(DataBase.DBParams(), QStringLiteral("password")));
+    }
+    return true;
+}
+
+bool TDMMain::PrimerArranque(QString* camino, const TDialogosArranque& dialogos)
+{
+    const std::optional<TPrimerArranque> eleccion = dialogos.PrimerArranque();
+    if (!eleccion)
+        return false;
+    if (eleccion->Servidor) {
+        // Checked by the dialog already; written before the open, which
+        // writes the path again once it succeeds.
+        GuardaServidor(*eleccion->Servidor);
+        *camino = eleccion->Servidor->Camino;
+        DataBase.SetDBParams(Parametros(eleccion->Servidor->Usuario, eleccion->Servidor->Clave));
+        return true;
+    }
+    // The demo database, and the accounting product's demo beside it for the
+    // import, unless this machine names an accounting database of its own.
+    TWaitCursor espera;
+    TOpcionesBD demo;
+    demo.Contenido = TContenidoBD::Demo;
+    CreaBaseDatos(*camino, demo);
+    TIniFile taldemar(FicheroPerfil(QStringLiteral("taldemar.ini")));
+    if (taldemar.ReadString(QStringLiteral("Datos"), QStringLiteral("BaseDeDatos"), QString()).trimmed().isEmpty()) {
+        const QString contabilidad = Entorno.CaminoPrograma + QStringLiteral("/taldemar.fdb");
+        if (!QFile::exists(contabilidad))
+            CreaBaseTaldemar(contabilidad, demo);
+        taldemar.WriteString(QStringLiteral("Datos"), QStringLiteral("BaseDeDatos"), contabilidad);
+    }
     return true;
 }
 
@@ -134,12 +232,14 @@ bool TDMMain::DataModuleCreate(const TDialogosArranque& dialogos)
     EjecutaActualizacion(dialogos);
     if (DataBase.Connected())
         DataBase.Close();
-    if (BuscaFichero(CarpetaConfiguracion(), QStringLiteral("quorumdesk.ini")).isEmpty())
-        TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini")))
-            .WriteString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), Entorno.CaminoPrograma + QStringLiteral("/quorumdesk.fdb"));
-    const QString camino = TIniFile(FicheroPerfil(QStringLiteral("quorumdesk.ini")))
-                               .ReadString(QStringLiteral("datos"), QStringLiteral("BaseDeDatos"), QString());
-    DataBase.SetDBParams(ParametrosConexion());
+    const bool primera = BuscaFichero(CarpetaConfiguracion(), kIni).isEmpty();
+    if (primera)
+        TIniFile(FicheroPerfil(kIni))
+            .WriteString(kDatos, QStringLiteral("BaseDeDatos"), Entorno.CaminoPrograma + QStringLiteral("/quorumdesk.fdb"));
+    QString camino = TIniFile(FicheroPerfil(kIni)).ReadString(kDatos, QStringLiteral("BaseDeDatos"), QString());
+    DataBase.SetDBParams(ParametrosConexion(kIni, kDatos, ClaveIncorporada()));
+    if (primera && dialogos.PrimerArranque && !QFile::exists(camino) && !PrimerArranque(&camino, dialogos))
+        return false;
     if (!AbreBaseDeDatos(camino, dialogos))
         return false;
     InicializarEntorno();
@@ -220,13 +320,67 @@ void TDMMain::QuitaRegistrosHuerfanos()
     tr.Commit();
 }
 
-void TDMMain::RegistraEntrada(qint32 usuario)
+namespace {
+// One statement in a transaction of its own, committed at once: the rows of
+// the connected users must not wait on, nor depend on, the state of the
+// shared transaction (after a reconnect it may not be running).
+void EjecutaAparte(TFIBDatabase& db, const QStringList& sql, const std::function<void(TFIBQuery&)>& parametros,
+                   qint32* conexion = nullptr)
 {
-    QGen.SetSQL(QStringList{QStringLiteral("INSERT INTO SYS_REGISTRO"),
-                            QStringLiteral(" (CODIGO,FECHA_ENTRADA,CONEXION) VALUES (?CODIGO,\"NOW\",CURRENT_CONNECTION)")});
-    QGen.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(usuario);
-    QGen.ExecQuery();
-    TGenerica.CommitRetaining();
+    TFIBTransaction tr;
+    tr.SetDefaultDatabase(&db);
+    tr.SetTRParams(kTRParams);
+    tr.StartTransaction();
+    TFIBQuery q;
+    q.SetDatabase(&db);
+    q.SetTransaction(&tr);
+    q.SetSQL(sql);
+    parametros(q);
+    q.ExecQuery();
+    if (conexion) {
+        q.SetSQL(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE"));
+        q.ExecQuery();
+        *conexion = static_cast<qint32>(q.Fields(0)->AsInteger());
+        q.Close();
+    }
+    tr.Commit();
+}
+} // namespace
+
+void TDMMain::RegistraEntrada(qint16 codigo)
+{
+    EjecutaAparte(
+        DataBase,
+        {QStringLiteral("INSERT INTO SYS_REGISTRO"),
+         QStringLiteral(" (CODIGO,FECHA_ENTRADA,CONEXION) VALUES (?CODIGO,\"NOW\",CURRENT_CONNECTION)")},
+        [codigo](TFIBQuery& q) { q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo); }, &conexion_);
+    registrado_ = codigo;
+}
+
+void TDMMain::SigueRegistro()
+{
+    if (registrado_ == 0)
+        return;
+    // The row named the old attachment (or, written before a reconnect, no
+    // longer exists: another seat's login removed it as left behind). It is
+    // taken over only where it is this seat's; a row of another seat that
+    // logged in as the same user meanwhile stays that seat's.
+    const qint16 codigo = registrado_;
+    const qint32 vieja = conexion_;
+    EjecutaAparte(
+        DataBase,
+        {QStringLiteral("UPDATE SYS_REGISTRO SET CONEXION=CURRENT_CONNECTION"),
+         QStringLiteral("WHERE CODIGO=?CODIGO AND (CONEXION=?VIEJA OR CONEXION IS NULL)")},
+        [&](TFIBQuery& q) {
+            q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo);
+            q.ParamByName(QStringLiteral("VIEJA"))->SetAsInteger(vieja);
+        },
+        &conexion_);
+    EjecutaAparte(DataBase,
+                  {QStringLiteral("INSERT INTO SYS_REGISTRO (CODIGO,FECHA_ENTRADA,CONEXION)"),
+                   QStringLiteral("SELECT ?CODIGO,\"NOW\",CURRENT_CONNECTION FROM RDB$DATABASE"),
+                   QStringLiteral("WHERE NOT EXISTS (SELECT 1 FROM SYS_REGISTRO WHERE CODIGO=?CODIGO)")},
+                  [&](TFIBQuery& q) { q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo); });
 }
 
 void TDMMain::Reabre()
@@ -240,10 +394,14 @@ void TDMMain::Reabre()
 
 void TDMMain::RegistraSalida()
 {
-    QGen.SetSQL(QStringList{QStringLiteral("DELETE FROM SYS_REGISTRO"), QStringLiteral("WHERE CODIGO=?CODIGO")});
-    QGen.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(Entorno.Usuario);
-    QGen.ExecQuery();
-    TGenerica.CommitRetaining();
+    const qint16 codigo = registrado_ != 0 ? registrado_ : Entorno.Usuario;
+    // Only this seat's row: one that another seat wrote for the same user
+    // while this one was cut off is that seat's.
+    EjecutaAparte(DataBase,
+                  {QStringLiteral("DELETE FROM SYS_REGISTRO"),
+                   QStringLiteral("WHERE CODIGO=?CODIGO AND (CONEXION=CURRENT_CONNECTION OR CONEXION IS NULL)")},
+                  [codigo](TFIBQuery& q) { q.ParamByName(QStringLiteral("CODIGO"))->SetAsInteger(codigo); });
+    registrado_ = 0;
 }
 
 void TDMMain::CambiaComunidad(qint32 codigo, const QString& nombre)
@@ -256,8 +414,7 @@ void TDMMain::CambiaComunidad(qint32 codigo, const QString& nombre)
 
 QStringList ParametrosConexion()
 {
-    const bool remoto = !BuscaFichero(CarpetaPrograma(), QStringLiteral("ServidorRemoto.cfg")).isEmpty();
-    return Parametros(QString::fromLatin1(remoto ? TDMMain::kPasswordRemoto : TDMMain::kPassword));
+    return ParametrosConexion(QStringLiteral("quorumdesk.ini"), QStringLiteral("datos"), ClaveIncorporada());
 }
 
 void PreparaBaseConfigurada(TFIBDatabase& base)
@@ -277,5 +434,6 @@ QString CaminoHalvenbook(const QString& defecto)
 void PreparaHalvenbook(TFIBDatabase& base, const QString& camino)
 {
     base.SetDBName(camino);
-    base.SetDBParams(Parametros(QString::fromLatin1(TDMMain::kPassword)));
+    base.SetDBParams(ParametrosConexion(QStringLiteral("halvenbook.ini"), QStringLiteral("Datos"),
+                                        QString::fromLatin1(TDMMain::kPassword)));
 }

@@ -26,6 +26,19 @@ struct TREntorno {
 };
 extern TREntorno Entorno;
 
+// The office's server as a seat names it: the database line
+// ("servidor:/camino/quorumdesk.fdb"), the server user and its password.
+struct TServidorElegido {
+    QString Camino;
+    QString Usuario;
+    QString Clave;
+};
+
+// What a seat's first start chose: the demo database (no server) or a server.
+struct TPrimerArranque {
+    std::optional<TServidorElegido> Servidor;
+};
+
 // What the database part of start-up asks of the user.
 struct TDialogosArranque {
     // A notice ("informativo") or a warning.
@@ -33,7 +46,31 @@ struct TDialogosArranque {
     // Another path for a database that cannot be opened; nullopt when the
     // user gives up.
     std::function<std::optional<QString>(const QString& camino)> PideCamino;
+    // A seat's first start, with no settings and no database yet: the demo
+    // database or the office's server; nullopt when the user gives up. Unset,
+    // the open loop runs as for any database that cannot be opened.
+    std::function<std::optional<TPrimerArranque>()> PrimerArranque;
+    // Another password for `usuario` when the server refused the one given;
+    // nullopt when the user gives up. Unset, another path is asked for.
+    std::function<std::optional<QString>(const QString& usuario)> PideClave;
 };
+
+// The built-in password of the server user SYSDBA, the same for every
+// installation: the remote server's when the program folder holds the marker
+// "ServidorRemoto.cfg", else the program's database password.
+QString ClaveIncorporada();
+// The connection parameters ("user_name=", "password=") of a database: the
+// keys "Usuario" and "Clave" of `seccion` in the settings file `fichero`
+// (bare name, configuration folder) where the installation set them, else
+// SYSDBA with `claveIncorporada`. A settings file holding a password is made
+// readable by its owner only.
+QStringList ParametrosConexion(const QString& fichero, const QString& seccion, const QString& claveIncorporada);
+// Opens and closes a connection to the server as chosen; throws EFIBError
+// with the server's words when it cannot.
+void CompruebaServidor(const TServidorElegido& servidor);
+// Writes the server as this seat's database into "quorumdesk.ini", readable
+// by its owner only.
+void GuardaServidor(const TServidorElegido& servidor);
 
 // The main data module: the shared connection and its default transaction,
 // and the shared statements and datasets. Exists once, from start-up to exit.
@@ -69,8 +106,11 @@ public:
     // The name of a user code typed as text ("" when there is no such user
     // or the text is not a code), read with the caller's statement.
     QString NombreUsuario(const QString& codigo, TFIBQuery& q);
-    // The login's row of the connected users (this connection's).
-    void RegistraEntrada(qint32 usuario);
+    // Writes the login's row of the connected users, naming this seat's
+    // attachment; every later connection of this seat (a reconnect after the
+    // server came back) moves the row to its new attachment, so that the
+    // guard against a second login of the same user holds across it.
+    void RegistraEntrada(qint16 codigo);
     // Removes the login's row of the connected users, at exit.
     void RegistraSalida();
     // Removes the connected users' rows left by seats that ended without
@@ -97,7 +137,13 @@ signals:
 private:
     void EjecutaActualizacion(const TDialogosArranque& dialogos);
     bool AbreBaseDeDatos(QString camino, const TDialogosArranque& dialogos);
+    // The first start's choice: creates the demo databases, or names the
+    // server; false when the user gave up.
+    bool PrimerArranque(QString* camino, const TDialogosArranque& dialogos);
     void LimpiaRegistro();
+    void SigueRegistro();
+    qint16 registrado_ = 0; // the user whose row this seat wrote; 0 before a login
+    qint32 conexion_ = 0;   // the attachment that row names
     // Brings a database made by an earlier version up to what this one writes.
     void CompletaEsquema();
 };

@@ -189,7 +189,7 @@ QString TDMImporta::CaminoTaldemar()
 void TDMImporta::Conecta(const QString& camino)
 {
     DataBase.SetDBName(camino);
-    DataBase.SetDBParams(ParametrosConexion());
+    DataBase.SetDBParams(ParametrosConexion(QStringLiteral("taldemar.ini"), QStringLiteral("Datos"), ClaveIncorporada()));
     try {
         DataBase.Open();
         TGenerica.StartTransaction();

@@ -866,7 +866,7 @@ void TDMConvoca::ImportBalances()
                                .trimmed();
     if (camino.isEmpty() || !QTabla.Active() || QTabla.IsEmpty() || QTabla.State() == TDataSetState::dsInsert)
         return;
-    DataBase.SetDBParams(ParametrosConexion());
+    DataBase.SetDBParams(ParametrosConexion(QStringLiteral("taldemar.ini"), QStringLiteral("Datos"), ClaveIncorporada()));
     // Whatever happens, the accounting database is closed and the vote rows
     // are shown again.
     struct Cierre {

@@ -154,6 +154,13 @@ void TIniFile::Guarda()
         throw EUtilesError(QStringLiteral("No se puede escribir el fichero %1").arg(fichero_));
 }
 
+void TIniFile::HazPrivado()
+{
+    QFile f(fichero_);
+    if (f.exists() && !f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        throw EUtilesError(QStringLiteral("No se pueden restringir los permisos del fichero %1").arg(fichero_));
+}
+
 bool TIniFile::SectionExists(const QString& seccion) const
 {
     QString nombre;

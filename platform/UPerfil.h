@@ -31,6 +31,9 @@ public:
     // Writes at once; throws EUtilesError when the file cannot be written.
     void WriteString(const QString& seccion, const QString& clave, const QString& valor);
     bool SectionExists(const QString& seccion) const;
+    // Makes the file readable and writable by its owner only (it holds a
+    // password); later writes keep that.
+    void HazPrivado();
     // Removes the section with its keys; nothing happens when there is none.
     void EraseSection(const QString& seccion);
     QString Fichero() const { return fichero_; }

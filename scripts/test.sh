@@ -105,6 +105,20 @@ FUZZ=$SECONDS
 ESTADO=0
 # A test that hangs fails after ten minutes instead of holding the run.
 ctest --test-dir "$BUILD" --output-on-failure -j2 --timeout 600 || ESTADO=$?
+PROBADO=$SECONDS
+# The Debian package, made from the Release build as users get it, checked as
+# a user's machine meets it (installed, started, removed).
+if ! sh scripts/package.sh > "$BUILD/package.log" 2>&1; then
+  tail -n 60 "$BUILD/package.log"
+  echo "Package: not built (see $BUILD/package.log)"
+  ESTADO=1
+elif bash scripts/check-package.sh "$(tail -n 1 "$BUILD/package.log")"; then
+  echo "Package: checked"
+else
+  echo "Package: failed its checks"
+  ESTADO=1
+fi
 echo "Times: packages $((INSTALADO - INICIO)) s, build $((CONSTRUIDO - INSTALADO)) s," \
-     "fuzzing $((FUZZ - CONSTRUIDO)) s, tests $((SECONDS - FUZZ)) s, whole run $((SECONDS - INICIO)) s"
+     "fuzzing $((FUZZ - CONSTRUIDO)) s, tests $((PROBADO - FUZZ)) s, Debian package $((SECONDS - PROBADO)) s," \
+     "whole run $((SECONDS - INICIO)) s"
 exit $ESTADO

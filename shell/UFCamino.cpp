@@ -1,5 +1,6 @@
 #include "UFCamino.h"
 #include "UDialogos.h"
+#include "UFServidor.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -56,7 +57,9 @@ TDialogosArranque DialogosArranque()
                 if (!reintentar)
                     return std::nullopt;
                 return dialogo.Camino();
-            }};
+            },
+            .PrimerArranque = &PreguntaPrimerArranque,
+            .PideClave = &PideClaveServidor};
 }
 
 QString TFCamino::Camino() const { return EdCamino->text().trimmed(); }

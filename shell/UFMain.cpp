@@ -1,4 +1,13 @@
 #include "UFMain.h"
+#include "UDocumentos.h"
+#include "UFAsuntos.h"
+#include "UFCalendario.h"
+#include "UFListCitas.h"
+#include "UFListJuntas.h"
+#include "UFPlanifica.h"
+#include "UFConvoca.h"
+#include "UFUsuario.h"
+#include "URegistro.h"
 #include "UDMMain.h"
 #include "UDialogos.h"
 #include "UFAccesos.h"
@@ -378,4 +387,18 @@ void TFMain::AbreAyuda()
     ayuda->show();
     ayuda->raise();
     ayuda->activateWindow();
+}
+
+void RegistraOrdenesPrograma()
+{
+    RegistraOrdenesRegistro();
+    RegistraOrdenesConvocatorias();
+    RegistraOrdenesAsuntos();
+    RegistraOrdenesPlanificador();
+    RegistraOrdenesListJuntas();
+    RegistraOrdenesCalendario();
+    RegistraOrdenesListCitas();
+    RegistraOrdenesUsuarios();
+    RegistraOrdenesDocumentos();
+    RegistraOrdenesCopias();
 }

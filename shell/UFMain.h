@@ -65,3 +65,7 @@ private:
     QAction* ver_ = nullptr;
     QString actualizador_;
 };
+
+// Registers the commands of every subsystem's screens; the main window lists
+// what is registered.
+void RegistraOrdenesPrograma();

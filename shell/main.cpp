@@ -1,20 +1,11 @@
 #include "Platform.h"
 #include "UAplicacion.h"
 #include "UDMMain.h"
-#include "UDocumentos.h"
-#include "UFAsuntos.h"
-#include "UFCalendario.h"
-#include "UFListCitas.h"
-#include "UFListJuntas.h"
-#include "UFPlanifica.h"
 #include "UFCamino.h"
 #include "UFCopias.h"
-#include "UFConvoca.h"
 #include "UFInicio.h"
 #include "UFMain.h"
-#include "UFUsuario.h"
 #include "UProcesos.h"
-#include "URegistro.h"
 
 #include <QScreen>
 #include <cstring>
@@ -40,17 +31,7 @@ int main(int argc, char** argv)
     SinErrores([&] { abierta = DMMain->DataModuleCreate(DialogosArranque()); });
     if (!abierta)
         return 0;
-    // The subsystems' commands; the main window lists what is registered.
-    RegistraOrdenesRegistro();
-    RegistraOrdenesConvocatorias();
-    RegistraOrdenesAsuntos();
-    RegistraOrdenesPlanificador();
-    RegistraOrdenesListJuntas();
-    RegistraOrdenesCalendario();
-    RegistraOrdenesListCitas();
-    RegistraOrdenesUsuarios();
-    RegistraOrdenesDocumentos();
-    RegistraOrdenesCopias();
+    RegistraOrdenesPrograma();
     int resultado = 0;
     QString actualizador;
     {

@@ -37,7 +37,9 @@ inline bool AbreSesion(TDMMain& sesion, const QString& base)
     Entorno = TREntorno{};
     DMMain = &sesion;
     return sesion.DataModuleCreate({.Aviso = [](const QString& texto, bool) { std::printf("%s\n", qPrintable(texto)); },
-                                    .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }});
+                                    .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; },
+             .PrimerArranque = {},
+             .PideClave = {}});
 }
 
 } // namespace qdbench

@@ -240,7 +240,9 @@ std::unique_ptr<TDMMain> AbrePrograma(const QString& programa)
     DMMain = dm.get();
     const bool abierta = dm->DataModuleCreate(
         {.Aviso = [](const QString& texto, bool) { std::fprintf(stderr, "%s\n", qPrintable(texto)); },
-         .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }});
+         .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; },
+             .PrimerArranque = {},
+             .PideClave = {}});
     if (!abierta)
         std::exit(1);
     return dm;

@@ -37,6 +37,8 @@ bool EFIBError::HeldByAnotherProgram() const
     return HasCode(isc_already_opened);
 }
 
+bool EFIBError::LoginRefused() const { return HasCode(isc_login); }
+
 QString EFIBError::Explanation() const
 {
     if (HasCode(isc_except))
@@ -46,6 +48,9 @@ QString EFIBError::Explanation() const
                               "integrado solo deja abrir el fichero a un programa a la vez: cierre el otro "
                               "programa o, para trabajar desde varios puestos, instale el servidor Firebird "
                               "(véase «Varios puestos» en la guía).");
+    if (LoginRefused())
+        return QStringLiteral("El servidor no acepta el usuario o la clave: la clave no es válida para ese "
+                              "usuario, o el usuario no existe en el servidor.");
     if (ConnectionLost())
         return QStringLiteral("Se ha perdido la conexión con la base de datos: el servidor no responde o se ha "
                               "parado. Compruebe la red y el servidor.");

@@ -28,6 +28,8 @@ public:
     // The database file is held by another program of this machine (the
     // embedded engine lets one program open a file at a time).
     bool HeldByAnotherProgram() const;
+    // The server refused the user name or the password.
+    bool LoginRefused() const;
 
 private:
     long sqlCode_;

@@ -31,7 +31,9 @@ protected:
              .PideCamino = [](const QString& camino) -> std::optional<QString> {
                  ADD_FAILURE() << "the test database did not open: " << camino.toStdString();
                  return std::nullopt;
-             }}));
+             },
+             .PrimerArranque = {},
+             .PideClave = {}}));
     }
     void TearDown() override
     {

@@ -5,6 +5,8 @@
 #include "TestDatabase.h"
 #include "UDMMain.h"
 #include "UFCamino.h"
+#include "UFServidor.h"
+#include "CreaBaseDatos.h"
 #include "UPerfil.h"
 
 #include <QDir>
@@ -12,6 +14,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
+#include <memory>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -311,6 +315,205 @@ TEST_F(Arranque, OnTheServerARowOfASeatThatIsGoneIsStaleAndALiveSeatsIsNot)
     dm.QGen.ExecQuery();
     EXPECT_EQ(dm.QGen.Fields(0)->AsInteger(), 0);
     dm.QGen.Close();
+}
+
+TEST_F(Arranque, OnTheServerAReconnectKeepsTheLoginGuardAndANormalEndLeavesNoRow)
+{
+    QD_REQUIRE_PROGRAM_SERVER();
+    const QString base = qdtest::ServerDatabase(kEsquema);
+    PonIni(base);
+    qdtest::Connection admin(base, qdtest::ServerUser(), qdtest::ServerPassword());
+    auto cuenta = [&](const QString& sql) {
+        admin.tr.Commit(); // a fresh look at what the seats committed
+        admin.tr.StartTransaction();
+        TFIBQuery q;
+        q.SetDatabase(&admin.db);
+        q.SetTransaction(&admin.tr);
+        q.SetSQL(sql);
+        q.ExecQuery();
+        return q.Fields(0)->AsInteger();
+    };
+    TDMMain puesto;
+    ASSERT_TRUE(puesto.DataModuleCreate(DialogosArranque()));
+    puesto.RegistraEntrada(7);
+    // The server restarts under the seat: its attachment ends; the seat
+    // reconnects.
+    const qint64 vieja = cuenta("SELECT CONEXION FROM SYS_REGISTRO WHERE CODIGO = 7");
+    {
+        TFIBQuery corta;
+        corta.SetDatabase(&admin.db);
+        corta.SetTransaction(&admin.tr);
+        corta.SetSQL(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = %1").arg(vieja));
+        corta.ExecQuery();
+        admin.tr.Commit();
+        admin.tr.StartTransaction();
+    }
+    puesto.DataBase.Reconnect();
+    EXPECT_NE(cuenta("SELECT CONEXION FROM SYS_REGISTRO WHERE CODIGO = 7"), vieja);
+    // Another seat's login finds the row live: the same user stays out.
+    {
+        TDMMain otro;
+        ASSERT_TRUE(otro.DataModuleCreate(DialogosArranque()));
+        otro.QuitaRegistrosHuerfanos();
+        EXPECT_EQ(cuenta("SELECT COUNT(*) FROM SYS_REGISTRO WHERE CODIGO = 7"), 1);
+    }
+    // The normal end removes the seat's row, whatever the shared transaction's state.
+    puesto.TGenerica.Commit();
+    puesto.RegistraSalida();
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM SYS_REGISTRO WHERE CODIGO = 7"), 0);
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM SYS_REGISTRO"), 2); // the earlier version's rows
+}
+
+TEST_F(Arranque, AnInstallationsOwnServerUserAndPasswordReplaceTheBuiltInOnesAndStayPrivate)
+{
+    // Per database, its settings file and section; the built-in SYSDBA
+    // password where the installation set none.
+    BaseEn(programa.path() + "/quorumdesk.fdb");
+    QDir().mkpath(config.path() + "/cfg");
+    const QString cfg = config.path() + "/cfg/";
+    qdtest::EscribeFichero(cfg + "quorumdesk.ini", "[datos]\nBaseDeDatos=" + (programa.path() + "/quorumdesk.fdb").toUtf8() +
+                                                       "\nUsuario=QUORUMDESK\nClave=s3creta\n");
+    QFile::setPermissions(cfg + "quorumdesk.ini", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                                      QFileDevice::ReadOther);
+    qdtest::EscribeFichero(cfg + "Halvenbook.ini", "[Datos]\nBaseDeDatos=x\nClave=otra\n");
+    TDMMain dm;
+    ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+    EXPECT_EQ(dm.DataBase.DBParams(), QStringList({"user_name=QUORUMDESK", "password=s3creta"}));
+    // A password written by hand into a file others could read is kept from
+    // them, and later writes of the file keep that.
+    EXPECT_EQ(QFile::permissions(cfg + "quorumdesk.ini") & 0x0FFF, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    struct Caso {
+        const char* fichero;
+        QStringList esperados;
+    } casos[] = {
+        {"halvenbook.ini", {"user_name=SYSDBA", "password=otra"}},
+        {"taldemar.ini", {"user_name=SYSDBA", "password=kelpstone"}},
+    };
+    for (const Caso& c : casos)
+        EXPECT_EQ(ParametrosConexion(c.fichero, "Datos", ClaveIncorporada()), c.esperados) << c.fichero;
+    TFIBDatabase halvenbook;
+    PreparaHalvenbook(halvenbook, "x");
+    EXPECT_EQ(halvenbook.DBParams(), QStringList({"user_name=SYSDBA", "password=otra"}));
+}
+
+TEST_F(Arranque, AFirstStartWithoutADatabaseOffersTheDemoOrAServer)
+{
+    // The demo: the program's and the accounting product's, named in the settings.
+    qdtest::Modales modales;
+    modales.Espera([](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "Primer arranque");
+        qdtest::Pulsa(w, "Base de demostración");
+    });
+    {
+        TDMMain dm;
+        ASSERT_TRUE(dm.DataModuleCreate(DialogosArranque()));
+        EXPECT_EQ(dm.DataBase.DBName(), programa.path() + "/quorumdesk.fdb");
+        dm.QGen.SetSQL("SELECT COUNT(*) FROM SYS_COMUNIDAD");
+        dm.QGen.ExecQuery();
+        EXPECT_GT(dm.QGen.Fields(0)->AsInteger(), 1);
+        dm.QGen.Close();
+    }
+    EXPECT_TRUE(QFile::exists(programa.path() + "/taldemar.fdb"));
+    EXPECT_TRUE(qdtest::LeeFichero(FicheroPerfil("taldemar.ini")).contains("taldemar.fdb"));
+
+    // Cancelled, the program ends and nothing is made.
+    QFile::remove(FicheroPerfil("quorumdesk.ini"));
+    QFile::remove(programa.path() + "/quorumdesk.fdb");
+    modales.Espera([](QWidget* w) { qdtest::Pulsa(w, "Cancelar"); });
+    TDMMain cancelado;
+    EXPECT_FALSE(cancelado.DataModuleCreate(DialogosArranque()));
+    EXPECT_FALSE(QFile::exists(programa.path() + "/quorumdesk.fdb"));
+}
+
+// A server user of the test's own, removed at the end, with a database it owns.
+class UsuarioServidor {
+public:
+    UsuarioServidor()
+    {
+        const QString nombre = QStringLiteral("QD_PRUEBA_%1").arg(QCoreApplication::applicationPid());
+        admin_ = std::make_unique<qdtest::Connection>(qdtest::ServerDatabase(kEsquema), qdtest::ServerUser(),
+                                                      qdtest::ServerPassword());
+        Sql(QStringLiteral("CREATE OR ALTER USER %1 PASSWORD 'buena'").arg(nombre));
+        Sql(QStringLiteral("GRANT CREATE DATABASE TO USER %1").arg(nombre));
+        Usuario = nombre;
+        Base = qdtest::ServerHost() + ":" + qdtest::TempDir() + "/propia.fdb";
+        TOpcionesBD o;
+        o.Usuario = Usuario;
+        o.Clave = "buena";
+        CreaBaseDatos(Base, o);
+    }
+    // The database goes with the test program's folder.
+    ~UsuarioServidor() { Sql("DROP USER " + Usuario); }
+    QString Usuario, Base;
+
+private:
+    void Sql(const QString& sql)
+    {
+        TFIBQuery q;
+        q.SetDatabase(&admin_->db);
+        q.SetTransaction(&admin_->tr);
+        q.SetSQL(sql);
+        q.ExecQuery();
+        admin_->tr.Commit();
+        admin_->tr.StartTransaction();
+    }
+    std::unique_ptr<qdtest::Connection> admin_;
+};
+
+TEST_F(Arranque, OnTheServerASeatConnectsAsTheProgramsOwnUserAndAWrongPasswordAsksForThePassword)
+{
+    QD_REQUIRE_SERVER();
+    UsuarioServidor propio;
+    // First start: "Conectar con un servidor"; a wrong password is said and
+    // asked for again, the database line kept.
+    qdtest::Modales modales;
+    modales.Espera([](QWidget* w) { qdtest::Pulsa(w, "Conectar con un servidor"); });
+    modales.Espera([&](QWidget* w) {
+        auto* d = static_cast<TFServidor*>(w);
+        d->EdCamino->setText(propio.Base);
+        d->EdUsuario->setText(propio.Usuario);
+        d->EdClave->setText("mala");
+        qdtest::Pulsa(w, "Conectar");
+    });
+    modales.Espera([&](QWidget* w) {
+        EXPECT_TRUE(qdtest::Textos(w).startsWith("El servidor no acepta la clave del usuario " + propio.Usuario))
+            << qdtest::Textos(w).toStdString();
+        qdtest::Pulsa(w, "Aceptar");
+        QTimer::singleShot(50, [] {
+            auto* d = qobject_cast<TFServidor*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(QApplication::focusWidget(), d->EdClave);
+            EXPECT_TRUE(d->EdClave->text().isEmpty());
+            d->EdClave->setText("buena");
+            qdtest::Pulsa(d, "Conectar");
+        });
+    });
+    {
+        TDMMain puesto;
+        ASSERT_TRUE(puesto.DataModuleCreate(DialogosArranque()));
+        EXPECT_EQ(puesto.DataBase.DBName(), propio.Base);
+        EXPECT_EQ(puesto.DataBase.DBParams(), QStringList({"user_name=" + propio.Usuario, "password=buena"}));
+    }
+    const QString ini = FicheroPerfil("quorumdesk.ini");
+    EXPECT_TRUE(Ini().contains("Clave=buena"));
+    EXPECT_EQ(QFile::permissions(ini) & 0x0FFF, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    // A later start with a password the server no longer takes: the
+    // message in Spanish, then the password, not the path.
+    qdtest::EscribeFichero(ini, qdtest::LeeFichero(ini).replace("Clave=buena", "Clave=vieja"));
+    modales.Espera([](QWidget* w) {
+        EXPECT_TRUE(qdtest::Textos(w).contains("El servidor no acepta el usuario o la clave")) << qdtest::Textos(w).toStdString();
+        qdtest::Pulsa(w, "Aceptar");
+    });
+    modales.Espera([](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "Clave del servidor");
+        w->findChild<QLineEdit*>("EdClave")->setText("buena");
+        qdtest::Pulsa(w, "Reintentar");
+    });
+    TDMMain puesto;
+    ASSERT_TRUE(puesto.DataModuleCreate(DialogosArranque()));
+    EXPECT_TRUE(Ini().contains("Clave=buena"));
+    EXPECT_EQ(QFile::permissions(ini) & 0x0FFF, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 } // namespace
