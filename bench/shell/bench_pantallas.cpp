@@ -125,7 +125,7 @@ int main(int argc, char** argv)
         const double ratio = s->second / std::max(ms, 0.01);
         peor = std::max(peor, ratio);
         std::printf("%s: embedded %.1f ms, server %.1f ms, server / embedded %.2f (goal <= 1.2)\n",
-                    qPrintable(titulo.remove(QLatin1Char('&'))), ms, s->second, ratio);
+                    qPrintable(QString(titulo).remove(QLatin1Char('&'))), ms, s->second, ratio);
     }
     std::printf("slowest screen on the server / embedded: %.2f (goal <= 1.2)\n", peor);
     return 0;

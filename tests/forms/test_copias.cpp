@@ -290,7 +290,9 @@ TEST(Copias, TheCopyWindowMakesAVerifiedCopyAndTheSessionRestoresIt)
     DMMain = &sesion;
     Entorno = TREntorno{};
     ASSERT_TRUE(sesion.DataModuleCreate({.Aviso = [](const QString& texto, bool) { ADD_FAILURE() << qPrintable(texto); },
-                                         .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}));
+                                         .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; },
+             .PrimerArranque = {},
+             .PideClave = {}}));
     {
         TFCopia ventana(true);
         ventana.show();

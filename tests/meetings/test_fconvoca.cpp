@@ -613,7 +613,9 @@ protected:
         auto s = std::make_unique<TDMMain>();
         DMMain = s.get();
         EXPECT_TRUE(s->DataModuleCreate({.Aviso = [](const QString& texto, bool) { ADD_FAILURE() << texto.toStdString(); },
-                                         .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}));
+                                         .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; },
+             .PrimerArranque = {},
+             .PideClave = {}}));
         return s;
     }
     // The other seat types a vote in a row and leaves it.

@@ -717,7 +717,9 @@ protected:
         DMMain = dm.get();
         ASSERT_TRUE(dm->DataModuleCreate(
             {.Aviso = [](const QString& texto, bool) { ADD_FAILURE() << texto.toStdString(); },
-             .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; }}));
+             .PideCamino = [](const QString&) -> std::optional<QString> { return std::nullopt; },
+             .PrimerArranque = {},
+             .PideClave = {}}));
     }
     QString servidor;
 };
