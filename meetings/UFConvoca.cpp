@@ -537,8 +537,11 @@ void TFConvoca::EditDocument(TDocumento documento, TProcesadorTextos procesador)
     const std::optional<QByteArray> editado = EditaEnProcesador(this, procesador, fichero, clave);
     if (!editado)
         return; // the stored document stays; what was edited stays in the file
-    if (documento == TDocumento::Acta && *editado != guardado && FirmaVigente(guardado) && !CambiaActaFirmada())
+    // Keeping the signed minutes drops this edit by the user's own choice.
+    if (documento == TDocumento::Acta && *editado != guardado && FirmaVigente(guardado) && !CambiaActaFirmada()) {
+        QFile::remove(fichero);
         return;
+    }
     // From here on the edit is the user's: a save refused keeps it on screen.
     deshace.activo = false;
     const bool grabado = GuardaDocumentoEditado(columna, *editado, fichero, clave);

@@ -120,6 +120,7 @@ TEST_F(Cartas, OrderedByCodeTheListFollowsTheOwnersCodes)
     TDMConvoca& m = Modulo();
     m.SetAttendanceAll(1);
     m.OrdenaVotaciones(1);
+    m.QVotacion.First();
     EXPECT_EQ(m.QVotacion.FieldByName("PROPIETARIO")->AsInteger(), 1) << "the vote rows by code too";
     QStringList propietarios;
     for (const QString& linea : Parrafos("{\\rtf1\\ansi " + m.BuildAttendeeList() + "}")) {

@@ -66,11 +66,14 @@ struct Autoridad {
         EscribeFichero(Ruta("clave"), kClaveAlmacen);
         Ejecuta("certutil", {"-N", "-d", ca, "--empty-password"});
         Ejecuta("certutil", {"-S", "-d", ca, "-z", Ruta("ruido"), "-n", "ca", "-s", "CN=Autoridad de Pruebas,O=QD",
-                             "-x", "-t", "CT,C,C", "-v", "24", "-2"},
+                             "-x", "-m", "1", "-t", "CT,C,C", "-v", "24", "-2"},
                 "y\n-1\ny\n");
         Ejecuta("certutil", {"-N", "-d", "sql:" + Ruta("almacen"), "-f", Ruta("clave")});
-        for (const auto& [apodo, nombre, desde] : {std::tuple{"ana", kAna, "0"}, std::tuple{"eva", kEva, "-24"}}) {
-            Ejecuta("certutil", {"-S", "-d", ca, "-z", Ruta("ruido"), "-n", apodo, "-s",
+        // Serial numbers given: certutil's own come from the clock, and two
+        // certificates made within one second would share one.
+        for (const auto& [apodo, nombre, desde, serie] :
+             {std::tuple{"ana", kAna, "0", "2"}, std::tuple{"eva", kEva, "-24", "3"}}) {
+            Ejecuta("certutil", {"-S", "-d", ca, "-z", Ruta("ruido"), "-n", apodo, "-m", serie, "-s",
                                  QStringLiteral("CN=%1,O=QD").arg(nombre), "-c", "ca", "-t", "u,u,u", "-w", desde,
                                  "-v", "12", "--keyUsage", "digitalSignature,nonRepudiation"});
             const QString p12 = Ruta(apodo) + ".p12";

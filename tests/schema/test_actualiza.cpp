@@ -110,7 +110,9 @@ TEST_F(Actualiza, ADatabaseAtTheFirstLevelLearnsHowOwnersAttendAndKeepsItsRowsAn
 
     Actualizar();
     EXPECT_EQ(NivelEsquemaDe(con->db), NivelEsquema);
-    EXPECT_EQ(Recuento(), antes);
+    QList<QVariantList> despues = Recuento();
+    EXPECT_TRUE(despues.removeOne(QVariantList{QStringLiteral("ACTAS_FIRMADAS"), 0})) << "the later level's table";
+    EXPECT_EQ(despues, antes);
     EXPECT_EQ(Filas(votos), filasAntes);
     EXPECT_EQ(Filas(QStringLiteral("SELECT CODIGO, TEXTO FROM SYS_TEXTOS ORDER BY CODIGO")), textos) << "its own templates";
     EXPECT_EQ(Filas(QStringLiteral("SELECT LLAMADA, M3, IIF(NOTIFICADA IS NULL, 1, 0) FROM ACUERDOS")),
